@@ -1,0 +1,51 @@
+#pragma once
+// Every file the program writes goes through here: the bytes go to a temporary file beside the
+// target, are synced, and replace the target by a rename, and then the folder itself is synced.
+// A crash or a full disk therefore never leaves a half-written file in place of a good one.
+
+#include "common/Status.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+class QSaveFile;
+
+namespace corvin {
+
+// One save in progress. Nothing is visible at the target path until commit() succeeds; a save
+// that is destroyed without a commit leaves the old file untouched.
+class AtomicFile {
+public:
+    explicit AtomicFile(QString path);
+    virtual ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    virtual Status open();
+    virtual Status write(const QByteArray& bytes);
+    // Makes the new content the file's content. Its message is the one the system gave for the
+    // whole save (for instance "No space left on device").
+    virtual Status commit();
+
+    const QString& path() const { return m_path; }
+
+private:
+    QString m_path;
+    std::unique_ptr<QSaveFile> m_file;
+};
+
+// Creates AtomicFiles. Savers take one, so tests can hand in a factory whose files fail.
+class AtomicFileFactory {
+public:
+    virtual ~AtomicFileFactory() = default;
+    virtual std::unique_ptr<AtomicFile> create(const QString& path) const {
+        return std::make_unique<AtomicFile>(path);
+    }
+};
+
+// Writes the whole of `bytes` to `path` atomically.
+Status WriteFileAtomically(const QString& path, const QByteArray& bytes,
+                           const AtomicFileFactory& factory = AtomicFileFactory());
+
+} // namespace corvin

@@ -1,0 +1,115 @@
+#pragma once
+// The program's shared state: one object, made in main() and handed by reference to every
+// window that needs it. Grouped as the program thinks of it; the field names are the names the
+// rest of the code and its documentation use.
+
+#include "probes/cProbe.h"
+#include "settings/cBarColors.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace corvin {
+
+constexpr int kChannelCount = 7;
+// Channel k (1..7) is analogue input k + 8; the test window's per-channel controls use that index.
+constexpr int kFirstChannelIndex = 9;
+constexpr int kLastChannelIndex = 15;
+constexpr int ChannelIndexOf(int k) { return k + 8; }
+constexpr int ChannelOfIndex(int i) { return i - 8; }
+
+// The acquisition card and the current reading.
+struct InstrumentState {
+    int16_t BoardHandle = -1;
+    int16_t BoardModel = 0;
+    double AdcVoltsPerCount = 0.0; // set by the analogue set-up of the test window
+    double SampleVolts = 0.0;
+    double ChannelReading = 0.0; // µA of the channel just sampled; also drawing scratch
+    bool HighRangeSelected = false;
+    int16_t ScreenScale = 0; // 1 = 1 µA, 2 = 10 µA, 3 = 100 µA, 4 = 1000 µA full scale
+};
+
+// What the bar chart shows.
+struct DisplayState {
+    std::array<bool, kChannelCount> ChannelEnabled{};
+    bool FullScreenMode = false;
+    bool SplitMode = false;
+    std::array<double, kChannelCount> LastBarValue{}; // channel k at [k - 1]
+    std::array<double, kChannelCount> FrozenValues{}; // channel k at [k - 1]
+};
+
+// The running test.
+struct SessionState {
+    bool TestRunning = false;
+    bool SetupCancelled = false;
+    bool PeriodicLoggingOn = false;
+    bool PeriodicDataDone = false;
+    bool AutoTestMode = false;
+};
+
+// Test options, for this run only.
+struct TestOptions {
+    bool PeriodicLoggingDefault = false;
+    bool SaveToDataFile = true;
+};
+
+// The periodic data of one test: logged live, or read from a test data file.
+struct PeriodicDataSet {
+    int16_t ReadingIntervalSeconds = 0;
+    int16_t SampleCount = 0;
+    int16_t SampleCapacity = 0;
+    std::array<std::vector<float>, kChannelCount> PeriodicData; // channel k at [k - 1]
+    std::array<int16_t, 2> HeaderValues{};                      // interval, row count
+    std::array<QString, kChannelCount> ChannelNames;            // 20 characters each
+
+    // Sizes the seven arrays to indexes 0..capacity (one spare element, as the program always had).
+    void Size(int16_t capacity) {
+        SampleCapacity = capacity;
+        for (auto& a : PeriodicData)
+            a.assign(static_cast<std::size_t>(capacity) + 1, 0.0f);
+    }
+    void Erase() {
+        for (auto& a : PeriodicData)
+            a = {};
+    }
+};
+
+// Channels chosen for the playback graph, in the order they were clicked.
+struct PlaybackSelection {
+    std::array<int16_t, kChannelCount> PlotChannelOrder{};
+    int16_t PlotChannelClicks = 0;
+    std::array<bool, kChannelCount> PlotChannelSelected{};
+    int16_t PlotSetCount = 0;
+};
+
+// Where the program keeps its files.
+struct Folders {
+    QString Home;         // the Corvin home (the legacy program's own folder)
+    QString ProbesFolder; // Home + "/Probes"
+    QString HelpFile;     // the help start page
+    QString DataFolder() const { return Home + QStringLiteral("/Data"); }
+    QString TestsFolder() const { return Home + QStringLiteral("/TESTS"); }
+    QString BarColourFile() const { return Home + QStringLiteral("/BAR.CFG"); }
+};
+
+struct SharedState {
+    InstrumentState instrument;
+    DisplayState display;
+    SessionState session;
+    TestOptions options;
+    PeriodicDataSet periodic;
+    PlaybackSelection playback;
+    Folders folders;
+
+    probes::cProbe CurrentProbe;
+    probes::cProbe DefaultProbe;
+    QString DefaultProbeName;
+    settings::cBarColors BarColours;
+
+    // The probe whose channel names the test uses.
+    const probes::cProbe& TestProbe() const { return session.AutoTestMode ? DefaultProbe : CurrentProbe; }
+};
+
+} // namespace corvin

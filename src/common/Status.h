@@ -1,0 +1,29 @@
+#pragma once
+// A small result of an operation that can fail: success, or the message that says why not.
+// Core code returns it; windows show the message through the desktop seam.
+
+#include <QString>
+#include <utility>
+
+namespace corvin {
+
+class Status {
+public:
+    Status() = default;
+    static Status success() { return {}; }
+    static Status failure(QString message) {
+        Status s;
+        s.m_ok = false;
+        s.m_message = std::move(message);
+        return s;
+    }
+    bool ok() const { return m_ok; }
+    explicit operator bool() const { return m_ok; }
+    const QString& message() const { return m_message; }
+
+private:
+    bool m_ok = true;
+    QString m_message;
+};
+
+} // namespace corvin

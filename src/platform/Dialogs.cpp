@@ -1,0 +1,27 @@
+#include "platform/Dialogs.h"
+
+#include <QStringList>
+
+namespace corvin::platform {
+
+QString ToQtFilter(const QString& legacyFilter) {
+    const QStringList parts = legacyFilter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // The pattern after the bar is what matters; show it in the description's brackets,
+        // in both letter cases, since Linux file names are case-sensitive.
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            patterns << p << p.toLower();
+        }
+        patterns.removeDuplicates();
+        QString description = parts[i];
+        const int bracket = description.indexOf(QLatin1Char('('));
+        if (bracket >= 0)
+            description = description.left(bracket).trimmed();
+        entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+} // namespace corvin::platform

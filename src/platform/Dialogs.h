@@ -1,0 +1,72 @@
+#pragma once
+// The seam to the desktop's dialogs: message boxes, input boxes, file, colour and print set-up
+// dialogs. Windows ask for every dialog through this interface; the program uses the Qt
+// implementation and tests use a scripted one that answers from a queue and records what it was
+// asked to show. A cancelled dialog is its own outcome (an empty optional), never an exception.
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+namespace corvin::platform {
+
+enum class Icon { None, Critical, Question, Exclamation, Information };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct MessageBox {
+    QString text;
+    Icon icon = Icon::None;
+    Buttons buttons = Buttons::Ok;
+    QString title; // empty: the application's own title
+    Answer defaultButton = Answer::Ok;
+};
+
+struct InputBox {
+    QString prompt;
+    QString title;
+    QString defaultText;
+};
+
+// File dialog flags of the legacy program, kept so the dialogs behave alike.
+constexpr int kOfnOverwritePrompt = 0x0002;
+constexpr int kOfnNoChangeDir = 0x0008;
+constexpr int kOfnNoReadOnlyReturn = 0x8000;
+constexpr int kOfnExtensionDifferent = 0x0400;
+constexpr int kDataFileDialogFlags = 0x840A; // all four above
+
+struct FileDialog {
+    QString title;         // empty: the toolkit's default title
+    QString filter;        // "Description (*.EXT)|*.EXT", pairs separated by "|"
+    QString initialFolder; // empty: wherever the toolkit starts
+    QString fileName;      // initial text of the name field
+    int flags = kDataFileDialogFlags;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    virtual Answer message(const MessageBox& box) = 0;
+    // The text typed, or nothing when cancelled.
+    virtual std::optional<QString> input(const InputBox& box) = 0;
+    // The full path chosen, or nothing when cancelled.
+    virtual std::optional<QString> openFile(const FileDialog& dialog) = 0;
+    virtual std::optional<QString> saveFile(const FileDialog& dialog) = 0;
+    virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
+    // Print set-up with printing to a file disabled: the printer name chosen, or nothing.
+    virtual std::optional<QString> printSetup(const QString& currentPrinter) = 0;
+
+    // Shorthands for the common message boxes (OK button, default title).
+    void critical(const QString& text) { message({text, Icon::Critical}); }
+    void information(const QString& text) { message({text, Icon::Information}); }
+    // Yes/No with No the default, question icon.
+    bool askYesNo(const QString& text) {
+        return message({text, Icon::Question, Buttons::YesNo, {}, Answer::No}) == Answer::Yes;
+    }
+};
+
+// "Data Files (*.DAT)|*.DAT" -> "Data Files (*.DAT)" entries in the form Qt's dialogs take.
+QString ToQtFilter(const QString& legacyFilter);
+
+} // namespace corvin::platform

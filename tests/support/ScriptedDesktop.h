@@ -1,0 +1,88 @@
+#pragma once
+// A desktop for tests: dialogs answer from queues and record everything they were asked to show;
+// printing, the clipboard and help are recorded instead of performed.
+
+#include "platform/Desktop.h"
+
+#include <QColor>
+#include <QImage>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace corvin::testing {
+
+class ScriptedDialogs : public platform::Dialogs {
+public:
+    // What each kind of dialog will answer next; an empty queue means the user cancels
+    // (a message box with no scripted answer returns its default button).
+    std::deque<platform::Answer> answers;
+    std::deque<std::optional<QString>> inputs;
+    std::deque<std::optional<QString>> openFiles;
+    std::deque<std::optional<QString>> saveFiles;
+    std::deque<std::optional<QColor>> colours;
+    std::deque<std::optional<QString>> printSetups;
+
+    // What was shown, in order.
+    std::vector<platform::MessageBox> messages;
+    std::vector<platform::InputBox> inputBoxes;
+    std::vector<platform::FileDialog> fileDialogs;
+    int colourDialogs = 0;
+    int printSetupDialogs = 0;
+
+    QStringList messageTexts() const;
+    const platform::MessageBox& lastMessage() const { return messages.back(); }
+
+    platform::Answer message(const platform::MessageBox& box) override;
+    std::optional<QString> input(const platform::InputBox& box) override;
+    std::optional<QString> openFile(const platform::FileDialog& dialog) override;
+    std::optional<QString> saveFile(const platform::FileDialog& dialog) override;
+    std::optional<QColor> chooseColour(const QColor& initial) override;
+    std::optional<QString> printSetup(const QString& currentPrinter) override;
+};
+
+class RecordingPrinters : public platform::Printers {
+public:
+    QStringList installed{platform::kPdfPrinterName};
+    QString defaultName = platform::kPdfPrinterName;
+    struct Job {
+        QImage picture;
+        platform::Orientation orientation;
+        QString name;
+        QString printer;
+    };
+    std::vector<Job> jobs;
+
+    QStringList names() const override { return installed; }
+    int orientation(const QString& printer) const override { return installed.contains(printer) ? 1 : 0; }
+    QString defaultPrinter() const override { return defaultName; }
+    void setDefaultPrinter(const QString& printer) override { defaultName = printer; }
+    Status printImage(const QImage& picture, platform::Orientation orientation, const QString& jobName) override;
+};
+
+class RecordingClipboard : public platform::Clipboard {
+public:
+    std::vector<QImage> images;
+    void setImage(const QImage& picture) override { images.push_back(picture); }
+};
+
+class RecordingHelp : public platform::Help {
+public:
+    QStringList pages;
+    QStringList urls;
+    void showHelp(const QString& page) override { pages << page; }
+    void openUrl(const QUrl& url) override { urls << url.toString(); }
+};
+
+// Everything above in one place, handed to windows as a platform::Desktop.
+struct ScriptedDesktop {
+    ScriptedDialogs dialogs;
+    RecordingPrinters printers;
+    RecordingClipboard clipboard;
+    RecordingHelp help;
+    ManualClock clock;
+    platform::Desktop desktop{dialogs, printers, clipboard, help, clock};
+};
+
+} // namespace corvin::testing
