@@ -3,8 +3,15 @@
 #include "common/Cp1252.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvin::probes {
 namespace {
@@ -141,18 +148,34 @@ Status WriteProbeFile(const QString& folder, const cProbe& probe, const AtomicFi
 }
 
 Status ReadProbeFile(const QString& path, ProbeRecord& record) {
-    QFile file(path);
-    // Only plain files: opening a pipe that happens to be called "x.prb" would wait for a writer.
-    if (QFileInfo(path).exists() && !QFileInfo(path).isFile())
-        return Status::failure(QStringLiteral("%1 is not a plain file").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(file.errorString());
-    QByteArray bytes(kProbeRecordLength, '\0');
-    const qint64 got = file.read(bytes.data(), bytes.size());
-    if (got < 0)
-        return Status::failure(file.errorString());
-    bytes.truncate(got);
-    record = DecodeProbeRecord(bytes);
+    // Plain POSIX calls: a listing reads hundreds of these small files. Opening without blocking
+    // and checking the kind of file keeps a pipe that happens to be called "x.prb" from stalling
+    // the reader until something writes to it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return Status::failure(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Status::failure(QStringLiteral("Not a plain file"));
+    }
+    char buffer[kProbeRecordLength];
+    qsizetype got = 0;
+    while (got < kProbeRecordLength) {
+        const ssize_t n = ::read(fd, buffer + got, std::size_t(kProbeRecordLength - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const QString why = QString::fromLocal8Bit(std::strerror(errno));
+            ::close(fd);
+            return Status::failure(why);
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    record = DecodeProbeRecord(QByteArray(buffer, got));
     return Status::success();
 }
 
@@ -165,11 +188,13 @@ Status ReadProbeFile(const QString& path, cProbe& probe) {
 }
 
 QStringList ListProbeFiles(const QString& folder) {
-    // Without QDir::CaseSensitive the name filter ignores case, so "X.PRB" and "x.prb" are both found.
-    const QDir dir(folder, QStringLiteral("*") + kWrittenExtension, QDir::Unsorted, QDir::Files);
+    // Without QDir::CaseSensitive the name filter ignores case, so "X.PRB" and "x.prb" are both
+    // found. A probe whose name starts with a dot is still a probe, so hidden files count too
+    // (a save's temporary file never ends in ".prb"). The iterator keeps the directory's order.
+    QDirIterator it(folder, {QStringLiteral("*") + kWrittenExtension}, QDir::Files | QDir::Hidden);
     QStringList paths;
-    for (const QString& fileName : dir.entryList())
-        paths.append(dir.filePath(fileName));
+    while (it.hasNext())
+        paths.append(it.next());
     return paths;
 }
 

@@ -76,8 +76,8 @@ Status ReadProbeFile(const QString& path, ProbeRecord& record);
 // The same, giving the trimmed probe.
 Status ReadProbeFile(const QString& path, cProbe& probe);
 
-// The probe files of `folder` ("*.prb" without regard to case, plain files only) in the order
-// the file system returns them.
+// The probe files of `folder` ("*.prb" without regard to case, plain files only, names starting
+// with a dot included) in the order the file system returns them.
 QStringList ListProbeFiles(const QString& folder);
 
 // One entry of a probe listing.

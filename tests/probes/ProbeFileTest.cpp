@@ -193,7 +193,7 @@ TEST_F(ProbeFiles, ListingFindsEveryCaseOfTheExtensionAndOnlyPlainFiles) {
     QSet<QString> found;
     for (const QString& path : ListProbeFiles(folder))
         found.insert(QFileInfo(path).fileName());
-    EXPECT_EQ(found, (QSet<QString>{"X.PRB", "x.prb", "y.Prb", "z.pRb"}));
+    EXPECT_EQ(found, (QSet<QString>{"X.PRB", "x.prb", "y.Prb", "z.pRb", ".hidden.prb"}));
 }
 
 TEST_F(ProbeFiles, ListingKeepsTheFileSystemOrderAndStoredFields) {
@@ -202,7 +202,7 @@ TEST_F(ProbeFiles, ListingKeepsTheFileSystemOrderAndStoredFields) {
     ASSERT_TRUE(TempHome::write(in(QStringLiteral("empty.prb")), QByteArray())); // readable, all zeros
 
     const QStringList unsorted =
-        QDir(folder).entryList({QStringLiteral("*.prb")}, QDir::Files, QDir::Unsorted);
+        QDir(folder).entryList({QStringLiteral("*.prb")}, QDir::Files | QDir::Hidden, QDir::Unsorted);
     const std::vector<ProbeListing> listing = ReadProbeListing(folder);
     ASSERT_EQ(listing.size(), std::size_t(unsorted.size()));
     for (std::size_t i = 0; i < listing.size(); ++i)
