@@ -49,6 +49,9 @@ std::vector<ToolRef> Without(std::vector<ToolRef> tools, const std::vector<ToolR
     return tools;
 }
 
+// Rows print as their event's name in test output.
+void PrintTo(const Row& row, std::ostream* os) { *os << row.event; }
+
 class EnablingTable : public ::testing::TestWithParam<Row> {};
 
 // Starting from "all disabled" and "all enabled" shows both what a row sets and what it leaves.
