@@ -4,6 +4,12 @@
 #include "datafiles/TestDataFile.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
+#include "settings/DefaultProbeSetting.h"
+#include "settings/RegistryStore.h"
+#include "common/Clock.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +27,7 @@ const char* const kUsage =
     "  probe list DIR                      the name of each probe file in DIR, one a line\n"
     "  probe show FILE                     the name and the seven channel texts of a probe file\n"
     "  probe create DIR NAME [CHANNEL...]  writes NAME.prb in DIR with up to seven channel texts\n"
+    "  probe default HOME [NAME]           shows, or sets, the default probe of a Corvin home\n"
     "                                      (an empty argument leaves that channel empty)\n"
     "  info FILE.DAT                       interval, rows, stored rows and channel names of a test\n"
     "  dump FILE.DAT                       the readings of a test as CSV, one row per reading\n"
@@ -108,13 +115,37 @@ int ProbeCreate(const QStringList& args, QTextStream& out, QTextStream& err) {
     return kExitOk;
 }
 
+// The default probe lives in the settings store of a Corvin home given with --home.
+int ProbeDefault(const QStringList& args, QTextStream& out, QTextStream& err) {
+    if (args.isEmpty() || args.size() > 2)
+        return UsageError(err, QStringLiteral("probe default takes a Corvin home and optionally a name"));
+    const QString store = QDir(args[0]).filePath(QStringLiteral("registry.sqlite"));
+    if (!QFileInfo(args[0]).isDir())
+        return Fail(err, QStringLiteral("%1 is not a folder").arg(args[0]));
+    SystemClock clock;
+    settings::RegistryStore registry(store, clock);
+    if (!registry.notice().isEmpty())
+        err << QString(registry.notice()).replace(QLatin1Char('\n'), QStringLiteral(": ")) << '\n';
+    if (args.size() == 1) {
+        out << settings::ReadDefaultProbeName(registry) << '\n';
+        return kExitOk;
+    }
+    const QString name = args[1].trimmed();
+    if (!probes::ResolveProbePath(QDir(args[0]).filePath(QStringLiteral("Probes")), name))
+        return Fail(err, QStringLiteral("there is no probe %1 in %2/Probes").arg(name, args[0]));
+    settings::WriteDefaultProbeName(registry, name);
+    return kExitOk;
+}
+
 int Probe(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (args.isEmpty())
-        return UsageError(err, QStringLiteral("probe needs list, show or create"));
+        return UsageError(err, QStringLiteral("probe needs list, show, create or default"));
     const QString& command = args[0];
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("create"))
         return ProbeCreate(rest, out, err);
+    if (command == QLatin1String("default"))
+        return ProbeDefault(rest, out, err);
     if (command == QLatin1String("list") || command == QLatin1String("show")) {
         if (rest.size() != 1)
             return UsageError(err, QStringLiteral("probe %1 takes one argument").arg(command));

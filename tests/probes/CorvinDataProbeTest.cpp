@@ -141,3 +141,19 @@ TEST(CorvinDataCommandLine, WrongCommandLinesAreUsageErrors) {
         EXPECT_FALSE(run.err.isEmpty());
     }
 }
+
+// ---- The default probe of a home --------------------------------------------------------------
+
+TEST(CorvinDataDefaultProbe, SetsAndShowsAnExistingProbeOnly) {
+    TempHome home;
+    ASSERT_EQ(RunCorvinData({"probe", "create", home.file("Probes"), "Bench A", "x", "y"}).status, 0);
+    EXPECT_EQ(RunCorvinData({"probe", "default", home.path()}).out, QStringLiteral("\n"));
+
+    EXPECT_EQ(RunCorvinData({"probe", "default", home.path(), " Bench A "}).status, 0);
+    EXPECT_EQ(RunCorvinData({"probe", "default", home.path()}).out, QStringLiteral("Bench A\n"));
+
+    const auto refused = RunCorvinData({"probe", "default", home.path(), "Nowhere"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Nowhere")));
+    EXPECT_EQ(RunCorvinData({"probe", "default", home.path()}).out, QStringLiteral("Bench A\n"));
+}
