@@ -3,15 +3,25 @@
 // x runs from -1 over 12 units; y runs upward from -1.2 FS to +1.2 FS, FS being the full scale
 // in µA of the current ScreenScale. Bars are painted incrementally: only the strip between the
 // value last drawn and the new one, so LastBarValue always matches what is on the picture.
+//
+// The scale is taken from ScreenScale whenever the frame is drawn (DrawChartFrame, RebuildChart)
+// and kept until the next frame; a ScreenScale of 0 (not chosen yet) or out of range gives the
+// geometry of scale 1. Text sizes follow the picture's height, so a full-screen chart stays
+// readable; lines stay one or two pixels wide.
 
 #include "common/SharedState.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
+#include <QPointF>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <array>
 #include <functional>
+
+class QPainter;
 
 namespace corvin::livetest {
 
@@ -27,6 +37,8 @@ public:
 
     // Chart units -> pixel position on the picture, for the current ScreenScale.
     QPointF toPixel(double x, double y) const;
+    // Full scale in µA of the geometry in use (1, 10, 100 or 1000).
+    double fullScale() const { return m_fullScale; }
 
     // Captions of the legend labels Label1..Label7 (channel name, or empty when off).
     void setLegendCaption(int k, const QString& caption);
@@ -51,9 +63,34 @@ public:
 
 private:
     // (further implementation details are the implementer's)
+    void takeScale();
+    void updateFonts();
+    void changed();
+    bool validChannel(int i) const { return i >= kFirstChannelIndex && i <= kLastChannelIndex; }
+    // Pixel rectangle of the chart rectangle between x0..x1 and ya..yb; coordinates are clamped
+    // just outside the picture so that huge readings stay harmless.
+    QRect pixelRect(double x0, double x1, double ya, double yb) const;
+    double pixelX(double x) const;
+    double pixelY(double y) const;
+    // The bar case analysis between old and value; fills in `colour` are solid or hatched boxes.
+    void paintStrip(QPainter& p, double x, double w, double old, double value, const QColor& colour,
+                    bool hatched);
+    void fillSolid(QPainter& p, double x, double w, double a, double b, const QColor& colour);
+    void drawHatchedBox(QPainter& p, double x, double w, double a, double b, const QColor& colour);
+    void drawZeroSegment(QPainter& p, double x0, double x1);
+    void drawText(QPainter& p, const QFont& font, double x, double y, const QString& text);
+    void drawUnitLabel(QPainter& p);
+    QRect valueTextRect(int k) const;
+
     SharedState& m_state;
     QImage m_image;
     std::array<QString, kChannelCount> m_legend;
+    double m_fullScale = 1.0;
+    int m_scaleIndex = 0; // 0..3 for ScreenScale 1..4
+    int m_lineWidth = 1;
+    QFont m_textFont;
+    QColor m_fillColour = Qt::black; // the fill colour last set by DrawFrozenBar
+    std::array<int, kChannelCount> m_valueTextWidth{};
 };
 
 } // namespace corvin::livetest
