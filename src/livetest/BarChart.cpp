@@ -302,22 +302,29 @@ void BarChart::DrawChartLegend() {
     QPainter p(&m_image);
     drawUnitLabel(p);
 
-    // The captions share one size: the normal text size, made smaller when the longest caption
-    // would run past the right edge of the picture.
-    QFont font = m_textFont;
+    // The captions share one font: the normal text, else its condensed face when the longest
+    // caption would run past the right edge of the picture, made smaller if even that is too wide.
     const double available =
         m_image.width() - std::round(pixelX(kLegendX)) - std::max(2.0, m_image.width() / 200.0);
-    double widest = 0.0;
-    const QFontMetricsF metrics(font);
-    for (const QString& caption : m_legend) {
-        QString shown = caption;
-        while (!shown.isEmpty() && shown.back().isSpace())
-            shown.chop(1);
-        widest = std::max(widest, metrics.horizontalAdvance(shown));
-    }
-    if (widest > available && available > 0) {
-        const int size = static_cast<int>(std::floor(font.pixelSize() * available / widest));
-        font.setPixelSize(std::max(7, size));
+    auto widestCaption = [this](const QFont& font) {
+        const QFontMetricsF metrics(font);
+        double widest = 0.0;
+        for (const QString& caption : m_legend) {
+            QString shown = caption;
+            while (!shown.isEmpty() && shown.back().isSpace())
+                shown.chop(1);
+            widest = std::max(widest, metrics.horizontalAdvance(shown));
+        }
+        return widest;
+    };
+    QFont font = m_textFont;
+    if (widestCaption(font) > available) {
+        font.setStretch(QFont::Condensed);
+        const double widest = widestCaption(font);
+        if (widest > available && available > 0) {
+            const int size = static_cast<int>(std::floor(font.pixelSize() * available / widest));
+            font.setPixelSize(std::max(7, size));
+        }
     }
     const double fs = m_fullScale;
     for (int k = 1; k <= kChannelCount; ++k) {
