@@ -149,9 +149,14 @@ void BarChart::drawHatchedBox(QPainter& p, double x, double w, double a, double 
     p.fillRect(QRect(r.right() - t + 1, r.top(), t, r.height()), colour);
 }
 
+int BarChart::lineStart(double pixel) const {
+    // A line m_lineWidth pixels wide, centred on the chart coordinate.
+    return static_cast<int>(std::lround(pixel - m_lineWidth / 2.0));
+}
+
 void BarChart::drawZeroSegment(QPainter& p, double x0, double x1) {
     const QRect r = pixelRect(x0, x1, 0.0, 0.0);
-    p.fillRect(QRect(r.left(), r.top(), r.width(), m_lineWidth), kForeground);
+    p.fillRect(QRect(r.left(), lineStart(pixelY(0.0)), r.width(), m_lineWidth), kForeground);
 }
 
 void BarChart::paintStrip(QPainter& p, double x, double w, double old, double value, const QColor& colour,
@@ -270,7 +275,8 @@ void BarChart::DrawChartFrame() {
 
     // Vertical axis.
     const QRect axis = pixelRect(0.0, 0.0, f.axisTop, -f.axisTop);
-    p.fillRect(QRect(axis.left(), axis.top(), m_lineWidth, axis.height()), kForeground);
+    const int axisColumn = lineStart(pixelX(0.0));
+    p.fillRect(QRect(axisColumn, axis.top(), m_lineWidth, axis.height()), kForeground);
     // Zero line.
     drawZeroSegment(p, kZeroLineLeft, kZeroLineRight);
 
@@ -282,7 +288,9 @@ void BarChart::DrawChartFrame() {
     for (int n = -2; n <= 2; ++n) {
         const double y = n * f.tickStep;
         const QRect tick = pixelRect(-f.tickLength, 0.0, y, y);
-        p.fillRect(QRect(tick.left(), tick.top(), tick.width() + m_lineWidth, m_lineWidth), kForeground);
+        p.fillRect(QRect(QPoint(tick.left(), lineStart(pixelY(y))),
+                         QPoint(axisColumn + m_lineWidth - 1, lineStart(pixelY(y)) + m_lineWidth - 1)),
+                   kForeground);
         const QString label = QString::number(y);
         const double width = metrics.horizontalAdvance(label);
         // Labels start at a fixed distance left of the axis; a long one moves left so it never

@@ -72,6 +72,7 @@ private:
     QRect pixelRect(double x0, double x1, double ya, double yb) const;
     double pixelX(double x) const;
     double pixelY(double y) const;
+    int lineStart(double pixel) const;
     // The bar case analysis between old and value; fills in `colour` are solid or hatched boxes.
     void paintStrip(QPainter& p, double x, double w, double old, double value, const QColor& colour,
                     bool hatched);
