@@ -429,6 +429,18 @@ void TestSession::finishSave(bool endOfLogging) {
 
 // ---- range, channels, freeze and split ------------------------------------------------------
 
+void TestSession::Command6_Click() {
+    m_controls.WrittenVisible = false;
+    m_controls.WindowEnabled = false;
+    changed();
+    m_frame.setFrameEnabled(false);
+}
+
+void TestSession::HideWrittenLabels() {
+    m_controls.WrittenVisible = false;
+    changed();
+}
+
 void TestSession::RangeChosen(bool high) {
     m_state.instrument.HighRangeSelected = high;
     instrument::ApplyRangeRelays(m_card, m_state.instrument, m_state.display);
@@ -447,7 +459,9 @@ void TestSession::ScaleChosen(int16_t screenScale) {
     // The bars restart from zero on the new scale (and LastBarValue matches the fresh chart).
     m_state.instrument.ChannelReading = 0.0;
     ZeroBars();
+    m_controls.WindowEnabled = true;
     changed();
+    m_frame.setFrameEnabled(true);
 }
 
 void TestSession::ToggleChannel(int k) {
@@ -611,6 +625,13 @@ void TestSession::RedrawLayout() {
         m_chart.DrawBar(i, 0.0);
     }
     m_picture = Picture::Chart;
+}
+
+void TestSession::RedrawForLayout() {
+    if (scaleChosen())
+        RedrawLayout();
+    else
+        PictureResized();
 }
 
 void TestSession::PictureResized() {

@@ -96,10 +96,14 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
+    // " HIGH/LOW": the written-file labels hidden, the test window and the main window disabled
+    // until a scale dialog's OK (the window opens the range dialog itself).
+    void Command6_Click();
     // HIGH or LOW chosen in the range dialog: relays of the channels that are on.
     void RangeChosen(bool high);
     // OK of a scale dialog with ScreenScale 1..4: the chart rebuilt, START per TestRunning, the
-    // status text, unsplit, and the bars restarted from zero when a test runs.
+    // status text, unsplit, and the bars restarted from zero when a test runs; the test window
+    // and the main window enabled again.
     void ScaleChosen(int16_t screenScale);
 
     // The channel buttons Image1..Image7 (k = 1..7) and F1..F7 (only while a test runs).
@@ -119,6 +123,11 @@ public:
     // The chart picture changed size (layout change): redraw what it showed, with the frozen
     // halves from FrozenValues and the live bars from zero.
     void PictureResized();
+    // The chart redrawn for a new layout (full screen or normal): frame, legend, the frozen
+    // halves from FrozenValues and the live bars from zero, once a screen scale was chosen.
+    void RedrawForLayout();
+    // Label10 and Label11 hidden (the normal layout hides them).
+    void HideWrittenLabels();
     // The bar colour dialog saved (START disabled until a range is chosen again) or cancelled:
     // the chart cleared to white.
     void barColoursSaved();
