@@ -111,6 +111,13 @@ void CommandBar::setEnabled(const QString& bandName, const QString& toolName, bo
         t->enabled = enabled;
         emit toolChanged(bandName, toolName);
     }
+    // The toolbar's Open, Contents and About are the menu entries of the same name on a button:
+    // they follow the menu's enabled state, so the toolbar never offers what the menu refuses.
+    if (bandName != QLatin1String("ToolBar") && (bandName == QLatin1String("mnuFile") || bandName == QLatin1String("mnuHelp")))
+        if (Tool* mirror = find(QStringLiteral("ToolBar"), toolName); mirror && mirror->enabled != enabled) {
+            mirror->enabled = enabled;
+            emit toolChanged(QStringLiteral("ToolBar"), toolName);
+        }
 }
 
 void CommandBar::setVisible(const QString& bandName, const QString& toolName, bool visible) {

@@ -1,0 +1,111 @@
+#include "app/CommandLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace corvin::app {
+namespace {
+
+std::optional<CardChoice> CardNamed(const QString& name) {
+    if (name == QLatin1String("none"))
+        return CardChoice::None;
+    if (name == QLatin1String("sim"))
+        return CardChoice::Simulated;
+    return std::nullopt;
+}
+
+// "--name=value" or "--name value"; advances i past the value.
+std::optional<QString> ValueOf(const QStringList& args, int& i, const QString& name, bool& missing) {
+    const QString& a = args[i];
+    const QString prefix = name + QLatin1Char('=');
+    if (a.startsWith(prefix))
+        return a.mid(prefix.size());
+    if (a == name) {
+        if (i + 1 >= args.size()) {
+            missing = true;
+            return std::nullopt;
+        }
+        return args[++i];
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString UsageText() {
+    return QStringLiteral(
+        "Usage: corvin [options]\n"
+        "Runs tests on the MULTIQ seven-channel micro-ampere instrument.\n"
+        "\n"
+        "Options:\n"
+        "  --card=none|sim       the acquisition card: none (no card fitted, the default) or the\n"
+        "                        simulated instrument\n"
+        "  --home=DIR            the Corvin home: probe files, data, BAR.CFG and the settings\n"
+        "                        (created when it does not exist)\n"
+        "  --sim-profile=FILE    channel currents of the simulated instrument\n"
+        "  --help                this text\n"
+        "  --version             the program's version\n"
+        "\n"
+        "Environment: CORVIN_CARD, CORVIN_HOME and CORVIN_SIM_PROFILE do what the options do;\n"
+        "the options win.\n");
+}
+
+ParseResult ParseCommandLine(const QStringList& arguments, const std::function<QString(const char*)>& environment,
+                             const QString& defaultHome) {
+    Options o;
+    QString card = environment("CORVIN_CARD");
+    QString home = environment("CORVIN_HOME");
+    o.simulatorProfile = environment("CORVIN_SIM_PROFILE");
+    bool cardFromEnvironment = !card.isEmpty();
+
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        bool missing = false;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            o.showHelp = true;
+        } else if (a == QLatin1String("--version")) {
+            o.showVersion = true;
+        } else if (auto v = ValueOf(arguments, i, QStringLiteral("--card"), missing)) {
+            card = *v;
+            cardFromEnvironment = false;
+        } else if (auto h = ValueOf(arguments, i, QStringLiteral("--home"), missing)) {
+            home = *h;
+            if (home.isEmpty())
+                return {std::nullopt, QStringLiteral("--home needs a folder")};
+        } else if (auto p = ValueOf(arguments, i, QStringLiteral("--sim-profile"), missing)) {
+            o.simulatorProfile = *p;
+        } else if (missing) {
+            return {std::nullopt, QStringLiteral("%1 needs a value").arg(a)};
+        } else {
+            return {std::nullopt, QStringLiteral("unknown option '%1' (see corvin --help)").arg(a)};
+        }
+    }
+
+    if (!card.isEmpty()) {
+        const auto choice = CardNamed(card);
+        if (!choice) {
+            return {std::nullopt, QStringLiteral("unknown card '%1'%2: use none or sim")
+                                      .arg(card, cardFromEnvironment ? QStringLiteral(" in CORVIN_CARD") : QString())};
+        }
+        o.card = *choice;
+    }
+    o.homeGivenExplicitly = !home.isEmpty();
+    o.home = QDir::cleanPath(QFileInfo(home.isEmpty() ? defaultHome : home).absoluteFilePath());
+    return {o, {}};
+}
+
+std::optional<QString> PrepareHome(const QString& home) {
+    const QFileInfo info(home);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("The Corvin home %1 is a file, not a folder.").arg(home);
+    if (!info.exists() && !QDir().mkpath(home))
+        return QStringLiteral("The Corvin home %1 cannot be created.").arg(home);
+    // Writing a scratch file is the only sure test (permissions, read-only mounts, ACLs).
+    QTemporaryFile probe(QDir(home).filePath(QStringLiteral(".corvin-write-check-XXXXXX")));
+    if (!probe.open())
+        return QStringLiteral("The Corvin home %1 cannot be written to.").arg(home);
+    return std::nullopt;
+}
+
+} // namespace corvin::app

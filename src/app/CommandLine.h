@@ -1,0 +1,38 @@
+#pragma once
+// The command line and environment of corvin: which card to use and where the Corvin home is.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace corvin::app {
+
+enum class CardChoice { None, Simulated };
+
+struct Options {
+    CardChoice card = CardChoice::None;
+    QString home;               // absolute path of the Corvin home
+    bool homeGivenExplicitly = false; // by --home or CORVIN_HOME: the settings store lives in it too
+    QString simulatorProfile;   // optional channel profile of the simulated card
+    bool showHelp = false;
+    bool showVersion = false;
+};
+
+struct ParseResult {
+    std::optional<Options> options; // nothing: `error` says why
+    QString error;
+};
+
+// `arguments` without the program name; `environment` looks up CORVIN_HOME, CORVIN_CARD and
+// CORVIN_SIM_PROFILE; `defaultHome` is used when neither names a home.
+ParseResult ParseCommandLine(const QStringList& arguments, const std::function<QString(const char*)>& environment,
+                             const QString& defaultHome);
+
+QString UsageText();
+
+// Makes sure the home is a folder we can write in, creating it when it does not exist yet.
+// Returns an error message, or nothing when the home is usable.
+std::optional<QString> PrepareHome(const QString& home);
+
+} // namespace corvin::app

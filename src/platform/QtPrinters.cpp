@@ -1,0 +1,97 @@
+#include "platform/QtPrinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+
+namespace corvin::platform {
+namespace {
+
+QPageLayout::Orientation ToPageOrientation(Orientation o) {
+    return o == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+// Paints the picture at the page's top-left corner, as large as the page allows without
+// changing its proportions.
+bool PaintOnPage(QPrinter& printer, const QImage& picture) {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const QRect page = painter.viewport();
+    const QSize fitted = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), fitted), picture);
+    return painter.end();
+}
+
+QString SafeJobName(const QString& jobName) {
+    QString name = jobName;
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_. -]")), QStringLiteral("_"));
+    return name.isEmpty() ? QStringLiteral("Corvin") : name;
+}
+
+} // namespace
+
+QtPrinters::QtPrinters(QString printoutsFolder, const Clock& clock)
+    : m_folder(std::move(printoutsFolder)), m_clock(clock) {
+    const QString system = QPrinterInfo::defaultPrinterName();
+    m_default = system.isEmpty() ? kPdfPrinterName : system;
+}
+
+QStringList QtPrinters::names() const {
+    QStringList all = QPrinterInfo::availablePrinterNames();
+    all << kPdfPrinterName;
+    return all;
+}
+
+int QtPrinters::orientation(const QString& printer) const {
+    if (printer == kPdfPrinterName)
+        return static_cast<int>(Orientation::Portrait);
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printer);
+    if (info.isNull())
+        return 0;
+    QPrinter p(info);
+    return p.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+}
+
+QString QtPrinters::defaultPrinter() const { return m_default; }
+
+void QtPrinters::setDefaultPrinter(const QString& printer) { m_default = printer; }
+
+Status QtPrinters::printImage(const QImage& picture, Orientation orientation, const QString& jobName) {
+    if (m_default != kPdfPrinterName) {
+        QPrinter printer(QPrinterInfo::printerInfo(m_default), QPrinter::HighResolution);
+        printer.setDocName(jobName);
+        printer.setPageOrientation(ToPageOrientation(orientation));
+        if (!PaintOnPage(printer, picture))
+            return Status::failure(QStringLiteral("The printer %1 could not print.").arg(m_default));
+        return Status::success();
+    }
+
+    // The PDF printer: the page goes to a temporary name first and is renamed when whole.
+    if (!QDir().mkpath(m_folder))
+        return Status::failure(QStringLiteral("Cannot create the folder %1").arg(m_folder));
+    const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    const QString target = QDir(m_folder).filePath(SafeJobName(jobName) + QLatin1Char(' ') + stamp + QStringLiteral(".pdf"));
+    const QString partial = target + QStringLiteral(".part");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(partial);
+    printer.setDocName(jobName);
+    printer.setPageOrientation(ToPageOrientation(orientation));
+    if (!PaintOnPage(printer, picture)) {
+        QFile::remove(partial);
+        return Status::failure(QStringLiteral("Cannot write %1").arg(partial));
+    }
+    QFile::remove(target);
+    if (!QFile::rename(partial, target)) {
+        QFile::remove(partial);
+        return Status::failure(QStringLiteral("Cannot write %1").arg(target));
+    }
+    return Status::success();
+}
+
+} // namespace corvin::platform

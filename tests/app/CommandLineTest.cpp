@@ -1,0 +1,98 @@
+#include "app/CommandLine.h"
+#include "app/QtSingleInstance.h"
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace corvin::app;
+
+namespace {
+
+ParseResult Parse(const QStringList& args, const QMap<QString, QString>& env = {}) {
+    return ParseCommandLine(args, [&env](const char* name) { return env.value(QLatin1String(name)); },
+                            QStringLiteral("/default/home"));
+}
+
+} // namespace
+
+// ---- Options and environment -----------------------------------------------------------------
+
+TEST(CommandLine, DefaultsToNoCardAndTheDefaultHome) {
+    const auto r = Parse({});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->card, CardChoice::None);
+    EXPECT_EQ(r.options->home, QStringLiteral("/default/home"));
+    EXPECT_FALSE(r.options->homeGivenExplicitly);
+}
+
+TEST(CommandLine, OptionsInBothSpellingsAndEnvironment) {
+    auto r = Parse({QStringLiteral("--card=sim"), QStringLiteral("--home"), QStringLiteral("/tmp/x/../h")});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->card, CardChoice::Simulated);
+    EXPECT_EQ(r.options->home, QStringLiteral("/tmp/h"));
+    EXPECT_TRUE(r.options->homeGivenExplicitly);
+
+    r = Parse({}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("sim")}, {QStringLiteral("CORVIN_HOME"), QStringLiteral("/e")}});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->card, CardChoice::Simulated);
+    EXPECT_EQ(r.options->home, QStringLiteral("/e"));
+
+    // The command line wins over the environment.
+    r = Parse({QStringLiteral("--card=none")}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("sim")}});
+    EXPECT_EQ(r.options->card, CardChoice::None);
+}
+
+TEST(CommandLine, BadInputIsRefusedWithAMessage) {
+    for (const QStringList& args : {QStringList{QStringLiteral("--card=bogus")}, QStringList{QStringLiteral("--home")},
+                                    QStringList{QStringLiteral("--frobnicate")}, QStringList{QStringLiteral("--home=")}}) {
+        const auto r = Parse(args);
+        EXPECT_FALSE(r.options) << args.join(' ').toStdString();
+        EXPECT_FALSE(r.error.isEmpty());
+    }
+    const auto r = Parse({}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("pci")}});
+    EXPECT_TRUE(r.error.contains(QStringLiteral("CORVIN_CARD")));
+}
+
+// ---- The home folder -------------------------------------------------------------------------
+
+TEST(Home, IsCreatedWhenMissingAndRefusedWhenAFile) {
+    corvin::testing::TempHome tmp;
+    const QString fresh = tmp.file(QStringLiteral("a/b/home"));
+    EXPECT_FALSE(PrepareHome(fresh).has_value());
+    EXPECT_TRUE(QDir(fresh).exists());
+
+    const QString file = tmp.file(QStringLiteral("plain"));
+    ASSERT_TRUE(corvin::testing::TempHome::write(file, "x"));
+    const auto error = PrepareHome(file);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_TRUE(error->contains(QStringLiteral("is a file")));
+    EXPECT_FALSE(PrepareHome(file + QStringLiteral("/below")).value_or(QString()).isEmpty());
+}
+
+// ---- One instance per home -------------------------------------------------------------------
+
+TEST(SingleInstance, SecondClaimForTheSameHomeAsksTheFirstToRaise) {
+    corvin::testing::TempHome tmp;
+    const QString runtime = tmp.file(QStringLiteral("run"));
+    QtSingleInstance first(tmp.path(), runtime);
+    int raised = 0;
+    first.onRaiseRequested = [&raised] { ++raised; };
+    ASSERT_TRUE(first.claim());
+
+    // A second start for the same home finds the lock taken.
+    QtSingleInstance second(tmp.path(), runtime);
+    EXPECT_FALSE(second.claim());
+    for (int i = 0; i < 50 && raised == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(raised, 1);
+
+    // Another home is another instance.
+    corvin::testing::TempHome otherHome;
+    QtSingleInstance third(otherHome.path(), runtime);
+    EXPECT_TRUE(third.claim());
+}
