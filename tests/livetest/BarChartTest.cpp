@@ -76,6 +76,10 @@ struct BarCase {
     std::vector<std::pair<double, bool>> samples; // y, true = bar colour, false = white
 };
 
+void PrintTo(const BarCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class DrawBarCases : public BarChartTest, public ::testing::WithParamInterface<BarCase> {};
 
 TEST_P(DrawBarCases, PaintsOnlyTheStripBetweenOldAndNew) {
@@ -474,6 +478,18 @@ TEST_F(BarChartTest, AResizedChartKeepsItsProportions) {
     EXPECT_NEAR(small.second, large.second, 1.0 / 355);
     EXPECT_NEAR(large.first, 1.4 / 12, 1.0 / 1900);
     EXPECT_GT(changes, 0);
+}
+
+TEST_F(BarChartTest, LongChannelNamesStayInsideThePicture) {
+    for (QSize size : {QSize(617, 355), QSize(1900, 1000)}) {
+        chart.resize(size);
+        chart.setLegendCaption(1, QStringLiteral("Reference WWMM 16"));
+        chart.setLegendCaption(2, QStringLiteral("Guard electrode No 20"));
+        chart.RebuildChart();
+        const int last = chart.image().width() - 1;
+        EXPECT_EQ(darkPixelsIn(QRect(last - 1, 0, 2, chart.image().height())), 0) << size.width();
+        EXPECT_GT(darkPixels(9.5, 11.0, chart.fullScale(), 0.9 * chart.fullScale()), 0);
+    }
 }
 
 TEST_F(BarChartTest, NonsenseSizesGiveAUsablePicture) {
