@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QString>
 #include <optional>
+#include <utility>
 
 namespace corvin::platform {
 
@@ -15,6 +16,12 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 struct MessageBox {
+    MessageBox() = default;
+    MessageBox(QString text_, Icon icon_ = Icon::None, Buttons buttons_ = Buttons::Ok, QString title_ = {},
+               Answer defaultButton_ = Answer::Ok)
+        : text(std::move(text_)), icon(icon_), buttons(buttons_), title(std::move(title_)),
+          defaultButton(defaultButton_) {}
+
     QString text;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
