@@ -79,6 +79,7 @@ QWidget* QtDialogs::parent() const {
 Answer QtDialogs::message(const MessageBox& box) {
     QMessageBox dialog(ToQtIcon(box.icon), box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title,
                        box.text, ToQtButtons(box.buttons), parent());
+    dialog.setTextFormat(Qt::PlainText); // paths and names may hold '<' or '&'
     dialog.setDefaultButton(ToQtButton(box.defaultButton));
     return FromQtButton(dialog.exec());
 }

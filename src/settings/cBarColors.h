@@ -29,7 +29,9 @@ private:
 };
 
 // Windows RGB value <-> QColor.
-inline QColor ToQColor(int32_t rgb) { return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
+inline QColor ToQColor(int32_t rgb) {
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
 inline int32_t FromQColor(const QColor& c) {
     return static_cast<int32_t>(c.red() | (c.green() << 8) | (c.blue() << 16));
 }

@@ -1,0 +1,41 @@
+#include "probes/NewProbeCheck.h"
+
+#include "probes/ProbeFile.h"
+
+namespace corvin::probes {
+
+NewProbeCheck::NewProbeCheck(const QString& typedName,
+                             const std::array<QString, kChannelCount>& channelTexts) {
+    m_probe.setProbe_Name(TrimSpaces(typedName));
+    for (int k = 1; k <= kChannelCount; ++k) {
+        m_probe.setCh(k, TrimSpaces(channelTexts[k - 1]));
+        if (!m_probe.Ch(k).isEmpty())
+            ++m_filledChannels;
+    }
+    if (name().size() < kMinimumNameLength)
+        m_outcome = Outcome::NameTooShort;
+    else if (name().size() > kMaximumNameLength)
+        m_outcome = Outcome::NameTooLong;
+    else if (m_filledChannels < kMinimumChannels)
+        m_outcome = Outcome::TooFewChannels;
+}
+
+QString NewProbeCheck::message() const {
+    switch (m_outcome) {
+    case Outcome::NameTooShort:
+        return QStringLiteral("Test Probe Device name must be at least 3 characters");
+    case Outcome::NameTooLong:
+        return QStringLiteral("Test Probe Device name cannot be greater than 16 characters");
+    case Outcome::TooFewChannels:
+        return QStringLiteral("Need minimum of two fields for a Probe device");
+    case Outcome::Ready:
+        break;
+    }
+    return {};
+}
+
+QString NewProbeCheck::WrittenMessage(const QString& path) {
+    return QStringLiteral(" Probe Spec ") + path + QStringLiteral(" successfully written to disc");
+}
+
+} // namespace corvin::probes

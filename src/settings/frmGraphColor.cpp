@@ -1,0 +1,160 @@
+#include "settings/frmGraphColor.h"
+
+#include "common/SharedState.h"
+#include "platform/Dialogs.h"
+#include "settings/BarColourFile.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionFocusRect>
+#include <QVBoxLayout>
+
+namespace corvin::settings {
+namespace {
+
+// One colour box: a bar filled with its channel's colour that reports a click (or Space/Enter
+// while it has the focus).
+class ColourBox : public QWidget {
+public:
+    ColourBox(std::function<void()> clicked, QWidget* parent)
+        : QWidget(parent), m_clicked(std::move(clicked)) {
+        setFocusPolicy(Qt::StrongFocus);
+        setFixedSize(44, 150);
+        setCursor(Qt::PointingHandCursor);
+    }
+    void setColour(const QColor& colour) {
+        m_colour = colour;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), m_colour);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        if (hasFocus()) {
+            QStyleOptionFocusRect option;
+            option.initFrom(this);
+            option.rect = rect().adjusted(3, 3, -3, -3);
+            option.backgroundColor = m_colour;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            m_clicked();
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            m_clicked();
+        else
+            QWidget::keyPressEvent(event);
+    }
+
+private:
+    std::function<void()> m_clicked;
+    QColor m_colour;
+};
+
+} // namespace
+
+frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), m_state(state), m_dialogs(dialogs) {
+    setObjectName(QStringLiteral("frmGraphColor"));
+    setWindowTitle(QStringLiteral("Graph Colour Preferences"));
+
+    auto* bars = new QGridLayout;
+    bars->setHorizontalSpacing(12);
+    for (int k = 1; k <= 7; ++k) {
+        auto* box = new ColourBox([this, k] { Picture1_Click(k); }, this);
+        box->setObjectName(QStringLiteral("Picture1_%1").arg(k));
+        box->setToolTip(QStringLiteral("Click on Bar to set colour"));
+        m_boxes[static_cast<std::size_t>(k - 1)] = box;
+        bars->addWidget(box, 0, k - 1, Qt::AlignHCenter);
+        // The channel number under its bar.
+        auto* number = new QLabel(QString::number(k), this);
+        number->setAlignment(Qt::AlignHCenter);
+        bars->addWidget(number, 1, k - 1);
+    }
+
+    auto* save = new QPushButton(QStringLiteral(" Save Settings on Exit"), this);
+    save->setObjectName(QStringLiteral("cmdSaveOnExit"));
+    save->setToolTip(QStringLiteral("Writes changes to disc"));
+    connect(save, &QPushButton::clicked, this, &frmGraphColor::cmdSaveOnExit_Click);
+    auto* cancel = new QPushButton(QStringLiteral(" Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdExit"));
+    cancel->setToolTip(QStringLiteral("Changes not saved"));
+    connect(cancel, &QPushButton::clicked, this, &frmGraphColor::cmdExit_Click);
+    // Enter on a focused box opens its chooser; it must not press a button as well.
+    save->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 18, 18, 14);
+    layout->setSpacing(16);
+    layout->addLayout(bars);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Dialog load: box k takes channel k's colour.
+    for (int k = 1; k <= 7; ++k)
+        setBox(k, m_state.BarColours.Ch(k));
+}
+
+void frmGraphColor::setBox(int k, int32_t rgb) {
+    const auto i = static_cast<std::size_t>(k - 1);
+    m_colours.at(i) = rgb;
+    static_cast<ColourBox*>(m_boxes.at(i))->setColour(ToQColor(rgb));
+}
+
+void frmGraphColor::Picture1_Click(int k) {
+    // The chooser starts without a colour of its own choosing; a cancel changes nothing.
+    const std::optional<QColor> chosen = m_dialogs.chooseColour(QColor());
+    if (chosen && chosen->isValid())
+        setBox(k, FromQColor(*chosen));
+}
+
+void frmGraphColor::cmdSaveOnExit_Click() {
+    cBarColors colours;
+    for (int k = 1; k <= 7; ++k)
+        colours.setCh(k, boxColour(k));
+    // The file is written first, and BarColours changes only when it was, so memory and file
+    // always agree; after a failure the dialog stays open with the user's choices.
+    if (Status s = BarColourFile::Save(m_state.folders.BarColourFile(), colours, *m_files); !s) {
+        m_dialogs.critical(s.message());
+        return;
+    }
+    m_state.BarColours = colours;
+    if (onSaved)
+        onSaved();
+    accept();
+}
+
+void frmGraphColor::cmdExit_Click() {
+    if (onCancelled)
+        onCancelled();
+    reject();
+}
+
+void frmGraphColor::Form_Click() {
+    m_boxes[0]->setFocus(Qt::MouseFocusReason);
+}
+
+void frmGraphColor::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        Form_Click();
+    QDialog::mousePressEvent(event);
+}
+
+} // namespace corvin::settings

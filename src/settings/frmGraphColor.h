@@ -1,0 +1,63 @@
+#pragma once
+// "Graph Colour Preferences": seven colour boxes, one per channel, each opening the colour
+// chooser when clicked. " Save Settings on Exit" applies the boxes to BarColours and writes
+// BAR.CFG; " Cancel" leaves both as they were.
+
+#include "common/AtomicFile.h"
+
+#include <QColor>
+#include <QDialog>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace corvin {
+struct SharedState;
+}
+namespace corvin::platform {
+class Dialogs;
+}
+
+namespace corvin::settings {
+
+class frmGraphColor : public QDialog {
+    Q_OBJECT
+public:
+    frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // Called after a successful save, before the dialog closes. The main window connects it to
+    // the test window (when one is open): disable START, clear the chart picture and set its
+    // background to white, so the bars are drawn afresh in the new colours.
+    std::function<void()> onSaved;
+    // Called by " Cancel", before the dialog closes: the test window clears its chart picture
+    // and sets its background to white. Closing the dialog any other way (close box, Escape)
+    // calls neither hook.
+    std::function<void()> onCancelled;
+
+    // Where the colour file is written through; tests hand in files that fail.
+    void setFileFactory(const AtomicFileFactory& files) { m_files = &files; }
+
+    // Box k (1..7) as the dialog shows it, a Windows RGB value.
+    int32_t boxColour(int k) const { return m_colours.at(static_cast<std::size_t>(k - 1)); }
+
+    // The handlers, callable directly.
+    void Picture1_Click(int k);
+    void cmdSaveOnExit_Click();
+    void cmdExit_Click();
+    void Form_Click();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void setBox(int k, int32_t rgb);
+
+    SharedState& m_state;
+    platform::Dialogs& m_dialogs;
+    AtomicFileFactory m_defaultFiles;
+    const AtomicFileFactory* m_files = &m_defaultFiles;
+    std::array<int32_t, 7> m_colours{};
+    std::array<QWidget*, 7> m_boxes{};
+};
+
+} // namespace corvin::settings

@@ -1,0 +1,20 @@
+#pragma once
+// corvin-data: the probe files and test data files from the command line, without windows.
+// The program's main() only hands its arguments and standard streams to RunCorvinData, so the
+// tests drive the whole tool in-process.
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace corvin::tools {
+
+// Exit statuses of the tool.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1; // a file or folder could not be read or written, or a check refused
+constexpr int kExitUsage = 2;  // the command line itself is wrong
+
+// Runs one command. `args` are the arguments after the program name. Results go to `out`,
+// one clear line per failure to `err`.
+int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err);
+
+} // namespace corvin::tools

@@ -1,0 +1,152 @@
+// corvin-data's info and dump commands, run in-process.
+#include "datafiles/TestDataFile.h"
+
+#include "support/CorvinDataRun.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+using namespace corvin;
+using namespace corvin::datafiles;
+using corvin::testing::RunCorvinData;
+using corvin::testing::TempHome;
+
+namespace {
+
+class CorvinDataFiles : public ::testing::Test {
+protected:
+    TempHome home;
+    QString path = home.file(QStringLiteral("test.DAT"));
+
+    void Write(PeriodicDataSet data, int16_t interval, const std::array<QString, kChannelCount>& names) {
+        ASSERT_TRUE(WriteTestDataFile(path, data, interval, names));
+    }
+};
+
+const std::array<QString, kChannelCount> kNames = {"Left", "Right µA",   "  Centre", "",
+                                                   "a,b",  "say \"hi\"", "Seven"};
+
+} // namespace
+
+// ---- info --------------------------------------------------------------------------------------
+
+TEST_F(CorvinDataFiles, InfoPrintsTheHeaderAndTrimmedNames) {
+    PeriodicDataSet data;
+    data.Size(3);
+    Write(data, 10, kNames);
+    const auto run = RunCorvinData({"info", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              QString::fromUtf8("interval: 10\nrows: 3\nstored rows: 3\n"
+                                "channel 1: Left\nchannel 2: Right µA\nchannel 3:   Centre\n"
+                                "channel 4: \nchannel 5: a,b\nchannel 6: say \"hi\"\nchannel 7: Seven\n"));
+    EXPECT_TRUE(run.err.isEmpty());
+}
+
+TEST_F(CorvinDataFiles, InfoShowsAStoredRowCountThatDisagreesWithTheLength) {
+    PeriodicDataSet data;
+    data.Size(2);
+    Write(data, 5, kNames);
+    QByteArray bytes = TempHome::read(path);
+    const float stored = 41.6f; // rounds to 42
+    std::memcpy(bytes.data() + 24 * (7 * 2 + 1) + 20, &stored, 4);
+    ASSERT_TRUE(TempHome::write(path, bytes));
+    const auto run = RunCorvinData({"info", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("interval: 5\nrows: 2\nstored rows: 42\n")));
+}
+
+TEST_F(CorvinDataFiles, InfoOfAnEmptyTest) {
+    PeriodicDataSet data;
+    data.Size(0);
+    Write(data, 30, kNames);
+    const auto run = RunCorvinData({"info", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(
+        run.out.startsWith(QStringLiteral("interval: 30\nrows: 0\nstored rows: 0\nchannel 1: Left\n")));
+}
+
+TEST_F(CorvinDataFiles, CorruptAndMissingFilesFailWithOneLine) {
+    ASSERT_TRUE(TempHome::write(path, QByteArray(100, 'x')));
+    const QString missing = home.file(QStringLiteral("absent.DAT"));
+    for (const QStringList& args :
+         {QStringList{"info", path}, QStringList{"dump", path}, QStringList{"info", missing}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const auto run = RunCorvinData(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+        EXPECT_TRUE(
+            run.err.startsWith(QStringLiteral("corvin-data: cannot read ") + args[1] + QStringLiteral(": ")));
+    }
+}
+
+// ---- dump --------------------------------------------------------------------------------------
+
+TEST_F(CorvinDataFiles, DumpIsCsvWithTimesAndShortestReadings) {
+    PeriodicDataSet data;
+    data.Size(2);
+    const float row0[7] = {0.1f, -2.5f, 100.0f, 0.0f, 1e-7f, 3.4028235e38f, 1.0f / 3.0f};
+    for (int k = 0; k < 7; ++k) {
+        data.PeriodicData[k][0] = row0[k];
+        data.PeriodicData[k][1] = float(k);
+    }
+    Write(data, 15, kNames);
+    const auto run = RunCorvinData({"dump", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              QString::fromUtf8("Time (s),Left,Right µA,  Centre,,\"a,b\",\"say \"\"hi\"\"\",Seven\r\n"
+                                "15,0.1,-2.5,100,0,1e-07,3.4028235e+38,0.33333334\r\n"
+                                "30,0,1,2,3,4,5,6\r\n"));
+}
+
+TEST_F(CorvinDataFiles, DumpedReadingsReadBackAsTheSameSinglePrecisionValues) {
+    PeriodicDataSet data;
+    data.Size(200);
+    std::uint32_t bits = 0x12345678;
+    for (int r = 0; r < 200; ++r) {
+        for (int k = 0; k < 7; ++k) {
+            bits = bits * 1664525u + 1013904223u;
+            float v;
+            std::memcpy(&v, &bits, 4);
+            data.PeriodicData[k][r] = std::isfinite(v) ? v : 1.5f;
+        }
+    }
+    Write(data, 5, kNames);
+    const auto run = RunCorvinData({"dump", path});
+    ASSERT_EQ(run.status, 0);
+    const QStringList lines = run.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 201);
+    for (int r = 0; r < 200; ++r) {
+        const QStringList fields = lines[r + 1].split(QLatin1Char(','));
+        ASSERT_EQ(fields.size(), 8);
+        EXPECT_EQ(fields[0].toInt(), 5 * (r + 1));
+        for (int k = 0; k < 7; ++k)
+            EXPECT_EQ(std::strtof(fields[k + 1].toLatin1().constData(), nullptr), data.PeriodicData[k][r]);
+    }
+}
+
+TEST_F(CorvinDataFiles, DumpOfAnEmptyTestIsTheHeaderAlone) {
+    PeriodicDataSet data;
+    data.Size(0);
+    Write(data, 5, kNames);
+    const auto run = RunCorvinData({"dump", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.count(QStringLiteral("\r\n")), 1);
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Time (s),Left,")));
+}
+
+TEST_F(CorvinDataFiles, DumpPrintsOddValuesWithoutFailing) {
+    PeriodicDataSet data;
+    data.Size(1);
+    data.PeriodicData[0][0] = std::numeric_limits<float>::quiet_NaN();
+    data.PeriodicData[1][0] = -std::numeric_limits<float>::infinity();
+    Write(data, -5, kNames);
+    const auto run = RunCorvinData({"dump", path});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("\r\n-5,nan,-inf,0,0,0,0,0\r\n"))) << run.out.toStdString();
+}

@@ -1,0 +1,143 @@
+// corvin-data's probe commands, run in-process.
+#include "probes/ProbeFile.h"
+
+#include "support/CorvinDataRun.h"
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace corvin;
+using namespace corvin::probes;
+using corvin::testing::RunCorvinData;
+using corvin::testing::TempHome;
+
+namespace {
+
+class CorvinDataProbe : public ::testing::Test {
+protected:
+    TempHome home;
+    QString folder = home.file(QStringLiteral("Probes"));
+    QString in(const QString& fileName) const { return folder + QLatin1Char('/') + fileName; }
+};
+
+} // namespace
+
+// ---- probe show ------------------------------------------------------------------------------
+
+TEST_F(CorvinDataProbe, ShowPrintsTheNameAndSevenTrimmedChannels) {
+    QByteArray bytes = QByteArray("  Arm \xB5"
+                                  "A        ") +
+                       QByteArray("left            ") + QByteArray(32, ' ') +
+                       QByteArray("  fifth \xE9       ") + QByteArray(48, ' ');
+    ASSERT_EQ(bytes.size(), 128);
+    ASSERT_TRUE(TempHome::write(in(QStringLiteral("arm.Prb")), bytes));
+    const auto run = RunCorvinData({"probe", "show", in(QStringLiteral("arm.Prb"))});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, QString::fromUtf8("name: Arm µA\nchannel 1: left\nchannel 2: \nchannel 3: \n"
+                                         "channel 4: fifth é\nchannel 5: \nchannel 6: \nchannel 7: \n"));
+    EXPECT_TRUE(run.err.isEmpty());
+}
+
+TEST_F(CorvinDataProbe, ShowReadsAShortFile) {
+    ASSERT_TRUE(TempHome::write(in(QStringLiteral("short.prb")), QByteArray("Stub            Ch1")));
+    const auto run = RunCorvinData({"probe", "show", in(QStringLiteral("short.prb"))});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("name: Stub\nchannel 1: Ch1\nchannel 2: \n")));
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), 8);
+}
+
+TEST_F(CorvinDataProbe, ShowOfAMissingFileFailsWithOneLine) {
+    const auto run = RunCorvinData({"probe", "show", in(QStringLiteral("absent.prb"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("absent.prb")));
+}
+
+// ---- probe list ------------------------------------------------------------------------------
+
+TEST_F(CorvinDataProbe, ListPrintsEachProbeNameTrimmed) {
+    for (const char* name : {"First", "Second"}) {
+        cProbe p;
+        p.setProbe_Name(QString::fromLatin1(name));
+        ASSERT_TRUE(WriteProbeFile(folder, p));
+    }
+    ASSERT_TRUE(TempHome::write(in(QStringLiteral("THIRD.PRB")), QByteArray("  Third")));
+    const auto run = RunCorvinData({"probe", "list", folder});
+    EXPECT_EQ(run.status, 0);
+    QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.sort();
+    EXPECT_EQ(lines, (QStringList{"First", "Second", "Third"}));
+}
+
+TEST_F(CorvinDataProbe, ListOfAMissingFolderFails) {
+    const auto run = RunCorvinData({"probe", "list", in(QStringLiteral("absent"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+}
+
+// ---- probe create ----------------------------------------------------------------------------
+
+TEST_F(CorvinDataProbe, CreateWritesTheProbeWithEmptyArgumentsAsEmptyChannels) {
+    const auto run = RunCorvinData({"probe", "create", folder, " Hand ", "thumb", "", "", "", "little"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Probe Spec ") + in(QStringLiteral("Hand.prb")) +
+                           QStringLiteral(" successfully written to disc\n"));
+    const QByteArray bytes = TempHome::read(in(QStringLiteral("Hand.prb")));
+    EXPECT_EQ(bytes, QByteArray("Hand            thumb           ") + QByteArray(48, ' ') +
+                         QByteArray("little          ") + QByteArray(32, ' '));
+}
+
+TEST_F(CorvinDataProbe, CreateRefusesWithTheDialogsMessages) {
+    struct Case {
+        QStringList args;
+        int status;
+        QString err;
+    };
+    const QString unsafe = QStringLiteral("Problems with writing ") + folder +
+                           QStringLiteral("/../x.prb to disc: A probe name cannot contain \"/\"");
+    const Case cases[] = {
+        {{"ab", "a", "b"}, 1, "corvin-data: Test Probe Device name must be at least 3 characters\n"},
+        {{"ABCDEFGHIJKLMNOPQ", "a", "b"},
+         1,
+         "corvin-data: Test Probe Device name cannot be greater than 16 characters\n"},
+        {{"abc", "a", "  "}, 1, "corvin-data: Need minimum of two fields for a Probe device\n"},
+        {{"../x", "a", "b"}, 1, QStringLiteral("corvin-data: ") + unsafe + QLatin1Char('\n')},
+        {{"abc", "1", "2", "3", "4", "5", "6", "7", "8"}, 2, {}},
+        {{}, 2, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const auto run = RunCorvinData(QStringList{"probe", "create", folder} + c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+        if (!c.err.isEmpty()) {
+            EXPECT_EQ(run.err, c.err);
+        }
+    }
+    EXPECT_TRUE(QDir(folder).isEmpty());
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("x.prb"))));
+}
+
+// ---- The command line itself -------------------------------------------------------------------
+
+TEST(CorvinDataCommandLine, HelpListsTheCommands) {
+    const auto run = RunCorvinData({"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* command : {"probe list", "probe show", "probe create", "info", "dump"})
+        EXPECT_TRUE(run.out.contains(QString::fromLatin1(command))) << command;
+}
+
+TEST(CorvinDataCommandLine, WrongCommandLinesAreUsageErrors) {
+    for (const QStringList& args :
+         {QStringList{}, QStringList{"nonsense"}, QStringList{"probe"}, QStringList{"probe", "list"},
+          QStringList{"probe", "show", "a", "b"}, QStringList{"info"}, QStringList{"dump", "a", "b"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const auto run = RunCorvinData(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+}

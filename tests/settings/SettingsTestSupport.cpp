@@ -1,0 +1,97 @@
+#include "SettingsTestSupport.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace corvin::testing {
+
+using namespace settings;
+
+RawValue ReadRaw(RegistryStore& store, uint32_t root, const QString& key, const QString& name) {
+    RawValue raw;
+    RegKey k;
+    raw.result = store.OpenKey(root, key, kKeyQueryValue, k);
+    if (raw.result != kErrorSuccess)
+        return raw;
+    uint32_t size = 0;
+    raw.result = store.QueryValue(k, name, &raw.type, nullptr, &size);
+    if (raw.result != kErrorSuccess)
+        return raw;
+    raw.data.resize(size);
+    raw.result = store.QueryValue(k, name, nullptr, raw.data.data(), &size);
+    return raw;
+}
+
+int32_t WriteRaw(RegistryStore& store, uint32_t root, const QString& key, const QString& name, uint32_t type,
+                 const QByteArray& data) {
+    RegKey k;
+    if (const int32_t r = store.CreateKey(root, key, kKeyAllAccess, k); r != kErrorSuccess)
+        return r;
+    return store.SetValue(k, name, type, data);
+}
+
+namespace {
+
+class FailingFile : public AtomicFile {
+public:
+    using AtomicFile::AtomicFile;
+    Status open() override { return Status::success(); }
+    Status write(const QByteArray&) override { return Status::success(); }
+    Status commit() override { return Status::failure(QStringLiteral("No space left on device")); }
+};
+
+} // namespace
+
+std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
+    return std::make_unique<FailingFile>(path);
+}
+
+bool CanDropPrivileges() {
+    return ::geteuid() == 0 && !QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty();
+}
+
+std::unique_ptr<QProcess> StartChild(const QString& scenario, const QStringList& environment, bool asNobody) {
+    QStringList arguments{QStringLiteral("--gtest_also_run_disabled_tests"),
+                          QStringLiteral("--gtest_filter=DISABLED_SettingsChild.") + scenario};
+    QString program = QCoreApplication::applicationFilePath();
+    if (asNobody) {
+        arguments.prepend(program);
+        arguments = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                QStringLiteral("--clear-groups")} +
+                    arguments;
+        program = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString& entry : environment) {
+        const qsizetype eq = entry.indexOf(QLatin1Char('='));
+        env.insert(entry.left(eq), entry.mid(eq + 1));
+    }
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->start(program, arguments);
+    return process;
+}
+
+ChildResult FinishChild(QProcess& process) {
+    ChildResult result;
+    result.started = process.waitForStarted(30000);
+    if (!result.started)
+        return result;
+    process.waitForFinished(120000);
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.output = process.readAll();
+    return result;
+}
+
+ChildResult RunChild(const QString& scenario, const QStringList& environment, bool asNobody) {
+    auto process = StartChild(scenario, environment, asNobody);
+    return FinishChild(*process);
+}
+
+} // namespace corvin::testing

@@ -1,0 +1,54 @@
+#pragma once
+// Helpers shared by the settings tests: a store in a fresh temporary home, files whose saves
+// fail, and running a scenario of this test program in a child process.
+
+#include "common/AtomicFile.h"
+#include "common/Clock.h"
+#include "settings/RegistryStore.h"
+#include "support/TempHome.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace corvin::testing {
+
+// The store file a test uses inside its home.
+inline QString StorePath(const TempHome& home) {
+    return home.file(QStringLiteral("settings.db"));
+}
+
+// Reads one value's type and bytes straight from the store; type 0 and no bytes when missing.
+struct RawValue {
+    int32_t result = 0;
+    uint32_t type = 0;
+    QByteArray data;
+};
+RawValue ReadRaw(settings::RegistryStore& store, uint32_t root, const QString& key, const QString& name);
+// Writes one value straight into the store, creating the key.
+int32_t WriteRaw(settings::RegistryStore& store, uint32_t root, const QString& key, const QString& name,
+                 uint32_t type, const QByteArray& data);
+
+// Files whose save fails as a full disk would.
+class FailingFiles : public AtomicFileFactory {
+public:
+    std::unique_ptr<AtomicFile> create(const QString& path) const override;
+};
+
+// Runs the disabled test `DISABLED_SettingsChild.<scenario>` of this program in a child process
+// with the environment variables given ("NAME=value"), optionally as the unprivileged user
+// 65534 through setpriv.
+struct ChildResult {
+    bool started = false;
+    int exitCode = -1;
+    QByteArray output;
+};
+ChildResult RunChild(const QString& scenario, const QStringList& environment, bool asNobody);
+// The same in two steps, so the test can work while the child runs.
+std::unique_ptr<QProcess> StartChild(const QString& scenario, const QStringList& environment, bool asNobody);
+ChildResult FinishChild(QProcess& process);
+bool CanDropPrivileges();
+
+} // namespace corvin::testing

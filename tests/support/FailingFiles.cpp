@@ -1,0 +1,72 @@
+#include "support/FailingFiles.h"
+
+namespace corvin::testing {
+
+// A real AtomicFile that fails where it is told to; the underlying save is then dropped.
+class FailingFile : public AtomicFile {
+public:
+    FailingFile(const QString& path, int failingWrite, QString message,
+                std::shared_ptr<FailingFiles::Counts> counts)
+        : AtomicFile(path), m_failingWrite(failingWrite), m_message(std::move(message)),
+          m_counts(std::move(counts)) {}
+
+    Status write(const QByteArray& bytes) override {
+        if (m_failed)
+            return fail();
+        if (m_failingWrite > 0 && ++m_writes == m_failingWrite) {
+            // Half the bytes reach the temporary file, as when the disc fills up mid-write.
+            AtomicFile::write(bytes.left(bytes.size() / 2));
+            ++m_counts->failed;
+            return fail();
+        }
+        return AtomicFile::write(bytes);
+    }
+
+    Status commit() override {
+        if (m_failed)
+            return fail();
+        if (m_failingWrite == 0) {
+            ++m_counts->failed;
+            return fail();
+        }
+        return AtomicFile::commit();
+    }
+
+private:
+    Status fail() {
+        m_failed = true;
+        return Status::failure(m_message);
+    }
+
+    int m_failingWrite;
+    int m_writes = 0;
+    bool m_failed = false;
+    QString m_message;
+    std::shared_ptr<FailingFiles::Counts> m_counts;
+};
+
+FailingFiles::FailingFiles(int failingWrite, Persistence persistence)
+    : m_failingWrite(failingWrite), m_persistence(persistence) {}
+
+FailingFiles FailingFiles::OnWrite(int n, Persistence persistence) {
+    return FailingFiles(n < 1 ? 1 : n, persistence);
+}
+
+FailingFiles FailingFiles::AtCommit(Persistence persistence) {
+    return FailingFiles(0, persistence);
+}
+
+FailingFiles& FailingFiles::withMessage(QString message) {
+    m_message = std::move(message);
+    return *this;
+}
+
+std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
+    const bool fails = m_persistence == Persistence::Always || m_counts->created == 0;
+    ++m_counts->created;
+    if (!fails)
+        return std::make_unique<AtomicFile>(path);
+    return std::make_unique<FailingFile>(path, m_failingWrite, m_message, m_counts);
+}
+
+} // namespace corvin::testing

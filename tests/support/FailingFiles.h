@@ -1,0 +1,48 @@
+#pragma once
+// An AtomicFileFactory whose files fail on purpose, to show that a failed save leaves the old
+// file whole. A file fails on its Nth write (after passing part of the bytes on, as a full disk
+// would) or at commit; either for the first file the factory makes only, or for every file.
+// A file that failed never commits, even if the saver goes on and asks it to.
+
+#include "common/AtomicFile.h"
+
+#include <QString>
+#include <memory>
+
+namespace corvin::testing {
+
+class FailingFiles : public AtomicFileFactory {
+public:
+    enum class Persistence { Once, Always };
+
+    // Files that fail on their `n`th write (from 1).
+    static FailingFiles OnWrite(int n, Persistence persistence = Persistence::Once);
+    // Files whose writes succeed but whose commit fails.
+    static FailingFiles AtCommit(Persistence persistence = Persistence::Once);
+
+    std::unique_ptr<AtomicFile> create(const QString& path) const override;
+
+    // The system's words the failure reports; "No space left on device" unless changed.
+    FailingFiles& withMessage(QString message);
+    const QString& message() const { return m_message; }
+    // How many files were made, and how many of them failed.
+    int filesCreated() const { return m_counts->created; }
+    int failures() const { return m_counts->failed; }
+
+private:
+    struct Counts {
+        int created = 0;
+        int failed = 0;
+    };
+    FailingFiles(int failingWrite, Persistence persistence);
+
+    int m_failingWrite; // 0: fail at commit
+    Persistence m_persistence;
+    QString m_message = QStringLiteral("No space left on device");
+    // Shared so that copies of the factory (savers take it by reference, tests keep it by value)
+    // count together; create() is const as the factory interface asks.
+    std::shared_ptr<Counts> m_counts = std::make_shared<Counts>();
+    friend class FailingFile;
+};
+
+} // namespace corvin::testing
