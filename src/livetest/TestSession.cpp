@@ -591,6 +591,9 @@ void TestSession::mnuCopy_Click() {
     if (scaleChosen()) {
         RebuildChart();
         m_state.instrument.ChannelReading = 0.0;
+        // The live bars first go to zero on the fresh chart, so each frozen half is drawn whole
+        // from the zero line (and not from wherever its live bar last stood).
+        ZeroBars();
         for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
             m_chart.DrawFrozenBar(i, m_state.display.FrozenValues[i - kFirstChannelIndex]);
             m_chart.DrawBar(i, 0.0);
