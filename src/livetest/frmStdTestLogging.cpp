@@ -170,6 +170,7 @@ void frmStdTestLogging::build() {
         auto* label = MakeLabel(QStringLiteral("Label%1").arg(k), QString(), fc);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
+        label->setContentsMargins(3, 0, 3, 0); // neighbouring names never run together
         m_labels[k - 1] = label;
 
         auto* image = new QToolButton(fc);
