@@ -65,8 +65,8 @@ public:
     virtual std::optional<QString> printSetup(const QString& currentPrinter) = 0;
 
     // Shorthands for the common message boxes (OK button, default title).
-    void critical(const QString& text) { message({text, Icon::Critical}); }
-    void information(const QString& text) { message({text, Icon::Information}); }
+    void critical(const QString& text) { message({text, Icon::Critical, Buttons::Ok, {}, Answer::Ok}); }
+    void information(const QString& text) { message({text, Icon::Information, Buttons::Ok, {}, Answer::Ok}); }
     // Yes/No with No the default, question icon.
     bool askYesNo(const QString& text) {
         return message({text, Icon::Question, Buttons::YesNo, {}, Answer::No}) == Answer::Yes;

@@ -1,0 +1,24 @@
+#pragma once
+// The program's own pictures, drawn rather than shipped as bitmaps: the channel lamps of the test
+// window (on and off), the print button's icon, the probe picture of the probe creation dialog
+// and the application icon. Each call paints a fresh image with a transparent background.
+
+#include <QImage>
+
+namespace corvin {
+
+class Pictures {
+public:
+    // Channel button with a lit red lamp (resource 101), 37×40 pixels.
+    static QImage ChannelOn();
+    // The same button with its lamp off, grey (resource 102), 37×40 pixels.
+    static QImage ChannelOff();
+    // A small printer for the print button (resource 301), 32×32 pixels.
+    static QImage PrintButton();
+    // A test probe with its lead (resource 104), 120×90 pixels.
+    static QImage Probe();
+    // The application icon: seven bars of a live chart, 64×64 pixels.
+    static QImage ApplicationIcon();
+};
+
+} // namespace corvin

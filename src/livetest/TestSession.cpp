@@ -1,0 +1,665 @@
+#include "livetest/TestSession.h"
+
+#include "datafiles/TestDataFile.h"
+#include "instrument/RangeRelays.h"
+#include "instrument/Sampling.h"
+#include "livetest/SessionRules.h"
+
+#include <algorithm>
+
+namespace corvin::livetest {
+
+namespace {
+
+const QColor kMessageAreaGrey(0xC0, 0xC0, 0xC0);
+const QColor kWhite(0xFF, 0xFF, 0xFF);
+
+const QString kBandView = QStringLiteral("mnuView");
+const QString kBandStatus = QStringLiteral("sb");
+
+const QString kIntervalPrompt =
+    QStringLiteral("Enter Reading Interval as integer in Seconds:\r\nRange (min 5-30 max)");
+const QString kIntervalTitle = QStringLiteral("Enter Time Interval");
+const QString kHoursPrompt = QStringLiteral("Enter Logging Time in hours:\r\neg: (0.1 = 6 mins)");
+const QString kHoursTitle = QStringLiteral("Max Time Shown Or Until 'STOP' Button Actioned");
+const QString kNotInteger = QStringLiteral("Reading Interval not an Integer number !");
+const QString kIntervalRange = QStringLiteral("Minimum Time Interval 5 Second , Maximum 30");
+const QString kTimeTooShort = QStringLiteral("Logging Time less than Time Interval");
+const QString kTimeTooLong = QStringLiteral("Logging Time greater than max allowed");
+const QString kEndOfLoggingSaveFailed = QStringLiteral("Problems with writing this File");
+const QString kStopSaveFailed = QStringLiteral("Problems with writing this file !");
+const QString kErrorRaised = QStringLiteral("Error Raised= ");
+const QString kExcelFailed = QStringLiteral("Problems Writing Excel File");
+const QString kDataFileFilter = QStringLiteral("Data Files (*.DAT)|*.DAT");
+
+QString Fixed20(const QString& name) {
+    return name.left(20).leftJustified(20, QLatin1Char(' '));
+}
+
+} // namespace
+
+const QString TestSession::kSaveQuestion = QStringLiteral("Logging Finished ,  Save Data to Disc ? ");
+
+TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, instrument::Pauser& pauser,
+                         platform::Desktop& desktop, MainFrame& frame, BarChart& chart)
+    : m_state(state), m_card(card), m_pauser(pauser), m_desktop(desktop), m_frame(frame), m_chart(chart) {
+    // A new test window starts with every channel off.
+    m_state.display.ChannelEnabled.fill(false);
+    for (int k = 1; k <= kChannelCount; ++k)
+        m_chart.setLegendCaption(k, QString());
+    ExportPeriodicData = [] {
+        return Status::failure(QStringLiteral("Spreadsheet export is not available in this version"));
+    };
+}
+
+// ---- small helpers ----------------------------------------------------------------------------
+
+void TestSession::changed() {
+    if (onControlsChanged)
+        onControlsChanged();
+}
+
+void TestSession::focusCommand6() {
+    if (onFocusCommand6)
+        onFocusCommand6();
+}
+
+void TestSession::setPhase(SessionPhase phase) {
+    m_controls.phase = phase;
+    changed();
+}
+
+// Timer changes reach the window at once: a dialog shown afterwards runs its own event loop, and
+// a timer still running there would tick behind it.
+void TestSession::setTimer1(bool on) {
+    m_controls.Timer1 = on;
+    changed();
+}
+
+void TestSession::setTimer2(bool on) {
+    m_controls.Timer2 = on;
+    changed();
+}
+
+void TestSession::setWindowEnabled(bool on) {
+    m_controls.WindowEnabled = on;
+    changed();
+}
+
+void TestSession::setStatus(const QString& text) {
+    m_frame.bar().showStatus(QStringLiteral("miStatus"), text);
+}
+
+bool TestSession::scaleChosen() const {
+    const int16_t s = m_state.instrument.ScreenScale;
+    return s >= 1 && s <= 4;
+}
+
+void TestSession::ClearPicture(const QColor& colour, Picture content) {
+    m_chart.Clear(colour);
+    m_picture = content;
+}
+
+void TestSession::RebuildChart() {
+    m_chart.RebuildChart();
+    m_picture = Picture::Chart;
+}
+
+void TestSession::ZeroBars() {
+    for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i)
+        m_chart.DrawBar(i, 0.0);
+}
+
+// ---- load, START, STOP, EXIT ------------------------------------------------------------------
+
+void TestSession::Form_Load() {
+    auto& inst = m_state.instrument;
+    instrument::ClearDigitalOutputs(m_card, inst.BoardHandle, 0);
+    m_controls.periodic = m_state.options.PeriodicLoggingDefault ? PeriodicChoice::On : PeriodicChoice::None;
+    instrument::AnalogueSetupByModel(m_card, inst);
+
+    m_controls.FreezeSplitEnabled = false;
+    m_controls.FreezeUnsplitEnabled = false;
+    m_state.session.TestRunning = false;
+    m_state.session.PeriodicLoggingOn = false;
+    m_state.session.PeriodicDataDone = false;
+    m_state.display.SplitMode = false;
+    ClearPicture(kMessageAreaGrey, Picture::Grey);
+
+    // The card is addressed as handle 0 from here on, registered or not.
+    inst.BoardHandle = 0;
+    m_controls.phase = SessionPhase::Opened;
+    inst.ChannelReading = 0.0;
+    m_barTestStep = 1.0;
+    changed();
+}
+
+void TestSession::setPeriodicChoice(PeriodicChoice choice) {
+    m_controls.periodic = choice;
+    changed();
+}
+
+void TestSession::cmdStart_Click() {
+    auto& session = m_state.session;
+    session.SetupCancelled = false;
+    session.TestRunning = true;
+    m_controls.FreezeSplitEnabled = true;
+    m_controls.FreezeUnsplitEnabled = false;
+    m_controls.WrittenVisible = false;
+    setPhase(SessionPhase::Running);
+
+    m_frame.bar().setEnabled(kBandView, QStringLiteral("miFullScreen"), true);
+    m_frame.bar().setEnabled(kBandView, QStringLiteral("miNormal"), false);
+    setStatus(QStringLiteral("Testing"));
+
+    if (m_controls.periodic == PeriodicChoice::On)
+        PeriodicSetup();
+
+    if (!session.SetupCancelled) {
+        m_state.instrument.ChannelReading = 0.0;
+        ZeroBars();
+        m_startMs = m_desktop.clock.monotonicMs();
+        m_controls.Timer1 = true;
+        m_controls.Timer2 = session.PeriodicLoggingOn;
+        changed();
+        focusCommand6();
+    }
+}
+
+void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn) {
+    if (!message.isEmpty())
+        m_desktop.dialogs.message({message, icon, platform::Buttons::Ok, {}, platform::Answer::Ok});
+    if (clearLoggingOn)
+        m_state.session.PeriodicLoggingOn = false;
+    m_state.session.PeriodicDataDone = false;
+    m_controls.periodic = PeriodicChoice::Off;
+    setWindowEnabled(true);
+    cmdStop_Click();
+    focusCommand6();
+    m_state.session.SetupCancelled = true;
+}
+
+bool TestSession::PeriodicSetup() {
+    auto& data = m_state.periodic;
+    setWindowEnabled(false);
+
+    const std::optional<QString> interval =
+        m_desktop.dialogs.input({kIntervalPrompt, kIntervalTitle, QString()});
+    if (!interval || interval->isEmpty()) {
+        refuseSetup(QString(), platform::Icon::None, false);
+        return false;
+    }
+    if (interval->contains(QLatin1Char('.'))) {
+        refuseSetup(kNotInteger, platform::Icon::Critical, false);
+        return false;
+    }
+    const std::optional<int16_t> n = ReadInterval(*interval);
+    if (n)
+        data.ReadingIntervalSeconds = *n;
+    if (!n || *n < kMinIntervalSeconds || *n > kMaxIntervalSeconds) {
+        refuseSetup(kIntervalRange, platform::Icon::None, true);
+        return false;
+    }
+
+    data.HeaderValues[0] = *n;
+    // The names of the probe the test runs with (the default probe of an automatic test).
+    for (int k = 1; k <= kChannelCount; ++k)
+        data.ChannelNames[k - 1] = Fixed20(m_state.TestProbe().Ch(k));
+    m_controls.Timer2IntervalMs = *n * 1000;
+    data.SampleCount = 0;
+
+    const int maxHours = MaxLoggingHours(*n);
+    const std::optional<QString> hoursText =
+        m_desktop.dialogs.input({kHoursPrompt, kHoursTitle, QString::number(maxHours)});
+    const std::optional<float> hours = ReadLoggingHours(hoursText.value_or(QString()));
+    if (!hours) {
+        refuseSetup(kIntervalRange, platform::Icon::None, true);
+        return false;
+    }
+    if (*hours * 3600.0f < static_cast<float>(*n)) {
+        refuseSetup(kTimeTooShort, platform::Icon::Critical, false);
+        return false;
+    }
+    if (!(*hours <= static_cast<float>(maxHours))) {
+        refuseSetup(kTimeTooLong, platform::Icon::Critical, false);
+        return false;
+    }
+
+    data.Size(PlannedSamples(*hours, *n));
+    m_controls.periodic = PeriodicChoice::On;
+    m_state.session.PeriodicLoggingOn = true;
+    m_state.session.PeriodicDataDone = false;
+    setWindowEnabled(true);
+    return true;
+}
+
+void TestSession::cmdStop_Click() {
+    auto& session = m_state.session;
+    m_controls.Timer1 = false;
+    m_controls.Timer2 = false;
+    m_controls.phase = SessionPhase::Stopped;
+    ClearPicture(kMessageAreaGrey, Picture::Grey);
+    for (QString& text : m_controls.Text1)
+        text = QStringLiteral("0.0");
+    session.TestRunning = false;
+    m_state.display.SplitMode = false;
+    m_controls.FreezeSplitEnabled = false;
+    m_controls.FreezeUnsplitEnabled = false;
+    changed();
+    focusCommand6();
+
+    // The file holds only the samples taken.
+    m_state.periodic.SampleCapacity = m_state.periodic.SampleCount;
+
+    if (!session.PeriodicDataDone && session.PeriodicLoggingOn) {
+        // Samples are given up only by an explicit No: a cancelled or failed save asks again.
+        for (;;) {
+            if (!m_desktop.dialogs.askYesNo(kSaveQuestion)) {
+                setTimer2(false);
+                session.PeriodicLoggingOn = false;
+                session.PeriodicDataDone = false;
+                setStatus(QStringLiteral("Test Stopped"));
+                break;
+            }
+            if (SaveFromStop() == SaveOutcome::Saved)
+                break;
+        }
+    }
+
+    m_frame.bar().setEnabled(kBandView, QStringLiteral("miFullScreen"), false);
+    m_frame.bar().setEnabled(kBandView, QStringLiteral("miNormal"), false);
+    setStatus(QStringLiteral("Test Stopped"));
+    changed();
+}
+
+void TestSession::cmdExit_Click() {
+    auto& bar = m_frame.bar();
+    // The elapsed-time pane belongs to the test: cleared and disabled whatever the layout.
+    bar.setCaption(kBandStatus, QStringLiteral("miTimeElapsed"), QString());
+    bar.setEnabled(kBandStatus, QStringLiteral("miTimeElapsed"), false);
+    m_state.display.FullScreenMode = false;
+    m_state.session.AutoTestMode = false;
+    m_state.display.ChannelEnabled.fill(false);
+    instrument::ClearDigitalOutputs(m_card, m_state.instrument.BoardHandle, 0);
+
+    const auto set = [&bar](const char* band, const char* tool, bool on) {
+        bar.setEnabled(QString::fromLatin1(band), QString::fromLatin1(tool), on);
+    };
+    set("mnuFile", "mFOpen", true);
+    set("mnuFile", "mFClose", false);
+    set("mnuFile", "mFCreateProbe", true);
+    set("mnuTest", "mTStandard", true);
+    set("mnuTest", "mTIndependent", false);
+    set("mnuView", "miFullScreen", false);
+    set("mnuView", "miNormal", false);
+    set("mnuOptions", "mOPreferences", true);
+    set("mnuOptions", "mOExcelDataExport", true);
+    set("mnuOptions", "mOTestOptions", true);
+    set("mnuOptions", "mOPrinterOptions", true);
+    setStatus(QString());
+    set("ToolBar", "miTProbe", true);
+    set("ToolBar", "miTAuto", true);
+    m_frame.EnableMRU();
+}
+
+void TestSession::Command3_Click() {
+    double& reading = m_state.instrument.ChannelReading;
+    if (reading >= 0.5)
+        m_barTestStep = -1.0;
+    else if (reading <= -0.5)
+        m_barTestStep = 1.0;
+    reading += m_barTestStep / 10.0;
+    for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i)
+        m_chart.DrawBar(i, reading);
+}
+
+// ---- the two timers ---------------------------------------------------------------------------
+
+void TestSession::Timer1_Timer() {
+    const bool fullScreen = m_state.display.FullScreenMode;
+    m_controls.Label8 = FormatElapsed(m_desktop.clock.monotonicMs() - m_startMs);
+    if (fullScreen)
+        m_frame.bar().showStatus(QStringLiteral("miTimeElapsed"), m_controls.Label8);
+
+    instrument::LiveSweep(m_card, m_pauser, m_state.instrument,
+                          [this](int16_t channel, const QString& text, double reading) {
+                              m_controls.Text1[ChannelOfIndex(channel) - 1] = text;
+                              m_chart.DrawBar(channel, reading);
+                          });
+    if (fullScreen) {
+        m_chart.EraseValueTexts();
+        m_chart.PrintValueTexts(m_controls.Text1);
+    }
+    changed();
+}
+
+void TestSession::Timer2_Timer() {
+    auto& data = m_state.periodic;
+    const auto index = static_cast<std::size_t>(std::max<int16_t>(0, data.SampleCount));
+    if (data.SampleCount < data.SampleCapacity && index < data.PeriodicData[0].size()) {
+        instrument::PeriodicSweep(m_card, m_pauser, m_state.instrument, data, data.SampleCount);
+        ++data.SampleCount;
+        return;
+    }
+
+    // The logging is finished: one question, however long it stays open.
+    setTimer2(false);
+    if (!m_desktop.dialogs.askYesNo(kSaveQuestion)) {
+        m_state.session.PeriodicLoggingOn = false;
+        if (m_state.display.FullScreenMode)
+            m_frame.DisplayNormal();
+        return;
+    }
+    setTimer1(false);
+    if (m_state.display.FullScreenMode)
+        m_frame.DisplayNormal();
+    SaveToDataFile(true);
+}
+
+// ---- saving -----------------------------------------------------------------------------------
+
+SaveOutcome TestSession::SaveFromStop() {
+    m_controls.Timer1 = false;
+    m_controls.Timer2 = false;
+    changed();
+    if (m_state.options.SaveToDataFile)
+        return SaveToDataFile(false);
+    ClearPicture(kMessageAreaGrey, Picture::Grey);
+    return ExportToSpreadsheet();
+}
+
+SaveOutcome TestSession::ExportToSpreadsheet() {
+    const Status status =
+        ExportPeriodicData ? ExportPeriodicData() : Status::failure(QStringLiteral("No spreadsheet export"));
+    if (!status) {
+        m_desktop.dialogs.message(
+            {kExcelFailed, platform::Icon::Information, platform::Buttons::Ok, status.message()});
+        return SaveOutcome::Failed;
+    }
+    finishSave(false);
+    return SaveOutcome::Saved;
+}
+
+SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
+    setWindowEnabled(false);
+    platform::FileDialog dialog;
+    dialog.filter = kDataFileFilter;
+    dialog.flags = platform::kDataFileDialogFlags;
+    const std::optional<QString> path = m_desktop.dialogs.saveFile(dialog);
+    if (!path || path->isEmpty()) {
+        if (endOfLogging) {
+            m_desktop.dialogs.information(kEndOfLoggingSaveFailed);
+            setWindowEnabled(true);
+            return SaveOutcome::Failed;
+        }
+        setWindowEnabled(true);
+        setStatus(QStringLiteral("Test Stopped"));
+        return SaveOutcome::Cancelled;
+    }
+
+    ClearPicture(kMessageAreaGrey, Picture::Grey);
+    std::array<QString, kChannelCount> names;
+    for (int k = 1; k <= kChannelCount; ++k)
+        names[k - 1] = m_state.TestProbe().Ch(k);
+    const Status status = datafiles::WriteTestDataFile(
+        *path, m_state.periodic, m_state.periodic.ReadingIntervalSeconds, names, *m_files);
+    if (!status) {
+        // The samples stay in memory, so the user can save them again.
+        m_desktop.dialogs.information(endOfLogging ? kEndOfLoggingSaveFailed
+                                                   : kStopSaveFailed + kErrorRaised + status.message());
+        setWindowEnabled(true);
+        return SaveOutcome::Failed;
+    }
+
+    m_controls.Label11 = *path;
+    m_controls.WrittenVisible = true;
+    m_state.periodic.Erase();
+    finishSave(endOfLogging);
+    return SaveOutcome::Saved;
+}
+
+void TestSession::finishSave(bool endOfLogging) {
+    setWindowEnabled(true);
+    m_state.session.PeriodicDataDone = true;
+    m_state.session.PeriodicLoggingOn = false;
+    if (endOfLogging)
+        m_controls.periodic = PeriodicChoice::Off;
+    cmdStop_Click();
+}
+
+// ---- range, channels, freeze and split ------------------------------------------------------
+
+void TestSession::Command6_Click() {
+    m_controls.WrittenVisible = false;
+    m_controls.WindowEnabled = false;
+    changed();
+    m_frame.setFrameEnabled(false);
+}
+
+void TestSession::HideWrittenLabels() {
+    m_controls.WrittenVisible = false;
+    changed();
+}
+
+void TestSession::RangeChosen(bool high) {
+    m_state.instrument.HighRangeSelected = high;
+    instrument::ApplyRangeRelays(m_card, m_state.instrument, m_state.display);
+}
+
+void TestSession::ScaleChosen(int16_t screenScale) {
+    const bool running = m_state.session.TestRunning;
+    m_state.instrument.ScreenScale = screenScale;
+    RebuildChart();
+    if (!running) {
+        m_controls.phase = SessionPhase::Ready;
+        setStatus(QStringLiteral("Ready Hit START to proceed with test"));
+    }
+    if (m_state.display.SplitMode)
+        Unsplit();
+    // The bars restart from zero on the new scale (and LastBarValue matches the fresh chart).
+    m_state.instrument.ChannelReading = 0.0;
+    ZeroBars();
+    m_controls.WindowEnabled = true;
+    changed();
+    m_frame.setFrameEnabled(true);
+}
+
+void TestSession::ToggleChannel(int k) {
+    if (k < 1 || k > kChannelCount)
+        return;
+    auto& enabled = m_state.display.ChannelEnabled[k - 1];
+    if (enabled) {
+        m_chart.setLegendCaption(k, QString());
+        enabled = false;
+        instrument::WriteChannelRelays(m_card, m_state.instrument, k, false);
+    } else {
+        enabled = true;
+        m_chart.setLegendCaption(k, m_state.TestProbe().Ch(k));
+        instrument::WriteChannelRelays(m_card, m_state.instrument, k, true);
+    }
+    const bool running = m_state.session.TestRunning;
+    if (running) {
+        m_state.instrument.ChannelReading = 0.0;
+        ZeroBars();
+    }
+    // Before a screen scale was chosen there is no chart yet: the message area stays.
+    if (scaleChosen()) {
+        RebuildChart();
+        if (running) {
+            m_state.instrument.ChannelReading = 0.0;
+            ZeroBars();
+        }
+    }
+    if (m_state.display.SplitMode)
+        Unsplit();
+    changed();
+}
+
+void TestSession::FunctionKey(int k) {
+    if (m_state.session.TestRunning)
+        ToggleChannel(k);
+}
+
+void TestSession::cmdFreezeSplit_Click() {
+    m_controls.FreezeUnsplitEnabled = true;
+    m_controls.FreezeSplitEnabled = false;
+    setTimer1(false);
+    auto& inst = m_state.instrument;
+    if (inst.BoardModel != 230 && inst.BoardModel != 30)
+        return;
+
+    int32_t count = 0;
+    for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
+        m_state.display.SplitMode = false;
+        inst.ChannelReading = 0.0;
+        m_chart.DrawBar(i, 0.0);
+        instrument::TakeCountWithoutPauses(m_card, inst, static_cast<int16_t>(i), count);
+        instrument::ScaleLive(count, inst);
+        m_chart.DrawFrozenBar(i, inst.ChannelReading);
+        inst.ChannelReading = 0.0;
+        m_state.display.SplitMode = true;
+        m_chart.DrawBar(i, 0.0);
+    }
+    setTimer1(true);
+    focusCommand6();
+}
+
+void TestSession::Unsplit() {
+    auto& display = m_state.display;
+    if (display.SplitMode) {
+        display.SplitMode = false;
+        setTimer1(false);
+        m_state.instrument.ChannelReading = 0.0;
+        for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
+            m_chart.DrawBar(i, 0.0);
+            m_chart.EraseFrozenBar(i, 0.0);
+            display.SplitMode = false;
+            m_chart.DrawBar(i, 0.0);
+        }
+    }
+    // The live timer runs again only for a running test: after STOP nothing may sample.
+    m_controls.Timer1 = m_state.session.TestRunning;
+    m_controls.FreezeSplitEnabled = true;
+    m_controls.FreezeUnsplitEnabled = false;
+    changed();
+    focusCommand6();
+}
+
+void TestSession::cmdFreezeUnsplit_Click() {
+    Unsplit();
+}
+
+// ---- printing, copying, layout --------------------------------------------------------------
+
+void TestSession::PrintBarDisplay() {
+    if (!m_state.session.TestRunning)
+        return;
+    m_chart.PrintValueTexts(m_controls.Text1);
+    const QString job = QStringLiteral("Corvin test %1")
+                            .arg(m_desktop.clock.now().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")));
+    const Status printed =
+        m_desktop.printers.printImage(m_chart.image(), platform::Orientation::Landscape, job);
+    RebuildChart();
+    m_state.instrument.ChannelReading = 0.0;
+    ZeroBars();
+    if (!printed)
+        m_desktop.dialogs.critical(printed.message());
+}
+
+void TestSession::cmdPrintTest_Click() {
+    PrintBarDisplay();
+    m_frame.DisplayNormal();
+}
+
+void TestSession::mnuPrint_Click() {
+    const bool fullScreen = m_state.display.FullScreenMode;
+    if (fullScreen) {
+        m_frame.DisplayNormal();
+        PrintBarDisplay();
+        m_frame.DisplayFullscreen();
+    } else {
+        PrintBarDisplay();
+        focusCommand6();
+        m_frame.DisplayNormal();
+    }
+}
+
+void TestSession::mnuCopy_Click() {
+    const bool fullScreen = m_state.display.FullScreenMode;
+    m_chart.PrintValueTexts(m_controls.Text1);
+    m_desktop.clipboard.setImage(m_chart.image());
+    if (scaleChosen()) {
+        RebuildChart();
+        m_state.instrument.ChannelReading = 0.0;
+        // The live bars first go to zero on the fresh chart, so each frozen half is drawn whole
+        // from the zero line (and not from wherever its live bar last stood).
+        ZeroBars();
+        for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
+            m_chart.DrawFrozenBar(i, m_state.display.FrozenValues[i - kFirstChannelIndex]);
+            m_chart.DrawBar(i, 0.0);
+        }
+    }
+    if (fullScreen) {
+        m_frame.DisplayFullscreen();
+    } else {
+        focusCommand6();
+        m_frame.DisplayNormal();
+    }
+}
+
+void TestSession::mnuClose_Click() {
+    if (m_state.display.FullScreenMode) {
+        m_frame.DisplayNormal();
+        m_frame.ProcessEvents();
+    } else {
+        m_frame.bar().setEnabled(kBandView, QStringLiteral("miFullScreen"), true);
+        m_frame.bar().setEnabled(kBandView, QStringLiteral("miNormal"), false);
+    }
+    cmdStop_Click();
+}
+
+void TestSession::RedrawLayout() {
+    m_state.instrument.ChannelReading = 0.0;
+    ZeroBars();
+    m_chart.DrawChartFrame();
+    m_chart.DrawChartLegend();
+    for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
+        m_chart.DrawFrozenBar(i, m_state.display.FrozenValues[i - kFirstChannelIndex]);
+        m_chart.DrawBar(i, 0.0);
+    }
+    m_picture = Picture::Chart;
+}
+
+void TestSession::RedrawForLayout() {
+    if (scaleChosen())
+        RedrawLayout();
+    else
+        PictureResized();
+}
+
+void TestSession::PictureResized() {
+    switch (m_picture) {
+    case Picture::Grey:
+        m_chart.Clear(kMessageAreaGrey);
+        break;
+    case Picture::White:
+        m_chart.Clear(kWhite);
+        break;
+    case Picture::Chart:
+        RedrawLayout();
+        break;
+    }
+}
+
+void TestSession::barColoursSaved() {
+    if (m_controls.phase == SessionPhase::Ready)
+        m_controls.phase = SessionPhase::Opened;
+    ClearPicture(kWhite, Picture::White);
+    changed();
+}
+
+void TestSession::barColoursCancelled() {
+    ClearPicture(kWhite, Picture::White);
+}
+
+} // namespace corvin::livetest

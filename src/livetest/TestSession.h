@@ -1,0 +1,179 @@
+#pragma once
+// The test window's controller, without the window: the Opened / Ready / Running / Stopped state
+// machine, START and STOP with the logging set-up, the live and logging ticks, freeze and split,
+// the channel buttons, the range choice, printing and copying the chart, and saving the logged
+// samples. It never touches a widget: it keeps the state of the window's controls in `controls()`
+// and tells the window through `onControlsChanged` whenever that state changed; dialogs go
+// through the desktop seam. The window's QTimers follow `controls().Timer1` / `Timer2`, and their
+// handlers are the plain methods Timer1_Timer and Timer2_Timer.
+
+#include "common/AtomicFile.h"
+#include "common/MainFrame.h"
+#include "common/SharedState.h"
+#include "common/Status.h"
+#include "instrument/CardLibrary.h"
+#include "livetest/BarChart.h"
+#include "platform/Desktop.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace corvin::livetest {
+
+// The states of the test window. Only the handlers below change it.
+enum class SessionPhase {
+    Opened,  // loaded; START waits for a range choice
+    Ready,   // range chosen while no test runs
+    Running, // START passed its set-up (also while a save at the end of logging failed)
+    Stopped, // STOP, a refused set-up, the end of logging
+};
+
+// The periodic-logging option buttons: one of them, or neither (the test options did not
+// preselect logging).
+enum class PeriodicChoice { None, On, Off };
+
+// What the window shows; the window mirrors it into its controls.
+struct SessionControls {
+    SessionPhase phase = SessionPhase::Opened;
+    bool FreezeSplitEnabled = false;   // cmdFreezeSplit
+    bool FreezeUnsplitEnabled = false; // cmdFreezeUnsplit
+    PeriodicChoice periodic = PeriodicChoice::None;
+    std::array<QString, kChannelCount> Text1;     // reading boxes, channel k at [k - 1]
+    QString Label8 = QStringLiteral(" 00:00:00"); // elapsed time
+    bool WrittenVisible = false;                  // Label10 " Written Data To Disc" and Label11
+    QString Label11;                              // the file written
+    bool WindowEnabled = true;
+    bool Timer1 = false; // live timer, 250 ms
+    bool Timer2 = false; // logging timer
+    int Timer2IntervalMs = 0;
+
+    bool StartEnabled() const { return phase == SessionPhase::Ready; }
+    bool StopEnabled() const { return phase == SessionPhase::Running; }
+    bool ExitEnabled() const { return phase != SessionPhase::Running; }
+};
+
+// How a save of the logged samples ended.
+enum class SaveOutcome { Saved, Cancelled, Failed };
+
+class TestSession {
+public:
+    static constexpr int kLiveIntervalMs = 250;
+
+    // The window-facing texts of the session.
+    static const QString kSaveQuestion;
+
+    TestSession(SharedState& state, instrument::CardLibrary& card, instrument::Pauser& pauser,
+                platform::Desktop& desktop, MainFrame& frame, BarChart& chart);
+
+    const SessionControls& controls() const { return m_controls; }
+    SessionPhase phase() const { return m_controls.phase; }
+
+    // Called after every change of controls(); the window mirrors them (timers included).
+    std::function<void()> onControlsChanged;
+    // The window gives the keyboard focus to " HIGH/LOW" (Command6).
+    std::function<void()> onFocusCommand6;
+    // The spreadsheet export of the logged samples (STOP when the test options ask for a
+    // spreadsheet). Until one is installed it fails and says so.
+    std::function<Status()> ExportPeriodicData;
+    // Where saved files are created; tests hand in factories whose files fail.
+    void setFileFactory(const AtomicFileFactory& files) { m_files = &files; }
+
+    // Form_Load: outputs cleared, analogue set-up, flags and buttons reset, grey message area.
+    void Form_Load();
+
+    // The option buttons clicked by the user.
+    void setPeriodicChoice(PeriodicChoice choice);
+
+    void cmdStart_Click();
+    void cmdStop_Click();
+    // EXIT's work on the shared state and the main window; the window closes itself after it.
+    void cmdExit_Click();
+    void Command3_Click(); // " bar test"
+
+    // Live tick (Timer1) and logging tick (Timer2).
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    // " HIGH/LOW": the written-file labels hidden, the test window and the main window disabled
+    // until a scale dialog's OK (the window opens the range dialog itself).
+    void Command6_Click();
+    // HIGH or LOW chosen in the range dialog: relays of the channels that are on.
+    void RangeChosen(bool high);
+    // OK of a scale dialog with ScreenScale 1..4: the chart rebuilt, START per TestRunning, the
+    // status text, unsplit, and the bars restarted from zero when a test runs; the test window
+    // and the main window enabled again.
+    void ScaleChosen(int16_t screenScale);
+
+    // The channel buttons Image1..Image7 (k = 1..7) and F1..F7 (only while a test runs).
+    void ToggleChannel(int k);
+    void FunctionKey(int k);
+
+    void cmdFreezeSplit_Click();
+    void cmdFreezeUnsplit_Click();
+
+    // Printing and copying the chart.
+    void PrintBarDisplay();
+    void cmdPrintTest_Click(); // "Now"
+    void mnuPrint_Click();     // "Print Test"
+    void mnuCopy_Click();      // "Copy to Clipboard"
+    void mnuClose_Click();     // "Stop"
+
+    // The chart picture changed size (layout change): redraw what it showed, with the frozen
+    // halves from FrozenValues and the live bars from zero.
+    void PictureResized();
+    // The chart redrawn for a new layout (full screen or normal): frame, legend, the frozen
+    // halves from FrozenValues and the live bars from zero, once a screen scale was chosen.
+    void RedrawForLayout();
+    // Label10 and Label11 hidden (the normal layout hides them).
+    void HideWrittenLabels();
+    // The bar colour dialog saved (START disabled until a range is chosen again) or cancelled:
+    // the chart cleared to white.
+    void barColoursSaved();
+    void barColoursCancelled();
+
+    // Test data file saves, for the window's tests.
+    SaveOutcome SaveToDataFile(bool endOfLogging);
+
+private:
+    enum class Picture { Grey, White, Chart };
+
+    void changed();
+    void focusCommand6();
+    void setPhase(SessionPhase phase);
+    void setTimer1(bool on);
+    void setTimer2(bool on);
+    void setWindowEnabled(bool on);
+
+    // START's logging set-up; false when it was refused (STOP has run then).
+    bool PeriodicSetup();
+    void refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn);
+    SaveOutcome SaveFromStop();
+    SaveOutcome ExportToSpreadsheet();
+    void finishSave(bool endOfLogging);
+
+    bool scaleChosen() const;
+    void ClearPicture(const QColor& colour, Picture content);
+    void RebuildChart();
+    void ZeroBars();
+    void RedrawLayout();
+    void Unsplit();
+    void setStatus(const QString& text);
+
+    SharedState& m_state;
+    instrument::CardLibrary& m_card;
+    instrument::Pauser& m_pauser;
+    platform::Desktop& m_desktop;
+    MainFrame& m_frame;
+    BarChart& m_chart;
+    AtomicFileFactory m_defaultFiles;
+    const AtomicFileFactory* m_files = &m_defaultFiles;
+
+    SessionControls m_controls;
+    Picture m_picture = Picture::Grey;
+    int64_t m_startMs = 0; // StartTime, on the monotonic clock
+    double m_barTestStep = 1.0;
+};
+
+} // namespace corvin::livetest

@@ -1,0 +1,523 @@
+#include "livetest/frmStdTestLogging.h"
+
+#include "common/Pictures.h"
+#include "livetest/TestWindowLayout.h"
+#include "livetest/frmInstrumentRange.h"
+#include "livetest/frmRangeScale.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+namespace corvin::livetest {
+
+namespace {
+
+// Picture1: shows the chart's picture as it is, pixel for pixel, and reports mouse clicks.
+class ChartPicture : public QWidget {
+public:
+    ChartPicture(const BarChart& chart, QWidget* parent) : QWidget(parent), m_chart(chart) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    std::function<void(QMouseEvent*)> onPress;
+    std::function<void(QMouseEvent*)> onRelease;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QImage& image = m_chart.image();
+        if (image.size() == size())
+            p.drawImage(QPoint(0, 0), image);
+        else
+            p.drawImage(rect(), image);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (onPress)
+            onPress(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (onRelease)
+            onRelease(event);
+    }
+
+private:
+    const BarChart& m_chart;
+};
+
+QIcon LampIcon(bool on) {
+    return QIcon(QPixmap::fromImage(on ? Pictures::ChannelOn() : Pictures::ChannelOff()));
+}
+
+QIcon PrintIcon() {
+    return QIcon(QPixmap::fromImage(Pictures::PrintButton()));
+}
+
+QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* MakeFrame(const QString& name, const QString& title, QWidget* parent) {
+    auto* frame = new QGroupBox(title, parent);
+    frame->setObjectName(name);
+    return frame;
+}
+
+} // namespace
+
+frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary& card,
+                                     instrument::Pauser& pauser, platform::Desktop& desktop, MainFrame& frame,
+                                     QWidget* parent)
+    : QWidget(parent), m_state(state), m_card(card), m_frame(frame) {
+    setObjectName(QStringLiteral("frmStdTestLogging"));
+    setWindowTitle(QStringLiteral("Standard Test"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_baseFontPoints = QApplication::font().pointSizeF() > 0 ? QApplication::font().pointSizeF() : 9.0;
+
+    m_chart = std::make_unique<BarChart>(state, TwipsToPixels(DesignRect(QStringLiteral("Picture1"))).size());
+    m_session = std::make_unique<TestSession>(state, card, pauser, desktop, frame, *m_chart);
+
+    build();
+    connectControls();
+
+    m_session->onControlsChanged = [this] { syncControls(); };
+    m_session->onFocusCommand6 = [this] { m_command6->setFocus(); };
+    m_chart->onChanged = [this] { m_picture1->update(); };
+
+    // Form_Load.
+    const probes::cProbe& probe = m_state.TestProbe();
+    for (int k = 1; k <= kChannelCount; ++k)
+        m_images[k - 1]->setToolTip(probe.Ch(k));
+    m_session->Form_Load();
+
+    // Key preview: the function keys reach the window whatever control has the focus.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+
+    resize(TwipsToPixels({0, 0, kFrameCentreWidthTwips, kContentHeightTwips}).size());
+    relayout(false);
+    syncControls();
+}
+
+frmStdTestLogging::~frmStdTestLogging() {
+    // Nothing of this window may call back into it while it goes.
+    m_session->onControlsChanged = nullptr;
+    m_session->onFocusCommand6 = nullptr;
+    m_chart->onChanged = nullptr;
+    if (m_rangeDialog)
+        m_rangeDialog->onRangeChosen = nullptr;
+    if (m_scaleDialog)
+        m_scaleDialog->onOk = nullptr;
+    // A range choice left open must not leave the main window disabled.
+    if ((m_rangeDialog && m_rangeDialog->isVisible()) || (m_scaleDialog && m_scaleDialog->isVisible()))
+        m_frame.setFrameEnabled(true);
+    if (m_created)
+        m_frame.WindowDestroyed();
+    if (m_state.instrument.BoardHandle != -1)
+        m_card.FreeBoard(m_state.instrument.BoardHandle);
+}
+
+// ---- building ---------------------------------------------------------------------------------
+
+void frmStdTestLogging::build() {
+    m_frameCentre = new QFrame(this);
+    m_frameCentre->setObjectName(QStringLiteral("frameCentre"));
+    QWidget* fc = m_frameCentre;
+
+    auto* picture = new ChartPicture(*m_chart, fc);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->onPress = [this](QMouseEvent* e) {
+        if (e->button() == Qt::LeftButton && !m_state.display.FullScreenMode)
+            m_command6->setFocus();
+    };
+    picture->onRelease = [this](QMouseEvent* e) {
+        if (e->button() == Qt::RightButton)
+            m_popup->popup(e->globalPosition().toPoint());
+    };
+    m_picture1 = picture;
+
+    for (int k = 1; k <= kChannelCount; ++k) {
+        auto* text = new QLineEdit(fc);
+        text->setObjectName(QStringLiteral("Text1_%1").arg(k + 8));
+        text->setReadOnly(true);
+        text->setAlignment(Qt::AlignCenter);
+        text->setFocusPolicy(Qt::NoFocus); // a click hands the focus to " HIGH/LOW"
+        m_text1[k - 1] = text;
+
+        auto* label = MakeLabel(QStringLiteral("Label%1").arg(k), QString(), fc);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->setWordWrap(true);
+        label->setContentsMargins(3, 0, 3, 0); // neighbouring names never run together
+        m_labels[k - 1] = label;
+
+        auto* image = new QToolButton(fc);
+        image->setObjectName(QStringLiteral("Image%1").arg(k));
+        image->setAutoRaise(true);
+        image->setFocusPolicy(Qt::NoFocus);
+        image->setIcon(LampIcon(false));
+        m_images[k - 1] = image;
+    }
+
+    m_label13 = MakeLabel(QStringLiteral("Label13"), QStringLiteral("Tarvik CORVIN"), fc);
+    m_label13->setAlignment(Qt::AlignCenter);
+
+    m_frameRange = MakeFrame(QStringLiteral("FrameRange"), QStringLiteral("Range Select"), fc);
+    m_command6 = MakeButton(QStringLiteral("Command6"), QStringLiteral(" HIGH/LOW"), m_frameRange);
+    m_command6->setToolTip(QStringLiteral("Set Instrument Range"));
+
+    m_frameControl = MakeFrame(QStringLiteral("FrameControl"), QStringLiteral("Test Control"), fc);
+    m_cmdStart = MakeButton(QStringLiteral("cmdStart"), QStringLiteral("START"), m_frameControl);
+    m_cmdStop = MakeButton(QStringLiteral("cmdStop"), QStringLiteral("STOP"), m_frameControl);
+    m_cmdExit = MakeButton(QStringLiteral("cmdExit"), QStringLiteral("EXIT"), m_frameControl);
+    m_cmdFreezeSplit =
+        MakeButton(QStringLiteral("cmdFreezeSplit"), QStringLiteral("Bar Freeze/Split"), m_frameControl);
+    m_cmdFreezeUnsplit =
+        MakeButton(QStringLiteral("cmdFreezeUnsplit"), QStringLiteral("Bar Freeze/UnSplit"), m_frameControl);
+
+    m_frameOption = MakeFrame(QStringLiteral("FrameOption"), QStringLiteral("Test Option"), fc);
+    m_optOn = new QRadioButton(QStringLiteral("On"), m_frameOption);
+    m_optOn->setObjectName(QStringLiteral("optPeriodicDataOn"));
+    m_optOff = new QRadioButton(QStringLiteral("Off"), m_frameOption);
+    m_optOff->setObjectName(QStringLiteral("optPeriodicDataOff"));
+    m_optGroup = new QButtonGroup(this);
+    m_optGroup->addButton(m_optOn);
+    m_optGroup->addButton(m_optOff);
+
+    m_framePrint = MakeFrame(QStringLiteral("FramePrint"), QStringLiteral(" Print Test "), fc);
+    m_cmdPrintTest = MakeButton(QStringLiteral("cmdPrintTest"), QStringLiteral("Now"), m_framePrint);
+    m_cmdPrintTest->setIcon(PrintIcon());
+
+    m_label9 = MakeLabel(QStringLiteral("Label9"), QStringLiteral(" Time Elapsed"), fc);
+    m_label9->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_label8 = MakeLabel(QStringLiteral("Label8"), QStringLiteral(" 00:00:00"), fc);
+    m_label8->setAlignment(Qt::AlignCenter);
+    m_label8->setFrameShape(QFrame::Panel);
+    m_label8->setFrameShadow(QFrame::Sunken);
+    m_label10 = MakeLabel(QStringLiteral("Label10"), QStringLiteral(" Written Data To Disc"), fc);
+    m_label11 = MakeLabel(QStringLiteral("Label11"), QString(), fc);
+    m_label10->hide();
+    m_label11->hide();
+    m_command3 = MakeButton(QStringLiteral("Command3"), QStringLiteral(" bar test"), fc);
+    m_command3->hide();
+
+    m_popup = new QMenu(QStringLiteral("Popup"), this);
+    m_popup->setObjectName(QStringLiteral("mnupopup"));
+    m_mnuCopy = m_popup->addAction(QStringLiteral("Copy to Clipboard"));
+    m_mnuCopy->setObjectName(QStringLiteral("mnuCopy"));
+    m_mnuPrint = m_popup->addAction(QStringLiteral("Print Test"));
+    m_mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
+    m_popup->addSeparator()->setObjectName(QStringLiteral("mnuSeparator1"));
+    m_mnuClose = m_popup->addAction(QStringLiteral("Stop"));
+    m_mnuClose->setObjectName(QStringLiteral("mnuClose"));
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(TestSession::kLiveIntervalMs);
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+}
+
+void frmStdTestLogging::connectControls() {
+    TestSession* s = m_session.get();
+    connect(m_cmdStart, &QPushButton::clicked, this, [s] { s->cmdStart_Click(); });
+    connect(m_cmdStop, &QPushButton::clicked, this, [s] { s->cmdStop_Click(); });
+    connect(m_cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    connect(m_command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    connect(m_command3, &QPushButton::clicked, this, [s] { s->Command3_Click(); });
+    connect(m_cmdFreezeSplit, &QPushButton::clicked, this, [s] { s->cmdFreezeSplit_Click(); });
+    connect(m_cmdFreezeUnsplit, &QPushButton::clicked, this, [s] { s->cmdFreezeUnsplit_Click(); });
+    connect(m_cmdPrintTest, &QPushButton::clicked, this, [s] { s->cmdPrintTest_Click(); });
+    connect(m_optOn, &QRadioButton::clicked, this, [s] { s->setPeriodicChoice(PeriodicChoice::On); });
+    connect(m_optOff, &QRadioButton::clicked, this, [s] { s->setPeriodicChoice(PeriodicChoice::Off); });
+    for (int k = 1; k <= kChannelCount; ++k)
+        connect(m_images[k - 1], &QToolButton::clicked, this, [s, k] { s->ToggleChannel(k); });
+    connect(m_mnuCopy, &QAction::triggered, this, [s] { s->mnuCopy_Click(); });
+    connect(m_mnuPrint, &QAction::triggered, this, [s] { s->mnuPrint_Click(); });
+    connect(m_mnuClose, &QAction::triggered, this, [s] { s->mnuClose_Click(); });
+    connect(m_timer1, &QTimer::timeout, this, [s] { s->Timer1_Timer(); });
+    connect(m_timer2, &QTimer::timeout, this, [s] { s->Timer2_Timer(); });
+}
+
+// ---- mirroring the session --------------------------------------------------------------------
+
+void frmStdTestLogging::syncTimers() {
+    const SessionControls& c = m_session->controls();
+    if (c.Timer1 != m_timer1->isActive())
+        c.Timer1 ? m_timer1->start() : m_timer1->stop();
+    if (c.Timer2IntervalMs > 0 && m_timer2->interval() != c.Timer2IntervalMs)
+        m_timer2->setInterval(c.Timer2IntervalMs);
+    const bool timer2 = c.Timer2 && c.Timer2IntervalMs > 0;
+    if (timer2 != m_timer2->isActive())
+        timer2 ? m_timer2->start() : m_timer2->stop();
+}
+
+void frmStdTestLogging::syncControls() {
+    syncTimers();
+    const SessionControls& c = m_session->controls();
+    m_cmdStart->setEnabled(c.StartEnabled());
+    m_cmdStop->setEnabled(c.StopEnabled());
+    m_cmdExit->setEnabled(c.ExitEnabled());
+    m_cmdFreezeSplit->setEnabled(c.FreezeSplitEnabled);
+    m_cmdFreezeUnsplit->setEnabled(c.FreezeUnsplitEnabled);
+
+    const bool on = c.periodic == PeriodicChoice::On;
+    const bool off = c.periodic == PeriodicChoice::Off;
+    if (m_optOn->isChecked() != on || m_optOff->isChecked() != off) {
+        // Neither button selected needs the group's exclusivity lifted for a moment.
+        m_optGroup->setExclusive(false);
+        m_optOn->setChecked(on);
+        m_optOff->setChecked(off);
+        m_optGroup->setExclusive(true);
+    }
+
+    for (int k = 1; k <= kChannelCount; ++k) {
+        if (m_text1[k - 1]->text() != c.Text1[k - 1])
+            m_text1[k - 1]->setText(c.Text1[k - 1]);
+        const bool lampOn = m_state.display.ChannelEnabled[k - 1];
+        if (m_lampShown[k - 1] != (lampOn ? 2 : 1)) {
+            m_images[k - 1]->setIcon(LampIcon(lampOn));
+            m_lampShown[k - 1] = lampOn ? 2 : 1;
+        }
+        const QString& caption = m_chart->legendCaption(k);
+        if (m_labels[k - 1]->text() != caption) {
+            m_labels[k - 1]->setText(caption);
+            m_labels[k - 1]->setToolTip(caption);
+        }
+    }
+    if (m_label8->text() != c.Label8)
+        m_label8->setText(c.Label8);
+
+    const bool written = c.WrittenVisible && !m_fullScreen;
+    m_label10->setVisible(written);
+    m_label11->setVisible(written);
+    if (m_label11->toolTip() != c.Label11) {
+        m_label11->setToolTip(c.Label11);
+        m_label11->setText(m_label11->fontMetrics().elidedText(c.Label11, Qt::ElideMiddle,
+                                                               std::max(40, m_label11->width())));
+    }
+    if (isEnabled() != c.WindowEnabled)
+        setEnabled(c.WindowEnabled);
+}
+
+// ---- layout -----------------------------------------------------------------------------------
+
+void frmStdTestLogging::placeDesign(QWidget* widget, double scale) {
+    const QRectF design = DesignRect(widget->objectName());
+    if (!design.isEmpty())
+        widget->setGeometry(TwipsToPixels(design, scale));
+}
+
+void frmStdTestLogging::applyFonts(double scale) {
+    QFont base = QApplication::font();
+    base.setPointSizeF(m_baseFontPoints * scale);
+    m_frameCentre->setFont(base);
+
+    QFont product = base;
+    product.setBold(true);
+    product.setPointSizeF(m_baseFontPoints * 1.3 * scale);
+    m_label13->setFont(product);
+
+    QFont elapsed = base;
+    elapsed.setBold(true);
+    elapsed.setPointSizeF(m_baseFontPoints * 1.5 * scale);
+    m_label8->setFont(elapsed);
+
+    QFont reading = base;
+    reading.setBold(true);
+    for (QLineEdit* text : m_text1)
+        text->setFont(reading);
+
+    // Channel names under the bars: small enough for two lines in the column.
+    QFont legend = base;
+    legend.setPointSizeF(std::max(6.5, m_baseFontPoints * 0.85 * scale));
+    for (QLabel* label : m_labels)
+        label->setFont(legend);
+
+    const int lamp = static_cast<int>(std::lround(34 * scale));
+    for (QToolButton* image : m_images)
+        image->setIconSize(QSize(lamp, lamp * 40 / 37));
+    const int icon = static_cast<int>(std::lround(24 * scale));
+    m_cmdPrintTest->setIconSize(QSize(icon, icon));
+}
+
+void frmStdTestLogging::relayout(bool redrawChart) {
+    const QSize available = size();
+    if (m_fullScreen) {
+        // The chart alone fills the window.
+        m_frameCentre->setGeometry(QRect(QPoint(0, 0), available));
+        m_picture1->setGeometry(QRect(QPoint(0, 0), available));
+    } else {
+        m_scale = LayoutScale(available);
+        m_frameCentre->setGeometry(FrameCentreRect(available, m_scale));
+        applyFonts(m_scale);
+        for (QWidget* w : m_frameCentre->findChildren<QWidget*>())
+            placeDesign(w, m_scale);
+    }
+
+    const QSize pictureSize = m_picture1->size().expandedTo(QSize(1, 1));
+    const bool resized = m_chart->size() != pictureSize;
+    if (resized)
+        m_chart->resize(pictureSize);
+    if (redrawChart)
+        m_session->RedrawForLayout();
+    else if (resized)
+        m_session->PictureResized();
+    m_picture1->update();
+}
+
+void frmStdTestLogging::showFullScreenLayout() {
+    m_fullScreen = true;
+    for (QWidget* w : m_frameCentre->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        w->setVisible(w == m_picture1);
+    m_frameCentre->show();
+    for (QAction* a : {m_mnuCopy, m_mnuPrint, m_mnuClose})
+        a->setVisible(true);
+    relayout(true);
+    m_picture1->show();
+    syncControls();
+}
+
+void frmStdTestLogging::showNormalLayout() {
+    m_fullScreen = false;
+    for (QWidget* w : m_frameCentre->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        w->setVisible(true);
+    m_session->HideWrittenLabels();
+    m_label10->hide();
+    m_label11->hide();
+    m_command3->hide();
+    relayout(true);
+    syncControls();
+}
+
+void frmStdTestLogging::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    relayout(false);
+}
+
+// ---- handlers ---------------------------------------------------------------------------------
+
+void frmStdTestLogging::Command6_Click() {
+    m_session->Command6_Click();
+    if (!m_rangeDialog) {
+        // No parent: the dialog must stay usable while the test window and the main window are
+        // disabled. This window owns it.
+        m_rangeDialog = std::make_unique<frmInstrumentRange>();
+        m_rangeDialog->onRangeChosen = [this](bool high) {
+            m_session->RangeChosen(high);
+            // A fresh scale dialog each time, opening with Option1 selected.
+            m_scaleDialog = std::make_unique<frmRangeScale>(high);
+            m_scaleDialog->onOk = [this](int16_t scale) { ScaleOk(scale); };
+            m_scaleDialog->show();
+        };
+    }
+    m_rangeDialog->show();
+    m_rangeDialog->raise();
+    m_rangeDialog->activateWindow();
+}
+
+void frmStdTestLogging::ScaleOk(int16_t screenScale) {
+    m_session->ScaleChosen(screenScale);
+    // Back to the test window, with the keyboard on " HIGH/LOW".
+    show();
+    activateWindow();
+    m_command6->setFocus();
+}
+
+void frmStdTestLogging::cmdExit_Click() {
+    m_session->cmdExit_Click();
+    m_exited = true;
+    m_keyPreview = false;
+    QWidget* window = this;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        window = sub;
+    window->close();
+}
+
+void frmStdTestLogging::closeEvent(QCloseEvent* event) {
+    // A running test ends through STOP; closing the window under it would leave it running.
+    if (m_state.session.TestRunning) {
+        event->ignore();
+        return;
+    }
+    if (!m_exited) {
+        // Closed without EXIT (the MDI close box, FileClose): the same clean-up as EXIT.
+        m_session->cmdExit_Click();
+        m_exited = true;
+    }
+    event->accept();
+}
+
+void frmStdTestLogging::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_created) {
+        m_created = true;
+        m_frame.WindowCreated();
+    }
+}
+
+void frmStdTestLogging::barColoursSaved() {
+    m_session->barColoursSaved();
+}
+
+void frmStdTestLogging::barColoursCancelled() {
+    m_session->barColoursCancelled();
+}
+
+// ---- keys -------------------------------------------------------------------------------------
+
+bool frmStdTestLogging::handleKey(QObject* watched, QKeyEvent* event) {
+    const int key = event->key();
+    if (m_keyPreview && key >= Qt::Key_F1 && key <= Qt::Key_F7) {
+        m_session->FunctionKey(key - Qt::Key_F1 + 1);
+        return true;
+    }
+    if (watched == m_command6 && key == Qt::Key_Plus && (event->modifiers() & Qt::KeypadModifier)) {
+        Command6_Click();
+        return true;
+    }
+    return false;
+}
+
+bool frmStdTestLogging::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && handleKey(watched, static_cast<QKeyEvent*>(event)))
+        return true;
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (QLineEdit* text : m_text1) {
+            if (watched == text) {
+                m_command6->setFocus();
+                break;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmStdTestLogging::keyPressEvent(QKeyEvent* event) {
+    if (!handleKey(this, event))
+        QWidget::keyPressEvent(event);
+}
+
+} // namespace corvin::livetest

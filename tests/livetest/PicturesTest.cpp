@@ -1,0 +1,36 @@
+// The drawn pictures: the sizes the windows lay out for, and the one difference that matters to
+// a user, the lamp lit red or dark grey.
+#include "common/Pictures.h"
+
+#include <QColor>
+#include <gtest/gtest.h>
+
+using corvin::Pictures;
+
+namespace {
+
+TEST(Pictures, HaveTheirLayoutSizes) {
+    EXPECT_EQ(Pictures::ChannelOn().size(), QSize(37, 40));
+    EXPECT_EQ(Pictures::ChannelOff().size(), QSize(37, 40));
+    EXPECT_EQ(Pictures::PrintButton().size(), QSize(32, 32));
+    EXPECT_EQ(Pictures::Probe().size(), QSize(120, 90));
+    EXPECT_EQ(Pictures::ApplicationIcon().size(), QSize(64, 64));
+}
+
+TEST(Pictures, CornersAreTransparentSoTheWindowShowsThrough) {
+    for (const QImage& image : {Pictures::ChannelOn(), Pictures::ChannelOff(), Pictures::Probe()}) {
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+        EXPECT_EQ(qAlpha(image.pixel(image.width() - 1, 0)), 0);
+    }
+}
+
+TEST(Pictures, TheLampIsRedWhenOnAndGreyWhenOff) {
+    const QColor on = Pictures::ChannelOn().pixelColor(21, 23);
+    const QColor off = Pictures::ChannelOff().pixelColor(21, 23);
+    EXPECT_GT(on.red(), 150);
+    EXPECT_LT(on.green(), 60);
+    EXPECT_LT(std::abs(off.red() - off.green()), 12);
+    EXPECT_LT(std::abs(off.green() - off.blue()), 12);
+}
+
+} // namespace
