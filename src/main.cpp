@@ -1,6 +1,118 @@
+// corvin: the command line, the Corvin home, one instance per home, and the start of the main
+// window with the card, the settings store and the desktop it works with.
+
+#include "app/CommandLine.h"
+#include "app/MainWindow.h"
+#include "app/QtSingleInstance.h"
+#include "common/Clock.h"
+#include "common/SharedState.h"
+#include "instrument/NoCard.h"
+#include "instrument/SimulatedCard.h"
+#include "instrument/SimulatorProfile.h"
+#include "instrument/SleepPauser.h"
+#include "platform/QtDesktop.h"
+#include "platform/QtDialogs.h"
+#include "platform/QtPrinters.h"
+#include "settings/RegistryStore.h"
+
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <cstdio>
+#include <memory>
+
+using namespace corvin;
+
+namespace {
+
+int Fail(const QString& message) {
+    std::fprintf(stderr, "corvin: %s\n", qPrintable(message));
+    return 2;
+}
+
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarvik"));
+    QCoreApplication::setApplicationName(QStringLiteral("Corvin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVIN_VERSION));
+
+    // The command line is read before any window system is reached, so --help and mistakes are
+    // answered on the terminal even without a display.
+    const app::ParseResult parsed =
+        app::ParseCommandLine(ArgumentsOf(argc, argv), [](const char* name) { return qEnvironmentVariable(name); },
+                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (!parsed.options)
+        return Fail(parsed.error);
+    const app::Options& options = *parsed.options;
+    if (options.showHelp) {
+        std::fputs(qPrintable(app::UsageText()), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("corvin %s\n", CORVIN_VERSION);
+        return 0;
+    }
+    if (auto problem = app::PrepareHome(options.home))
+        return Fail(*problem);
+
+    SystemClock clock;
+    std::unique_ptr<instrument::CardLibrary> card;
+    if (options.card == app::CardChoice::Simulated) {
+        instrument::SimulatorProfile profile = instrument::SimulatorProfile::Demo();
+        if (!options.simulatorProfile.isEmpty()) {
+            if (Status s = instrument::SimulatorProfile::Load(options.simulatorProfile, profile); !s)
+                return Fail(s.message());
+        }
+        card = std::make_unique<instrument::SimulatedCard>(clock, profile);
+    } else {
+        card = std::make_unique<instrument::NoCard>();
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvin"));
+
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        runtime = QDir::tempPath();
+    app::QtSingleInstance instance(options.home, runtime);
+    if (!instance.claim())
+        return 0;
+
+    // The settings live in the home when the home was named, so one switch isolates a whole run.
+    const QString storeFolder = options.homeGivenExplicitly
+                                    ? options.home
+                                    : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(storeFolder);
+    settings::RegistryStore registry(QDir(storeFolder).filePath(QStringLiteral("registry.sqlite")), clock);
+
+    platform::QtDialogs dialogs;
+    platform::QtPrinters printers(QDir(options.home).filePath(QStringLiteral("Printouts")), clock);
+    platform::QtClipboard clipboard;
+    platform::QtHelp help;
+    platform::Desktop desktop{dialogs, printers, clipboard, help, clock};
+    instrument::SleepPauser pauser;
+
+    SharedState state;
+    state.folders.Home = options.home;
+
+    app::MainWindow window({state, *card, pauser, desktop, registry});
+    dialogs.setParent(&window);
+    window.setStartupNotice(registry.notice());
+    instance.onRaiseRequested = [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    };
+    if (!window.Form_Load())
+        return 1;
+    window.show();
+    return application.exec();
 }

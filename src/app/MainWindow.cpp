@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -84,7 +85,7 @@ bool MainWindow::Form_Load() {
     StartCard(m_services.card, state.instrument, desktop.dialogs);
 
     // 10
-    if (Status s = settings::LoadBarColours(state.folders.BarColourFile(), state.BarColours); !s)
+    if (Status s = settings::BarColourFile::Load(state.folders.BarColourFile(), state.BarColours); !s)
         desktop.dialogs.critical(s.message());
 
     // 11
@@ -171,10 +172,11 @@ void MainWindow::AutoTest() {
     const QString name = state.DefaultProbeName;
     if (!name.isEmpty() && !name.contains(kNoProbes)) {
         QDir::setCurrent(state.folders.ProbesFolder);
-        const QString path = probes::ResolveProbePath(state.folders.ProbesFolder, name);
-        if (!path.isEmpty() && QFileInfo::exists(path)) {
-            if (auto probe = probes::ReadProbeFile(path)) {
-                state.DefaultProbe = *probe;
+        const std::optional<QString> path = probes::ResolveProbePath(state.folders.ProbesFolder, name);
+        if (path && QFileInfo::exists(*path)) {
+            probes::cProbe probe;
+            if (probes::ReadProbeFile(*path, probe).ok()) {
+                state.DefaultProbe = probe;
                 state.session.AutoTestMode = true;
                 ToolsForAutoTest(m_bar);
                 m_bar.showStatus(QStringLiteral("miStatus"), QStringLiteral("Waitng RANGE selection"));
