@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QStandardPaths>
 #include <cstdio>
 #include <memory>
@@ -113,6 +114,9 @@ int main(int argc, char** argv) {
     };
     if (!window.Form_Load())
         return 1;
-    window.show();
+    // Open as large as the screen allows; a desktop that maximises windows does the rest.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window.resize(screen->availableSize());
+    window.showMaximized();
     return application.exec();
 }
