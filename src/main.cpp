@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     settings::RegistryStore registry(QDir(storeFolder).filePath(QStringLiteral("registry.sqlite")), clock);
 
     platform::QtDialogs dialogs;
-    platform::QtPrinters printers(QDir(options.home).filePath(QStringLiteral("Printouts")), clock);
+    platform::QtPrinters printers(QDir(options.home).filePath(QStringLiteral("Printouts")));
     platform::QtClipboard clipboard;
     platform::QtHelp help;
     platform::Desktop desktop{dialogs, printers, clipboard, help, clock};

@@ -35,8 +35,7 @@ QString SafeJobName(const QString& jobName) {
 
 } // namespace
 
-QtPrinters::QtPrinters(QString printoutsFolder, const Clock& clock)
-    : m_folder(std::move(printoutsFolder)), m_clock(clock) {
+QtPrinters::QtPrinters(QString printoutsFolder) : m_folder(std::move(printoutsFolder)) {
     const QString system = QPrinterInfo::defaultPrinterName();
     m_default = system.isEmpty() ? kPdfPrinterName : system;
 }
@@ -74,8 +73,11 @@ Status QtPrinters::printImage(const QImage& picture, Orientation orientation, co
     // The PDF printer: the page goes to a temporary name first and is renamed when whole.
     if (!QDir().mkpath(m_folder))
         return Status::failure(QStringLiteral("Cannot create the folder %1").arg(m_folder));
-    const QString stamp = m_clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    const QString target = QDir(m_folder).filePath(SafeJobName(jobName) + QLatin1Char(' ') + stamp + QStringLiteral(".pdf"));
+    // One file per job, named after it; a second job of the same name gets a number.
+    const QDir folder(m_folder);
+    QString target = folder.filePath(SafeJobName(jobName) + QStringLiteral(".pdf"));
+    for (int n = 2; QFile::exists(target); ++n)
+        target = folder.filePath(QStringLiteral("%1 (%2).pdf").arg(SafeJobName(jobName)).arg(n));
     const QString partial = target + QStringLiteral(".part");
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -86,7 +88,6 @@ Status QtPrinters::printImage(const QImage& picture, Orientation orientation, co
         QFile::remove(partial);
         return Status::failure(QStringLiteral("Cannot write %1").arg(partial));
     }
-    QFile::remove(target);
     if (!QFile::rename(partial, target)) {
         QFile::remove(partial);
         return Status::failure(QStringLiteral("Cannot write %1").arg(target));

@@ -2,14 +2,13 @@
 // The desktop's printers (CUPS queues, through Qt) plus the virtual PDF printer that writes each
 // job into a folder.
 
-#include "common/Clock.h"
 #include "platform/Printers.h"
 
 namespace corvin::platform {
 
 class QtPrinters : public Printers {
 public:
-    QtPrinters(QString printoutsFolder, const Clock& clock);
+    explicit QtPrinters(QString printoutsFolder);
 
     QStringList names() const override;
     int orientation(const QString& printer) const override;
@@ -22,7 +21,6 @@ public:
 
 private:
     QString m_folder;
-    const Clock& m_clock;
     QString m_default;
 };
 
