@@ -2,7 +2,6 @@
 // sampling pass of all seven channels, and a full rebuild of the chart.
 #include "livetest/BarChart.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -10,18 +9,6 @@ namespace {
 
 using corvin::SharedState;
 using corvin::livetest::BarChart;
-
-// The chart needs a GUI application for its fonts; benchmarks share one.
-void EnsureApplication() {
-    if (QGuiApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "corvin_bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static auto* app = new QGuiApplication(argc, argv);
-    (void)app;
-}
 
 struct FullScreenChart {
     FullScreenChart() : chart(state, QSize(1920, 1000)) {
@@ -43,7 +30,6 @@ double Reading(long n) {
 }
 
 void BM_DrawBarFullScreen(benchmark::State& s) {
-    EnsureApplication();
     FullScreenChart c;
     long n = 0;
     for (auto _ : s)
@@ -53,7 +39,6 @@ void BM_DrawBarFullScreen(benchmark::State& s) {
 BENCHMARK(BM_DrawBarFullScreen);
 
 void BM_SamplingPassFullScreen(benchmark::State& s) {
-    EnsureApplication();
     FullScreenChart c;
     long n = 0;
     for (auto _ : s) {
@@ -66,7 +51,6 @@ void BM_SamplingPassFullScreen(benchmark::State& s) {
 BENCHMARK(BM_SamplingPassFullScreen);
 
 void BM_RebuildChartFullScreen(benchmark::State& s) {
-    EnsureApplication();
     FullScreenChart c;
     for (auto _ : s)
         c.chart.RebuildChart();
@@ -74,7 +58,6 @@ void BM_RebuildChartFullScreen(benchmark::State& s) {
 BENCHMARK(BM_RebuildChartFullScreen);
 
 void BM_RebuildChartNormal(benchmark::State& s) {
-    EnsureApplication();
     FullScreenChart c;
     c.chart.resize(QSize(617, 355));
     for (auto _ : s)

@@ -37,4 +37,3 @@ static void BM_LiveSweepSimulatedCard(benchmark::State& bench) {
 }
 BENCHMARK(BM_LiveSweepSimulatedCard)->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();

@@ -10,27 +10,13 @@
 #include "support/FakeMainFrame.h"
 #include "support/ScriptedDesktop.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 using namespace corvin;
 
 namespace {
 
-// The chart's texts need a GUI application for their fonts.
-void EnsureGuiApplication() {
-    if (QGuiApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "corvin_bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static auto* app = new QGuiApplication(argc, argv);
-    (void)app;
-}
-
 void LiveTick(benchmark::State& bench, bool fullScreenMode) {
-    EnsureGuiApplication();
     testing::ScriptedDesktop desk;
     testing::FakeMainFrame frame;
     instrument::SimulatedCard card(desk.clock);

@@ -8,7 +8,7 @@
 #include "support/ScriptedDesktop.h"
 #include "support/TempHome.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -16,12 +16,6 @@ namespace {
 using namespace corvin;
 
 void BM_StartupToShownMainWindow(benchmark::State& bench) {
-    int argc = 1;
-    char name[] = "corvin_bench";
-    char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
-    (void)app;
     for (auto _ : bench) {
         testing::TempHome home;
         testing::ScriptedDesktop desk;
