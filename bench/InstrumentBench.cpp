@@ -36,4 +36,3 @@ static void BM_LiveSweepSimulatedCard(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_LiveSweepSimulatedCard)->Unit(benchmark::kMicrosecond);
-

@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
 
     // The command line is read before any window system is reached, so --help and mistakes are
     // answered on the terminal even without a display.
-    const app::ParseResult parsed =
-        app::ParseCommandLine(ArgumentsOf(argc, argv), [](const char* name) { return qEnvironmentVariable(name); },
-                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const app::ParseResult parsed = app::ParseCommandLine(
+        ArgumentsOf(argc, argv), [](const char* name) { return qEnvironmentVariable(name); },
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!parsed.options)
         return Fail(parsed.error);
     const app::Options& options = *parsed.options;

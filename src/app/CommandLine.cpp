@@ -51,7 +51,8 @@ QString UsageText() {
         "the options win.\n");
 }
 
-ParseResult ParseCommandLine(const QStringList& arguments, const std::function<QString(const char*)>& environment,
+ParseResult ParseCommandLine(const QStringList& arguments,
+                             const std::function<QString(const char*)>& environment,
                              const QString& defaultHome) {
     Options o;
     QString card = environment("CORVIN_CARD");
@@ -85,8 +86,9 @@ ParseResult ParseCommandLine(const QStringList& arguments, const std::function<Q
     if (!card.isEmpty()) {
         const auto choice = CardNamed(card);
         if (!choice) {
-            return {std::nullopt, QStringLiteral("unknown card '%1'%2: use none or sim")
-                                      .arg(card, cardFromEnvironment ? QStringLiteral(" in CORVIN_CARD") : QString())};
+            return {std::nullopt,
+                    QStringLiteral("unknown card '%1'%2: use none or sim")
+                        .arg(card, cardFromEnvironment ? QStringLiteral(" in CORVIN_CARD") : QString())};
         }
         o.card = *choice;
     }

@@ -12,9 +12,9 @@ enum class CardChoice { None, Simulated };
 
 struct Options {
     CardChoice card = CardChoice::None;
-    QString home;               // absolute path of the Corvin home
+    QString home;                     // absolute path of the Corvin home
     bool homeGivenExplicitly = false; // by --home or CORVIN_HOME: the settings store lives in it too
-    QString simulatorProfile;   // optional channel profile of the simulated card
+    QString simulatorProfile;         // optional channel profile of the simulated card
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -26,7 +26,8 @@ struct ParseResult {
 
 // `arguments` without the program name; `environment` looks up CORVIN_HOME, CORVIN_CARD and
 // CORVIN_SIM_PROFILE; `defaultHome` is used when neither names a home.
-ParseResult ParseCommandLine(const QStringList& arguments, const std::function<QString(const char*)>& environment,
+ParseResult ParseCommandLine(const QStringList& arguments,
+                             const std::function<QString(const char*)>& environment,
                              const QString& defaultHome);
 
 QString UsageText();

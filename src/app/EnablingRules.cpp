@@ -22,7 +22,9 @@ void DisableMenusForTest(CommandBar& bar) {
 
 } // namespace
 
-void ToolsAtStartup(CommandBar& bar) { bar.setEnabled(kFile, QStringLiteral("mFClose"), false); }
+void ToolsAtStartup(CommandBar& bar) {
+    bar.setEnabled(kFile, QStringLiteral("mFClose"), false);
+}
 
 void ToolsForStandardTest(CommandBar& bar) {
     DisableMenusForTest(bar);
@@ -30,7 +32,9 @@ void ToolsForStandardTest(CommandBar& bar) {
     bar.setEnabled(kToolBar, QStringLiteral("miTAuto"), false);
 }
 
-void ToolsForAutoTest(CommandBar& bar) { DisableMenusForTest(bar); }
+void ToolsForAutoTest(CommandBar& bar) {
+    DisableMenusForTest(bar);
+}
 
 void ToolsForFullScreen(CommandBar& bar) {
     bar.setEnabled(kView, QStringLiteral("miNormal"), true);

@@ -155,7 +155,8 @@ void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& t
 }
 
 void MainWindow::NotAvailableYet(const QString& what) {
-    m_services.desktop.dialogs.information(what + QStringLiteral(" is not available in this version of Corvin."));
+    m_services.desktop.dialogs.information(what +
+                                           QStringLiteral(" is not available in this version of Corvin."));
 }
 
 void MainWindow::StandardTest() {
@@ -215,7 +216,9 @@ void MainWindow::ShowBarColours() {
     dialog.exec();
 }
 
-void MainWindow::ShowHelpContents() { m_services.desktop.help.showHelp(QStringLiteral("Splash.htm")); }
+void MainWindow::ShowHelpContents() {
+    m_services.desktop.help.showHelp(QStringLiteral("Splash.htm"));
+}
 
 void MainWindow::ShowAbout() {
     auto* about = new frmAbout(m_services.desktop.help, this);
@@ -257,8 +260,9 @@ void MainWindow::DissableMRU() {}
 void MainWindow::FileClose() {
     if (m_childWindows != 0) {
         if (QMdiSubWindow* sub = m_client->activeSubWindow() ? m_client->activeSubWindow()
-                                 : m_client->subWindowList().isEmpty() ? nullptr
-                                                                      : m_client->subWindowList().constLast())
+                                 : m_client->subWindowList().isEmpty()
+                                     ? nullptr
+                                     : m_client->subWindowList().constLast())
             sub->close();
         // The child's unload has run once its window is gone.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -276,7 +280,9 @@ void MainWindow::setFrameEnabled(bool enabled) {
     m_barView->toolBar()->setEnabled(enabled);
 }
 
-void MainWindow::ProcessEvents() { QCoreApplication::processEvents(); }
+void MainWindow::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
 
 void MainWindow::addChild(QWidget* child) {
     child->setAttribute(Qt::WA_DeleteOnClose);

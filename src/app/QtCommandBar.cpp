@@ -33,7 +33,8 @@ QIcon ToolIcon(const QString& name) {
 
 } // namespace
 
-QtCommandBar::QtCommandBar(CommandBar& model, QMainWindow& window) : QObject(&window), m_model(model), m_window(window) {
+QtCommandBar::QtCommandBar(CommandBar& model, QMainWindow& window)
+    : QObject(&window), m_model(model), m_window(window) {
     build();
     connect(&m_model, &CommandBar::toolChanged, this, &QtCommandBar::update);
 }
@@ -42,7 +43,9 @@ QAction* QtCommandBar::action(const QString& band, const QString& tool) const {
     return m_actions.value(Key(band, tool));
 }
 
-QLabel* QtCommandBar::pane(const QString& tool) const { return m_panes.value(tool); }
+QLabel* QtCommandBar::pane(const QString& tool) const {
+    return m_panes.value(tool);
+}
 
 void QtCommandBar::build() {
     auto addTools = [this](const Band& band, QWidget* container) {

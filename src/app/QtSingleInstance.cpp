@@ -9,7 +9,9 @@ namespace corvin::app {
 QtSingleInstance::QtSingleInstance(const QString& home, const QString& runtimeFolder, QObject* parent)
     : QObject(parent), m_runtimeFolder(runtimeFolder) {
     const QByteArray hash =
-        QCryptographicHash::hash(QDir(home).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+        QCryptographicHash::hash(QDir(home).canonicalPath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
     m_key = QStringLiteral("corvin-") + QString::fromLatin1(hash);
 }
 

@@ -8,7 +8,8 @@
 
 namespace corvin::app {
 
-inline const QString kNoPrinterMessage = QStringLiteral("This program requires a printer driver to be installed to operate");
+inline const QString kNoPrinterMessage =
+    QStringLiteral("This program requires a printer driver to be installed to operate");
 inline const QString kNoCardMessage = QStringLiteral("Amplicon Card not Found");
 
 // True at the first printer whose orientation reads portrait or landscape.

@@ -3,7 +3,8 @@
 namespace corvin {
 namespace {
 
-Tool Item(QString name, QString caption, QString category = {}, QString tooltip = {}, QString description = {}) {
+Tool Item(QString name, QString caption, QString category = {}, QString tooltip = {},
+          QString description = {}) {
     Tool t;
     t.name = std::move(name);
     t.caption = std::move(caption);
@@ -25,10 +26,11 @@ Tool Separator(QString name) {
 std::vector<Band> CommandBar::StandardLayout() {
     using S = QString;
     std::vector<Band> bands;
-    bands.push_back({S("mnuMain"),
-                     S("Main Menu"),
-                     {Item(S("mnuFile"), S("&File")), Item(S("mnuTest"), S("&Test")), Item(S("mnuView"), S("&View")),
-                      Item(S("mnuOptions"), S("&Options")), Item(S("mnuHelp"), S("&Help"))}});
+    bands.push_back(
+        {S("mnuMain"),
+         S("Main Menu"),
+         {Item(S("mnuFile"), S("&File")), Item(S("mnuTest"), S("&Test")), Item(S("mnuView"), S("&View")),
+          Item(S("mnuOptions"), S("&Options")), Item(S("mnuHelp"), S("&Help"))}});
 
     Band file{S("mnuFile"), S("File"), {}};
     file.tools = {Item(S("mFOpen"), S("&Open"), S("File"), S("Open"), S("Opens or finds a file")),
@@ -38,12 +40,12 @@ std::vector<Band> CommandBar::StandardLayout() {
                   Separator(S("mnuSep")),
                   Item(S("mFPrintGraph"), S("Print Graph"), S("File")),
                   Separator(S("miFMRUSep"))};
+    file.tools.back().visible = false; // shown while the recent-files list holds files
     for (int i = 1; i <= 4; ++i) {
         Tool mru = Item(S("miFMRU%1").arg(i), S());
         mru.visible = false; // shown once the recent-files list gives them a file
         file.tools.push_back(mru);
     }
-    file.tools[6].visible = false; // miFMRUSep: visible only while the list holds files
     file.tools.push_back(Separator(S("mnuSep")));
     file.tools.push_back(Item(S("mFExit"), S("&Exit"), S("File")));
     bands.push_back(file);
@@ -52,36 +54,41 @@ std::vector<Band> CommandBar::StandardLayout() {
                      S("&Test"),
                      {Item(S("mTStandard"), S("Standard"), S("Test")), Separator(S("mSep")),
                       Item(S("mTIndependent"), S("Group"), S("Test"))}});
-    bands.push_back({S("mnuOptions"),
-                     S("&Options"),
-                     {Item(S("mOPreferences"), S("Preferences"), S("Options")), Separator(S("mSep")),
-                      Item(S("mOExcelDataExport"), S("ExcelDataExport")), Item(S("mOTestOptions"), S("Test Options")),
-                      Item(S("mOPrinterOptions"), S("Printer Options"))}});
-    bands.push_back({S("mnuView"),
-                     S("&View"),
-                     {Item(S("miFullScreen"), S("Full Screen"), S("View"), S("Full Screen"), S("View full screen")),
-                      Item(S("miNormal"), S("Normal"), S("View"), S("Normal"), S("View normal"))}});
+    bands.push_back(
+        {S("mnuOptions"),
+         S("&Options"),
+         {Item(S("mOPreferences"), S("Preferences"), S("Options")), Separator(S("mSep")),
+          Item(S("mOExcelDataExport"), S("ExcelDataExport")), Item(S("mOTestOptions"), S("Test Options")),
+          Item(S("mOPrinterOptions"), S("Printer Options"))}});
+    bands.push_back(
+        {S("mnuView"),
+         S("&View"),
+         {Item(S("miFullScreen"), S("Full Screen"), S("View"), S("Full Screen"), S("View full screen")),
+          Item(S("miNormal"), S("Normal"), S("View"), S("Normal"), S("View normal"))}});
     bands.push_back({S("mnuHelp"),
                      S("&Help"),
                      {Item(S("miHContents"), S("&Contents"), S("Help"), S("Help Contents")),
                       Item(S("miHAbout"), S("&About"), S("Help"), S("About this application"))}});
-    bands.push_back({S("sb"),
-                     S("Status Bar"),
-                     {Item(S("miProbeLoaded"), S("Test Probe")), Separator(S("miSeparator")),
-                      Item(S("miDefaultProbe"), S("Default Probe")), Separator(S("miSeperator")),
-                      Item(S("miStatus"), S()), Item(S("miTimeElapsed"), S()), Item(S("tDate"), S("2/17/2006"))}});
-    bands.push_back({S("ToolBar"),
-                     S("Tools"),
-                     {Item(S("miTProbe"), S("New Probe"), S("Tools"), S("Create Probe Spec")),
-                      Item(S("miTAuto"), S("Auto"), S("Tools"), S("Default Test/Probe")), Separator(S("miSeparator")),
-                      Item(S("mFOpen"), S("&Open"), S("File"), S("Open"), S("Opens or finds a file")),
-                      Item(S("miHContents"), S("&Contents"), S("Help"), S("Help Contents")),
-                      Item(S("miHSearch"), S("&Search"), S("Help")),
-                      Item(S("miHAbout"), S("&About"), S("Help"), S("About this application"))}});
+    bands.push_back(
+        {S("sb"),
+         S("Status Bar"),
+         {Item(S("miProbeLoaded"), S("Test Probe")), Separator(S("miSeparator")),
+          Item(S("miDefaultProbe"), S("Default Probe")), Separator(S("miSeperator")),
+          Item(S("miStatus"), S()), Item(S("miTimeElapsed"), S()), Item(S("tDate"), S("2/17/2006"))}});
+    bands.push_back(
+        {S("ToolBar"),
+         S("Tools"),
+         {Item(S("miTProbe"), S("New Probe"), S("Tools"), S("Create Probe Spec")),
+          Item(S("miTAuto"), S("Auto"), S("Tools"), S("Default Test/Probe")), Separator(S("miSeparator")),
+          Item(S("mFOpen"), S("&Open"), S("File"), S("Open"), S("Opens or finds a file")),
+          Item(S("miHContents"), S("&Contents"), S("Help"), S("Help Contents")),
+          Item(S("miHSearch"), S("&Search"), S("Help")),
+          Item(S("miHAbout"), S("&About"), S("Help"), S("About this application"))}});
     return bands;
 }
 
-CommandBar::CommandBar(std::vector<Band> bands, QObject* parent) : QObject(parent), m_bands(std::move(bands)) {}
+CommandBar::CommandBar(std::vector<Band> bands, QObject* parent)
+    : QObject(parent), m_bands(std::move(bands)) {}
 
 const Band* CommandBar::band(const QString& bandName) const {
     for (const Band& b : m_bands) {
@@ -113,11 +120,12 @@ void CommandBar::setEnabled(const QString& bandName, const QString& toolName, bo
     }
     // The toolbar's Open, Contents and About are the menu entries of the same name on a button:
     // they follow the menu's enabled state, so the toolbar never offers what the menu refuses.
-    if (bandName != QLatin1String("ToolBar") && (bandName == QLatin1String("mnuFile") || bandName == QLatin1String("mnuHelp")))
+    if (bandName == QLatin1String("mnuFile") || bandName == QLatin1String("mnuHelp")) {
         if (Tool* mirror = find(QStringLiteral("ToolBar"), toolName); mirror && mirror->enabled != enabled) {
             mirror->enabled = enabled;
             emit toolChanged(QStringLiteral("ToolBar"), toolName);
         }
+    }
 }
 
 void CommandBar::setVisible(const QString& bandName, const QString& toolName, bool visible) {

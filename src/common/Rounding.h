@@ -10,7 +10,9 @@
 namespace corvin {
 
 // Nearest whole number, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4).
-inline double RoundHalfEven(double v) { return std::nearbyint(v); }
+inline double RoundHalfEven(double v) {
+    return std::nearbyint(v);
+}
 
 // A value rounded half to even as a 16-bit integer, or nothing when it does not fit (or is not a
 // number): callers report that instead of wrapping.

@@ -17,8 +17,12 @@ constexpr int kChannelCount = 7;
 // Channel k (1..7) is analogue input k + 8; the test window's per-channel controls use that index.
 constexpr int kFirstChannelIndex = 9;
 constexpr int kLastChannelIndex = 15;
-constexpr int ChannelIndexOf(int k) { return k + 8; }
-constexpr int ChannelOfIndex(int i) { return i - 8; }
+constexpr int ChannelIndexOf(int k) {
+    return k + 8;
+}
+constexpr int ChannelOfIndex(int i) {
+    return i - 8;
+}
 
 // The acquisition card and the current reading.
 struct InstrumentState {

@@ -1,7 +1,7 @@
 #pragma once
 // What the simulated instrument carries on each of its seven channels: a steady current, a slow
-// sine-shaped drift around it and some noise. Read from a small text file (see "The simulated instrument" in the README) or
-// taken from the demonstration set.
+// sine-shaped drift around it and some noise. Read from a small text file (see "The simulated instrument" in
+// the README) or taken from the demonstration set.
 
 #include "common/SharedState.h"
 #include "common/Status.h"

@@ -14,7 +14,9 @@ void QtClipboard::setImage(const QImage& picture) {
 
 QtHelp::QtHelp(QString helpRoot) : m_root(std::move(helpRoot)) {}
 
-QtHelp::~QtHelp() { delete m_window; }
+QtHelp::~QtHelp() {
+    delete m_window;
+}
 
 void QtHelp::showHelp(const QString& page) {
     if (!m_window) {
@@ -32,6 +34,8 @@ void QtHelp::showHelp(const QString& page) {
     m_window->activateWindow();
 }
 
-void QtHelp::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+void QtHelp::openUrl(const QUrl& url) {
+    QDesktopServices::openUrl(url);
+}
 
 } // namespace corvin::platform

@@ -56,9 +56,13 @@ int QtPrinters::orientation(const QString& printer) const {
     return p.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
 }
 
-QString QtPrinters::defaultPrinter() const { return m_default; }
+QString QtPrinters::defaultPrinter() const {
+    return m_default;
+}
 
-void QtPrinters::setDefaultPrinter(const QString& printer) { m_default = printer; }
+void QtPrinters::setDefaultPrinter(const QString& printer) {
+    m_default = printer;
+}
 
 Status QtPrinters::printImage(const QImage& picture, Orientation orientation, const QString& jobName) {
     if (m_default != kPdfPrinterName) {

@@ -1,12 +1,12 @@
 #include "tools/CorvinData.h"
 
+#include "common/Clock.h"
 #include "common/SharedState.h"
 #include "datafiles/TestDataFile.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
 #include "settings/RegistryStore.h"
-#include "common/Clock.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -14,8 +14,9 @@ using namespace corvin::app;
 namespace {
 
 ParseResult Parse(const QStringList& args, const QMap<QString, QString>& env = {}) {
-    return ParseCommandLine(args, [&env](const char* name) { return env.value(QLatin1String(name)); },
-                            QStringLiteral("/default/home"));
+    return ParseCommandLine(
+        args, [&env](const char* name) { return env.value(QLatin1String(name)); },
+        QStringLiteral("/default/home"));
 }
 
 } // namespace
@@ -37,7 +38,8 @@ TEST(CommandLine, OptionsInBothSpellingsAndEnvironment) {
     EXPECT_EQ(r.options->home, QStringLiteral("/tmp/h"));
     EXPECT_TRUE(r.options->homeGivenExplicitly);
 
-    r = Parse({}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("sim")}, {QStringLiteral("CORVIN_HOME"), QStringLiteral("/e")}});
+    r = Parse({}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("sim")},
+                   {QStringLiteral("CORVIN_HOME"), QStringLiteral("/e")}});
     ASSERT_TRUE(r.options);
     EXPECT_EQ(r.options->card, CardChoice::Simulated);
     EXPECT_EQ(r.options->home, QStringLiteral("/e"));
@@ -48,8 +50,9 @@ TEST(CommandLine, OptionsInBothSpellingsAndEnvironment) {
 }
 
 TEST(CommandLine, BadInputIsRefusedWithAMessage) {
-    for (const QStringList& args : {QStringList{QStringLiteral("--card=bogus")}, QStringList{QStringLiteral("--home")},
-                                    QStringList{QStringLiteral("--frobnicate")}, QStringList{QStringLiteral("--home=")}}) {
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--card=bogus")}, QStringList{QStringLiteral("--home")},
+          QStringList{QStringLiteral("--frobnicate")}, QStringList{QStringLiteral("--home=")}}) {
         const auto r = Parse(args);
         EXPECT_FALSE(r.options) << args.join(' ').toStdString();
         EXPECT_FALSE(r.error.isEmpty());

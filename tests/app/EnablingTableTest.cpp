@@ -25,24 +25,40 @@ struct Row {
 
 // Every tool the program can disable, so a row can say "and nothing else changed".
 std::vector<ToolRef> AllSwitchableTools() {
-    return {{"mnuFile", "mFOpen"},         {"mnuFile", "mFClose"},           {"mnuFile", "mFCreateProbe"},
-            {"mnuTest", "mTStandard"},     {"mnuTest", "mTIndependent"},     {"mnuView", "miFullScreen"},
-            {"mnuView", "miNormal"},       {"mnuOptions", "mOPreferences"},  {"mnuOptions", "mOExcelDataExport"},
-            {"mnuOptions", "mOTestOptions"}, {"mnuOptions", "mOPrinterOptions"}, {"ToolBar", "miTProbe"},
+    return {{"mnuFile", "mFOpen"},
+            {"mnuFile", "mFClose"},
+            {"mnuFile", "mFCreateProbe"},
+            {"mnuTest", "mTStandard"},
+            {"mnuTest", "mTIndependent"},
+            {"mnuView", "miFullScreen"},
+            {"mnuView", "miNormal"},
+            {"mnuOptions", "mOPreferences"},
+            {"mnuOptions", "mOExcelDataExport"},
+            {"mnuOptions", "mOTestOptions"},
+            {"mnuOptions", "mOPrinterOptions"},
+            {"ToolBar", "miTProbe"},
             {"ToolBar", "miTAuto"}};
 }
 
-const std::vector<ToolRef> kStandardDisabled = {
-    {"mnuFile", "mFOpen"},          {"mnuFile", "mFClose"},          {"mnuFile", "mFCreateProbe"},
-    {"mnuTest", "mTStandard"},      {"mnuTest", "mTIndependent"},    {"mnuView", "miFullScreen"},
-    {"mnuView", "miNormal"},        {"mnuOptions", "mOPreferences"}, {"mnuOptions", "mOExcelDataExport"},
-    {"mnuOptions", "mOTestOptions"}, {"mnuOptions", "mOPrinterOptions"}, {"ToolBar", "miTProbe"},
-    {"ToolBar", "miTAuto"}};
+const std::vector<ToolRef> kStandardDisabled = {{"mnuFile", "mFOpen"},
+                                                {"mnuFile", "mFClose"},
+                                                {"mnuFile", "mFCreateProbe"},
+                                                {"mnuTest", "mTStandard"},
+                                                {"mnuTest", "mTIndependent"},
+                                                {"mnuView", "miFullScreen"},
+                                                {"mnuView", "miNormal"},
+                                                {"mnuOptions", "mOPreferences"},
+                                                {"mnuOptions", "mOExcelDataExport"},
+                                                {"mnuOptions", "mOTestOptions"},
+                                                {"mnuOptions", "mOPrinterOptions"},
+                                                {"ToolBar", "miTProbe"},
+                                                {"ToolBar", "miTAuto"}};
 
 std::vector<ToolRef> Without(std::vector<ToolRef> tools, const std::vector<ToolRef>& drop) {
     std::erase_if(tools, [&](const ToolRef& t) {
         for (const ToolRef& d : drop)
-            if (QLatin1String(t.first) == QLatin1String(d.first) && QLatin1String(t.second) == QLatin1String(d.second))
+            if (QLatin1String(t.first) == QLatin1String(d.first) &&
+                QLatin1String(t.second) == QLatin1String(d.second))
                 return true;
         return false;
     });
@@ -50,7 +66,9 @@ std::vector<ToolRef> Without(std::vector<ToolRef> tools, const std::vector<ToolR
 }
 
 // Rows print as their event's name in test output.
-void PrintTo(const Row& row, std::ostream* os) { *os << row.event; }
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.event;
+}
 
 class EnablingTable : public ::testing::TestWithParam<Row> {};
 
@@ -79,18 +97,31 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Row{"start-up", ToolsAtStartup, {}, {{"mnuFile", "mFClose"}}},
         Row{"standard test chosen", ToolsForStandardTest, {}, kStandardDisabled},
-        Row{"automatic test started", ToolsForAutoTest, {},
+        Row{"automatic test started",
+            ToolsForAutoTest,
+            {},
             Without(kStandardDisabled, {{"ToolBar", "miTProbe"}, {"ToolBar", "miTAuto"}})},
-        Row{"DisplayFullscreen", ToolsForFullScreen, {{"mnuView", "miNormal"}}, {{"mnuView", "miFullScreen"}}},
+        Row{"DisplayFullscreen",
+            ToolsForFullScreen,
+            {{"mnuView", "miNormal"}},
+            {{"mnuView", "miFullScreen"}}},
         Row{"DisplayNormal", ToolsForNormal, {{"mnuView", "miFullScreen"}}, {{"mnuView", "miNormal"}}},
-        Row{"stored test being opened", ToolsForStoredTest, {{"mnuFile", "mFClose"}, {"mnuFile", "mFCreateProbe"}},
-            {{"mnuFile", "mFOpen"}, {"mnuTest", "mTStandard"}, {"mnuView", "miFullScreen"}, {"mnuView", "miNormal"},
+        Row{"stored test being opened",
+            ToolsForStoredTest,
+            {{"mnuFile", "mFClose"}, {"mnuFile", "mFCreateProbe"}},
+            {{"mnuFile", "mFOpen"},
+             {"mnuTest", "mTStandard"},
+             {"mnuView", "miFullScreen"},
+             {"mnuView", "miNormal"},
              {"ToolBar", "miTAuto"}}},
-        Row{"FileClose, no child window left", [](CommandBar& b) { ToolsAfterFileClose(b, false); },
+        Row{"FileClose, no child window left",
+            [](CommandBar& b) { ToolsAfterFileClose(b, false); },
             {{"mnuFile", "mFOpen"}, {"mnuFile", "mFCreateProbe"}, {"mnuTest", "mTStandard"}},
             {{"mnuFile", "mFClose"}, {"mnuView", "miFullScreen"}, {"mnuView", "miNormal"}}},
-        Row{"FileClose, child windows left", [](CommandBar& b) { ToolsAfterFileClose(b, true); },
-            {{"mnuFile", "mFOpen"}}, {{"mnuFile", "mFClose"}}}),
+        Row{"FileClose, child windows left",
+            [](CommandBar& b) { ToolsAfterFileClose(b, true); },
+            {{"mnuFile", "mFOpen"}},
+            {{"mnuFile", "mFClose"}}}),
     [](const ::testing::TestParamInfo<Row>& info) {
         std::string name = info.param.event;
         for (char& c : name)
@@ -114,22 +145,25 @@ TEST(CommandBarLayout, BandsAndToolsInDisplayOrder) {
     QStringList bands;
     for (const Band& b : bar.bands())
         bands << b.name;
-    EXPECT_EQ(bands, (QStringList{"mnuMain", "mnuFile", "mnuTest", "mnuOptions", "mnuView", "mnuHelp", "sb", "ToolBar"}));
+    EXPECT_EQ(bands, (QStringList{"mnuMain", "mnuFile", "mnuTest", "mnuOptions", "mnuView", "mnuHelp", "sb",
+                                  "ToolBar"}));
 
     QStringList file;
     for (const Tool& t : bar.band(QStringLiteral("mnuFile"))->tools)
         file << t.name;
-    EXPECT_EQ(file, (QStringList{"mFOpen", "mFClose", "mnuSep", "mFCreateProbe", "mnuSep", "mFPrintGraph", "miFMRUSep",
-                                 "miFMRU1", "miFMRU2", "miFMRU3", "miFMRU4", "mnuSep", "mFExit"}));
+    EXPECT_EQ(file,
+              (QStringList{"mFOpen", "mFClose", "mnuSep", "mFCreateProbe", "mnuSep", "mFPrintGraph",
+                           "miFMRUSep", "miFMRU1", "miFMRU2", "miFMRU3", "miFMRU4", "mnuSep", "mFExit"}));
     QStringList status;
     for (const Tool& t : bar.band(QStringLiteral("sb"))->tools)
         status << t.name;
-    EXPECT_EQ(status, (QStringList{"miProbeLoaded", "miSeparator", "miDefaultProbe", "miSeperator", "miStatus",
-                                   "miTimeElapsed", "tDate"}));
+    EXPECT_EQ(status, (QStringList{"miProbeLoaded", "miSeparator", "miDefaultProbe", "miSeperator",
+                                   "miStatus", "miTimeElapsed", "tDate"}));
     EXPECT_EQ(bar.caption(QStringLiteral("sb"), QStringLiteral("tDate")), QStringLiteral("2/17/2006"));
     EXPECT_EQ(bar.caption(QStringLiteral("mnuOptions"), QStringLiteral("mOExcelDataExport")),
               QStringLiteral("ExcelDataExport"));
-    EXPECT_EQ(bar.tool(QStringLiteral("ToolBar"), QStringLiteral("miTAuto"))->tooltip, QStringLiteral("Default Test/Probe"));
+    EXPECT_EQ(bar.tool(QStringLiteral("ToolBar"), QStringLiteral("miTAuto"))->tooltip,
+              QStringLiteral("Default Test/Probe"));
 }
 
 TEST(CommandBarLayout, ToolbarCopiesOfMenuEntriesFollowTheMenu) {

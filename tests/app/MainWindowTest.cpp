@@ -43,7 +43,8 @@ protected:
 
     // The window after a normal start-up.
     app::MainWindow& started() {
-        window = std::make_unique<app::MainWindow>(app::AppServices{state, card, pauser, desk.desktop, registry});
+        window =
+            std::make_unique<app::MainWindow>(app::AppServices{state, card, pauser, desk.desktop, registry});
         EXPECT_TRUE(window->Form_Load());
         window->show();
         return *window;
@@ -94,8 +95,9 @@ TEST_F(MainWindowTest, WithoutAPrinterTheProgramEndsBeforeTouchingTheCard) {
     desk.printers.installed.clear();
     app::MainWindow w({state, card, pauser, desk.desktop, registry});
     EXPECT_FALSE(w.Form_Load());
-    EXPECT_EQ(desk.dialogs.messageTexts(),
-              QStringList{QStringLiteral("This program requires a printer driver to be installed to operate")});
+    EXPECT_EQ(
+        desk.dialogs.messageTexts(),
+        QStringList{QStringLiteral("This program requires a printer driver to be installed to operate")});
     EXPECT_EQ(desk.dialogs.lastMessage().icon, platform::Icon::Information);
     EXPECT_TRUE(card.log().isEmpty());
 }
@@ -104,7 +106,8 @@ TEST_F(MainWindowTest, ADamagedSettingsStoreIsReportedOnceAtStartUp) {
     window = std::make_unique<app::MainWindow>(app::AppServices{state, card, pauser, desk.desktop, registry});
     window->setStartupNotice(QStringLiteral("The settings were damaged and set aside."));
     ASSERT_TRUE(window->Form_Load());
-    EXPECT_EQ(desk.dialogs.messageTexts(), QStringList{QStringLiteral("The settings were damaged and set aside.")});
+    EXPECT_EQ(desk.dialogs.messageTexts(),
+              QStringList{QStringLiteral("The settings were damaged and set aside.")});
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedWhileATestRunsAndReleasesTheCardOtherwise) {
@@ -163,8 +166,10 @@ TEST_F(MainWindowTest, AutoOpensTheTestWindowWithTheDefaultProbe) {
     ASSERT_NE(test(), nullptr);
     EXPECT_TRUE(state.session.AutoTestMode);
     EXPECT_EQ(state.DefaultProbe.Probe_Name(), QStringLiteral("BENCH"));
-    EXPECT_EQ(w.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")), QStringLiteral("Waitng RANGE selection"));
-    EXPECT_EQ(w.bar().caption(QStringLiteral("sb"), QStringLiteral("miDefaultProbe")), QStringLiteral("BENCH"));
+    EXPECT_EQ(w.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")),
+              QStringLiteral("Waitng RANGE selection"));
+    EXPECT_EQ(w.bar().caption(QStringLiteral("sb"), QStringLiteral("miDefaultProbe")),
+              QStringLiteral("BENCH"));
     EXPECT_FALSE(w.bar().isEnabled(kFile, QStringLiteral("mFOpen")));
     // The toolbar's own tools stay enabled, and do nothing while the test runs.
     EXPECT_TRUE(w.bar().isEnabled(kTool, QStringLiteral("miTAuto")));
@@ -243,7 +248,8 @@ TEST_F(MainWindowTest, FullScreenThenNormalRestoresThePictureToItsDesignPlace) {
     // 9255 x 5325 twips at (2385, 375), at 15 twips a pixel times the window's layout scale
     // (1 at the design size), inside the centred design frame.
     const double scale = livetest::LayoutScale(test()->size());
-    EXPECT_EQ(QRect(picture->pos(), picture->size()), livetest::TwipsToPixels(QRectF(2385, 375, 9255, 5325), scale));
+    EXPECT_EQ(QRect(picture->pos(), picture->size()),
+              livetest::TwipsToPixels(QRectF(2385, 375, 9255, 5325), scale));
     EXPECT_EQ(livetest::TwipsToPixels(QRectF(2385, 375, 9255, 5325), 1.0), QRect(159, 25, 617, 355));
 }
 

@@ -63,8 +63,9 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
         dialog->cmdClose_Click();
     });
     window.ActiveBar21_ToolClick(QStringLiteral("mFCreateProbe"));
-    EXPECT_EQ(desk.dialogs.lastMessage().text,
-              QStringLiteral(" Probe Spec %1/Probes/Cell 7.prb successfully written to disc").arg(home.path()));
+    EXPECT_EQ(
+        desk.dialogs.lastMessage().text,
+        QStringLiteral(" Probe Spec %1/Probes/Cell 7.prb successfully written to disc").arg(home.path()));
     EXPECT_EQ(settings::ReadDefaultProbeName(registry), QStringLiteral("Cell 7"));
 
     // Test > Standard: the list shows the probe, checked as the default; Go opens the test window.
@@ -101,7 +102,8 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     session.cmdStart_Click();
     ASSERT_TRUE(state.session.TestRunning);
     EXPECT_EQ(state.periodic.SampleCapacity, 72);
-    EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")), QStringLiteral("Testing"));
+    EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")),
+              QStringLiteral("Testing"));
 
     // Ten logging intervals pass, with the live display ticking between them.
     for (int interval = 0; interval < 10; ++interval) {
@@ -119,7 +121,8 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     window.ActiveBar21_ToolClick(QStringLiteral("miFullScreen"));
     desk.clock.advanceMs(250);
     session.Timer1_Timer();
-    EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miTimeElapsed")), QStringLiteral("00:00:50"));
+    EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miTimeElapsed")),
+              QStringLiteral("00:00:50"));
     window.ActiveBar21_ToolClick(QStringLiteral("miNormal"));
     EXPECT_FALSE(state.display.FullScreenMode);
 
@@ -133,7 +136,8 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     desk.dialogs.saveFiles = {saved};
     session.cmdStop_Click();
     EXPECT_FALSE(state.session.TestRunning);
-    EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")), QStringLiteral("Test Stopped"));
+    EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")),
+              QStringLiteral("Test Stopped"));
 
     // The file: 10 rows of 7 readings, then interval, row count and the channel names.
     const QByteArray bytes = TempHome::read(saved);

@@ -8,8 +8,11 @@ using namespace corvin;
 // ---- Windows-1252 ----------------------------------------------------------------------------
 
 TEST(Cp1252, MicroSignAndAccentsAreSingleBytes) {
-    EXPECT_EQ(ToCp1252(QStringLiteral("µA é")), QByteArray("\xB5" "A \xE9"));
-    EXPECT_EQ(FromCp1252(QByteArray("\xB5" "A \xE9")), QStringLiteral("µA é"));
+    EXPECT_EQ(ToCp1252(QStringLiteral("µA é")), QByteArray("\xB5"
+                                                           "A \xE9"));
+    EXPECT_EQ(FromCp1252(QByteArray("\xB5"
+                                    "A \xE9")),
+              QStringLiteral("µA é"));
 }
 
 TEST(Cp1252, HighControlRangeMapsToTypographicCharacters) {

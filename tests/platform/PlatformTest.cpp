@@ -13,7 +13,8 @@ using corvin::testing::TempHome;
 // ---- File dialog filters ---------------------------------------------------------------------
 
 TEST(FileDialogFilter, LegacyPairsBecomeQtFiltersMatchingBothLetterCases) {
-    EXPECT_EQ(ToQtFilter(QStringLiteral("Data Files (*.DAT)|*.DAT")), QStringLiteral("Data Files (*.DAT *.dat)"));
+    EXPECT_EQ(ToQtFilter(QStringLiteral("Data Files (*.DAT)|*.DAT")),
+              QStringLiteral("Data Files (*.DAT *.dat)"));
     EXPECT_EQ(ToQtFilter(QStringLiteral("Data Files (*.XLS)|*.XLS|All (*.*)|*.*")),
               QStringLiteral("Data Files (*.XLS *.xls);;All (*.*)"));
     EXPECT_EQ(ToQtFilter(QString()), QString());

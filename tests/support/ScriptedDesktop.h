@@ -58,7 +58,8 @@ public:
     int orientation(const QString& printer) const override { return installed.contains(printer) ? 1 : 0; }
     QString defaultPrinter() const override { return defaultName; }
     void setDefaultPrinter(const QString& printer) override { defaultName = printer; }
-    Status printImage(const QImage& picture, platform::Orientation orientation, const QString& jobName) override;
+    Status printImage(const QImage& picture, platform::Orientation orientation,
+                      const QString& jobName) override;
 };
 
 class RecordingClipboard : public platform::Clipboard {
