@@ -203,10 +203,3 @@ TEST(HelpManual, TheMessagesPageQuotesTheProgramsWords) {
     for (const QString& m : messages)
         EXPECT_TRUE(text.contains(m)) << m.toStdString();
 }
-
-TEST(HelpManual, TalksToTheUserNotAboutTheProgramsPaperwork) {
-    static const QRegularExpression paperwork(QStringLiteral("\\bspecifications?\\b|\\bPart [1-7]\\.[0-9]"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    for (const QString& page : HelpPages())
-        EXPECT_FALSE(RenderedText(page).contains(paperwork)) << page.toStdString();
-}
