@@ -43,17 +43,9 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
             [this](const QString& name, const QString& tag) { ActiveBar21_ToolClick(name, tag); });
     // A change of the toolbar (shown, hidden, moved) changes the client area: the band
     // notification lays the child window out again.
-    connect(m_barView->toolBar(), &QToolBar::visibilityChanged, this, [this] {
-        if (QWidget* child = activeChild()) {
-            Q_UNUSED(child);
-            fitChildren();
-            if (m_services.state.display.FullScreenMode) {
-                DisplayNormal();
-                ProcessEvents();
-                DisplayFullscreen();
-            }
-        }
-    });
+    // A change of the toolbar (shown or hidden) changes the client area: the band notification
+    // lays the child window out again.
+    connect(m_barView->toolBar(), &QToolBar::visibilityChanged, this, [this] { BandChanged(); });
     resize(1024, 720);
 }
 
@@ -292,6 +284,17 @@ void MainWindow::addChild(QWidget* child) {
     sub->setGeometry(m_client->viewport()->rect());
     sub->show();
     m_client->setActiveSubWindow(sub);
+}
+
+void MainWindow::BandChanged() {
+    if (!activeChild())
+        return;
+    fitChildren();
+    if (m_services.state.display.FullScreenMode) {
+        DisplayNormal();
+        ProcessEvents();
+        DisplayFullscreen();
+    }
 }
 
 void MainWindow::fitChildren() {

@@ -46,6 +46,10 @@ public:
     // A click on a tool of the menus or the toolbar.
     void ActiveBar21_ToolClick(const QString& toolName, const QString& tag = {});
 
+    // The toolbar changed the client area: the child window fills it again (in full screen
+    // after passing through the normal layout).
+    void BandChanged();
+
     // Saves what the program keeps between runs and releases the card: the unload.
     void Form_Unload();
 

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 using namespace corvin;
@@ -251,6 +252,20 @@ TEST_F(MainWindowTest, FullScreenThenNormalRestoresThePictureToItsDesignPlace) {
     EXPECT_EQ(QRect(picture->pos(), picture->size()),
               livetest::TwipsToPixels(QRectF(2385, 375, 9255, 5325), scale));
     EXPECT_EQ(livetest::TwipsToPixels(QRectF(2385, 375, 9255, 5325), 1.0), QRect(159, 25, 617, 355));
+}
+
+TEST_F(MainWindowTest, HidingTheToolbarRelaysTheChildOutAndKeepsFullScreen) {
+    makeProbe(QStringLiteral("BENCH"));
+    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    app::MainWindow& w = started();
+    w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    ASSERT_NE(test(), nullptr);
+    w.DisplayFullscreen();
+    w.commandBarView().toolBar()->hide();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(state.display.FullScreenMode);
+    EXPECT_TRUE(test()->fullScreenLayout());
+    EXPECT_EQ(w.clientArea()->subWindowList().first()->geometry(), w.clientArea()->viewport()->rect());
 }
 
 } // namespace
