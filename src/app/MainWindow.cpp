@@ -49,7 +49,12 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     resize(1024, 720);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The child windows go while this window is still whole: they call back into it
+    // (WindowDestroyed) as they go, which QWidget's own clean-up would do too late.
+    for (QMdiSubWindow* sub : m_client->subWindowList())
+        delete sub;
+}
 
 bool MainWindow::Form_Load() {
     SharedState& state = m_services.state;
