@@ -97,7 +97,8 @@ TEST_F(BarColourFileTest, AFileThatCannotBeReadIsReportedAndLeavesTheColours) {
 }
 
 TEST_F(BarColourFileTest, AMissingFileThatCannotBeCreatedIsReportedAndTheBarsAreGrey) {
-    const Status s = BarColourFile::Load(path, colours, ct::FailingFiles());
+    const Status s =
+        BarColourFile::Load(path, colours, ct::FailingFiles::AtCommit(ct::FailingFiles::Persistence::Always));
     ASSERT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains(QStringLiteral("No space left on device"))) << s.message().toStdString();
     EXPECT_EQ(colours.Ch5(), 0x00C0C0C0);
@@ -202,7 +203,7 @@ TEST_F(GraphColourDialogTest, CancelInTheDialogDiscardsEveryChange) {
 }
 
 TEST_F(GraphColourDialogTest, AFailedSaveIsReportedAndChangesNothing) {
-    const ct::FailingFiles failing;
+    const ct::FailingFiles failing = ct::FailingFiles::AtCommit(ct::FailingFiles::Persistence::Always);
     dialog.setFileFactory(failing);
     dialog.show();
     desktop.dialogs.colours.push_back(QColor(255, 0, 0));

@@ -1,5 +1,7 @@
 #include "SettingsTestSupport.h"
 
+#include "support/Unprivileged.h"
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -34,24 +36,8 @@ int32_t WriteRaw(RegistryStore& store, uint32_t root, const QString& key, const 
     return store.SetValue(k, name, type, data);
 }
 
-namespace {
-
-class FailingFile : public AtomicFile {
-public:
-    using AtomicFile::AtomicFile;
-    Status open() override { return Status::success(); }
-    Status write(const QByteArray&) override { return Status::success(); }
-    Status commit() override { return Status::failure(QStringLiteral("No space left on device")); }
-};
-
-} // namespace
-
-std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
-    return std::make_unique<FailingFile>(path);
-}
-
 bool CanDropPrivileges() {
-    return ::geteuid() == 0 && !QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty();
+    return !NobodyUnavailable().has_value();
 }
 
 std::unique_ptr<QProcess> StartChild(const QString& scenario, const QStringList& environment, bool asNobody) {

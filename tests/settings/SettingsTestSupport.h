@@ -1,10 +1,11 @@
 #pragma once
-// Helpers shared by the settings tests: a store in a fresh temporary home, files whose saves
-// fail, and running a scenario of this test program in a child process.
+// Helpers shared by the settings tests: a store in a fresh temporary home, raw values, and running a scenario
+// of this test program in a child process.
 
 #include "common/AtomicFile.h"
 #include "common/Clock.h"
 #include "settings/RegistryStore.h"
+#include "support/FailingFiles.h"
 #include "support/TempHome.h"
 
 #include <QByteArray>
@@ -31,12 +32,6 @@ RawValue ReadRaw(settings::RegistryStore& store, uint32_t root, const QString& k
 int32_t WriteRaw(settings::RegistryStore& store, uint32_t root, const QString& key, const QString& name,
                  uint32_t type, const QByteArray& data);
 
-// Files whose save fails as a full disk would.
-class FailingFiles : public AtomicFileFactory {
-public:
-    std::unique_ptr<AtomicFile> create(const QString& path) const override;
-};
-
 // Runs the disabled test `DISABLED_SettingsChild.<scenario>` of this program in a child process
 // with the environment variables given ("NAME=value"), optionally as the unprivileged user
 // 65534 through setpriv.
@@ -49,6 +44,7 @@ ChildResult RunChild(const QString& scenario, const QStringList& environment, bo
 // The same in two steps, so the test can work while the child runs.
 std::unique_ptr<QProcess> StartChild(const QString& scenario, const QStringList& environment, bool asNobody);
 ChildResult FinishChild(QProcess& process);
+// Whether a child can run as user 65534 (see support/Unprivileged.h).
 bool CanDropPrivileges();
 
 } // namespace corvin::testing

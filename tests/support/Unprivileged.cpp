@@ -17,8 +17,16 @@ bool RunningAsRoot() {
 std::optional<QString> NobodyUnavailable() {
     if (!RunningAsRoot())
         return QStringLiteral("not running as root");
-    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
         return QStringLiteral("setpriv is not installed");
+    // The test program itself may sit in a folder that nobody cannot enter.
+    QProcess check;
+    check.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                          QStringLiteral("--clear-groups"), QStringLiteral("test"), QStringLiteral("-x"),
+                          QCoreApplication::applicationFilePath()});
+    if (!check.waitForFinished(30000) || check.exitStatus() != QProcess::NormalExit || check.exitCode() != 0)
+        return QStringLiteral("user 65534 cannot run %1").arg(QCoreApplication::applicationFilePath());
     return std::nullopt;
 }
 
