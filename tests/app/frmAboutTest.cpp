@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -168,6 +170,20 @@ TEST(HelpManual, OpensInTheHelpWindowAtTheContents) {
     // A relative link leads to its page.
     browser.setSource(QUrl(QStringLiteral("Messages.htm")));
     EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("Amplicon Card not Found")));
+}
+
+TEST(HelpManual, EveryPageTakesTheSharedStyleSheet) {
+    QTextBrowser browser;
+    for (const QString& page : HelpPages()) {
+        browser.setSource(QUrl(QStringLiteral("qrc:/help/") + page));
+        // The page's title heading carries the style sheet's heading colour.
+        bool coloured = false;
+        for (QTextBlock b = browser.document()->begin(); b.isValid() && !coloured; b = b.next()) {
+            if (b.blockFormat().headingLevel() == 1)
+                coloured = b.begin().fragment().charFormat().foreground().color() == QColor(0x1f, 0x3a, 0x5f);
+        }
+        EXPECT_TRUE(coloured) << page.toStdString();
+    }
 }
 
 // The messages page quotes each message exactly as the program shows it, so a user can find the
