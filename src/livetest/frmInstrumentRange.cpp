@@ -1,22 +1,16 @@
 #include "livetest/frmInstrumentRange.h"
 
-#include "livetest/TestWindowLayout.h"
-
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace corvin::livetest {
 
-frmInstrumentRange::frmInstrumentRange(QWidget* parent) : QDialog(parent) {
+frmInstrumentRange::frmInstrumentRange(QWidget* parent) : QtRangeDialog(parent) {
     setObjectName(QStringLiteral("frmInstrumentRange"));
     setWindowTitle(QStringLiteral(" SET INSTRUMENT RANGE"));
-    // No close box to offer: the dialog closes through its buttons only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     auto* frame1 = new QGroupBox(QStringLiteral(" Range Select"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -64,18 +58,6 @@ void frmInstrumentRange::Command1_Click() {
 
 void frmInstrumentRange::Command2_Click() {
     choose(false);
-}
-
-void frmInstrumentRange::reject() {}
-
-void frmInstrumentRange::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void frmInstrumentRange::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (const QScreen* screen = this->screen())
-        move(DialogPosition(screen->geometry(), size()));
 }
 
 } // namespace corvin::livetest

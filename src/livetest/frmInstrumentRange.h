@@ -1,17 +1,16 @@
 #pragma once
 // " SET INSTRUMENT RANGE": HIGH or LOW. The choice goes to `onRangeChosen`; the dialog then hides
-// itself (the test window shows the matching scale dialog). It closes only through its buttons:
-// the close box and Escape are refused, so the test window and the main window, disabled while it
-// is open, cannot be left disabled.
+// itself (the test window shows the matching scale dialog).
 
-#include <QDialog>
+#include "livetest/QtRangeDialog.h"
+
 #include <functional>
 
 class QPushButton;
 
 namespace corvin::livetest {
 
-class frmInstrumentRange : public QDialog {
+class frmInstrumentRange : public QtRangeDialog {
 public:
     explicit frmInstrumentRange(QWidget* parent = nullptr);
 
@@ -20,11 +19,6 @@ public:
 
     void Command1_Click(); // " HIGH"
     void Command2_Click(); // " LOW"
-
-    void reject() override; // Escape: refused
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void choose(bool high);

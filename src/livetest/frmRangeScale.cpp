@@ -1,18 +1,14 @@
 #include "livetest/frmRangeScale.h"
 
-#include "livetest/TestWindowLayout.h"
-
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace corvin::livetest {
 
-frmRangeScale::frmRangeScale(bool high, QWidget* parent) : QDialog(parent), m_high(high) {
+frmRangeScale::frmRangeScale(bool high, QWidget* parent) : QtRangeDialog(parent), m_high(high) {
     setObjectName(high ? QStringLiteral("frmRangeHigh") : QStringLiteral("frmRangeLow"));
     setWindowTitle(high ? QStringLiteral(" HIGH RANGE") : QStringLiteral(" LOW RANGE"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -63,18 +59,6 @@ void frmRangeScale::Command1_Click() {
     hide();
     if (onOk)
         onOk(scale);
-}
-
-void frmRangeScale::reject() {}
-
-void frmRangeScale::closeEvent(QCloseEvent* event) {
-    event->ignore();
-}
-
-void frmRangeScale::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (const QScreen* screen = this->screen())
-        move(DialogPosition(screen->geometry(), size()));
 }
 
 } // namespace corvin::livetest

@@ -1,11 +1,12 @@
 #pragma once
 // The screen full scale for the chosen range: frmRangeHigh (" HIGH RANGE": 10 µA or 1 µA) and
 // frmRangeLow (" LOW RANGE": 1 mA or 100 µA), one class with the range as a parameter. OK (also
-// Enter) hands the ScreenScale to `onOk` and hides the dialog; the close box and Escape are
-// refused. Option1, the larger full scale, is selected when the dialog opens: readings of a range
-// just switched on are then shown on screen rather than beyond its edge.
+// Enter) hands the ScreenScale to `onOk` and hides the dialog. Option1, the larger full scale, is
+// selected when the dialog opens: readings of a range just switched on are then shown on screen
+// rather than beyond its edge.
 
-#include <QDialog>
+#include "livetest/QtRangeDialog.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -14,7 +15,7 @@ class QRadioButton;
 
 namespace corvin::livetest {
 
-class frmRangeScale : public QDialog {
+class frmRangeScale : public QtRangeDialog {
 public:
     frmRangeScale(bool high, QWidget* parent = nullptr);
 
@@ -26,11 +27,6 @@ public:
 
     void Command1_Click(); // " OK"
     bool OkPressed() const { return m_okPressed; }
-
-    void reject() override; // Escape: refused
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     const bool m_high;
