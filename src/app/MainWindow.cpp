@@ -19,7 +19,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QTimer>
 #include <QToolBar>
 
 namespace corvin::app {
@@ -91,10 +90,16 @@ bool MainWindow::Form_Load() {
     return true;
 }
 
+QMdiSubWindow* MainWindow::frontSubWindow() const {
+    // Without the focus (another program in front) no sub-window is active: the newest is in front.
+    if (QMdiSubWindow* sub = m_client->activeSubWindow())
+        return sub;
+    const QList<QMdiSubWindow*> all = m_client->subWindowList();
+    return all.isEmpty() ? nullptr : all.constLast();
+}
+
 QWidget* MainWindow::activeChild() const {
-    QMdiSubWindow* sub = m_client->activeSubWindow();
-    if (!sub && !m_client->subWindowList().isEmpty())
-        sub = m_client->subWindowList().constLast();
+    QMdiSubWindow* sub = frontSubWindow();
     return sub ? sub->widget() : nullptr;
 }
 
@@ -256,10 +261,7 @@ void MainWindow::DissableMRU() {}
 
 void MainWindow::FileClose() {
     if (m_childWindows != 0) {
-        if (QMdiSubWindow* sub = m_client->activeSubWindow() ? m_client->activeSubWindow()
-                                 : m_client->subWindowList().isEmpty()
-                                     ? nullptr
-                                     : m_client->subWindowList().constLast())
+        if (QMdiSubWindow* sub = frontSubWindow())
             sub->close();
         // The child's unload has run once its window is gone.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

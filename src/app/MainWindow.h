@@ -92,6 +92,7 @@ private:
     void ShowProbeCreation();
     void NotAvailableYet(const QString& what);
 
+    QMdiSubWindow* frontSubWindow() const;
     // Puts a child window into the client area, filling it.
     void addChild(QWidget* child);
     void fitChildren();
