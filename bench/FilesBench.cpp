@@ -27,7 +27,7 @@ void BM_ProbeListingOf1000Files(benchmark::State& state) {
     testing::TempHome home;
     const QString folder = home.file(QStringLiteral("Probes"));
     for (int i = 0; i < 1000; ++i) {
-        probes::cProbe p;
+        cProbe p;
         p.setProbe_Name(QStringLiteral("Probe %1").arg(i));
         p.setCh(1, QStringLiteral("one"));
         p.setCh(2, QStringLiteral("two"));

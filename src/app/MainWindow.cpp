@@ -177,7 +177,7 @@ void MainWindow::AutoTest() {
         QDir::setCurrent(state.folders.ProbesFolder);
         const std::optional<QString> path = probes::ResolveProbePath(state.folders.ProbesFolder, name);
         if (path && QFileInfo::exists(*path)) {
-            probes::cProbe probe;
+            cProbe probe;
             if (probes::ReadProbeFile(*path, probe).ok()) {
                 state.DefaultProbe = probe;
                 state.session.AutoTestMode = true;

@@ -3,8 +3,8 @@
 // window that needs it. Grouped as the program thinks of it; the field names are the names the
 // rest of the code and its documentation use.
 
-#include "probes/cProbe.h"
-#include "settings/cBarColors.h"
+#include "common/cProbe.h"
+#include "common/cBarColors.h"
 
 #include <QString>
 #include <array>
@@ -107,13 +107,13 @@ struct SharedState {
     PlaybackSelection playback;
     Folders folders;
 
-    probes::cProbe CurrentProbe;
-    probes::cProbe DefaultProbe;
+    cProbe CurrentProbe;
+    cProbe DefaultProbe;
     QString DefaultProbeName;
-    settings::cBarColors BarColours;
+    cBarColors BarColours;
 
     // The probe whose channel names the test uses.
-    const probes::cProbe& TestProbe() const { return session.AutoTestMode ? DefaultProbe : CurrentProbe; }
+    const cProbe& TestProbe() const { return session.AutoTestMode ? DefaultProbe : CurrentProbe; }
 };
 
 } // namespace corvin

@@ -205,7 +205,7 @@ void BarChart::DrawBar(int i, double value) {
     if (std::isnan(value)) // no reading is drawn as none; a NaN would stick to LastBarValue
         value = 0.0;
     const int k = ChannelOfIndex(i);
-    const QColor CurrentBarColour = settings::ToQColor(m_state.BarColours.Ch(k));
+    const QColor CurrentBarColour = ToQColor(m_state.BarColours.Ch(k));
     const double BarWidth = m_state.display.SplitMode ? kSplitBarWidth : kNormalBarWidth;
     double& last = m_state.display.LastBarValue[static_cast<std::size_t>(k - 1)];
     {
@@ -223,7 +223,7 @@ void BarChart::DrawFrozenBar(int i, double value) {
         value = 0.0;
     const int k = ChannelOfIndex(i);
     const auto slot = static_cast<std::size_t>(k - 1);
-    const QColor CurrentBarColour = settings::ToQColor(m_state.BarColours.Ch(k));
+    const QColor CurrentBarColour = ToQColor(m_state.BarColours.Ch(k));
     m_fillColour = CurrentBarColour;
     const double old = m_state.display.LastBarValue[slot];
     m_state.display.LastBarValue[slot] = value;

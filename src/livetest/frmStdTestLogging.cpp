@@ -108,7 +108,7 @@ frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary
     m_chart->onChanged = [this] { m_picture1->update(); };
 
     // Form_Load.
-    const probes::cProbe& probe = m_state.TestProbe();
+    const cProbe& probe = m_state.TestProbe();
     for (int k = 1; k <= kChannelCount; ++k)
         m_images[k - 1]->setToolTip(probe.Ch(k));
     m_session->Form_Load();

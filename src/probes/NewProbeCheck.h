@@ -5,7 +5,7 @@
 // passes, probe() is what WriteProbeFile stores.
 
 #include "common/SharedState.h"
-#include "probes/cProbe.h"
+#include "common/cProbe.h"
 
 #include <QString>
 #include <array>

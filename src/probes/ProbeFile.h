@@ -7,7 +7,7 @@
 #include "common/AtomicFile.h"
 #include "common/SharedState.h"
 #include "common/Status.h"
-#include "probes/cProbe.h"
+#include "common/cProbe.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Status.h"
-#include "settings/cBarColors.h"
+#include "common/cBarColors.h"
 
 #include <QByteArray>
 #include <QString>

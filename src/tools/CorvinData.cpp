@@ -87,7 +87,7 @@ int ProbeList(const QString& folder, QTextStream& out, QTextStream& err) {
 }
 
 int ProbeShow(const QString& path, QTextStream& out, QTextStream& err) {
-    probes::cProbe probe;
+    cProbe probe;
     if (Status s = probes::ReadProbeFile(path, probe); !s)
         return Fail(err, QStringLiteral("cannot read %1: %2").arg(path, s.message()));
     out << "name: " << probe.Probe_Name() << '\n';

@@ -52,7 +52,7 @@ protected:
     }
 
     void makeProbe(const QString& name) {
-        probes::cProbe p;
+        cProbe p;
         p.setProbe_Name(name);
         for (int k = 1; k <= 7; ++k)
             p.setCh(k, QStringLiteral("Ch%1").arg(k));

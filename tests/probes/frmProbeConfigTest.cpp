@@ -181,7 +181,7 @@ TEST_P(ProbeNames, AreThreeToSixteenCharactersOnceTrimmed) {
     } else {
         EXPECT_EQ(shown.text, QStringLiteral(" Probe Spec ") + probeFile(trimmed) +
                                   QStringLiteral(" successfully written to disc"));
-        probes::cProbe read;
+        cProbe read;
         ASSERT_TRUE(probes::ReadProbeFile(probeFile(trimmed), read).ok());
         EXPECT_EQ(read.Probe_Name(), trimmed);
     }
@@ -237,7 +237,7 @@ TEST_F(ProbeCreation, ConfirmingTwiceOverwritesWithoutAsking) {
         EXPECT_EQ(m.icon, Icon::Information);
         EXPECT_EQ(m.buttons, platform::Buttons::Ok);
     }
-    probes::cProbe read;
+    cProbe read;
     ASSERT_TRUE(probes::ReadProbeFile(probeFile(QStringLiteral("Twice")), read).ok());
     EXPECT_EQ(read.Ch1(), QStringLiteral("new 1"));
     EXPECT_EQ(filesUnderHome(), QStringList{QStringLiteral("Probes/Twice.prb")});
@@ -300,7 +300,7 @@ TEST_F(ProbeCreation, AFailedWriteSaysWhereAndWhyAndKeepsTheOldProbe) {
               QStringList{QStringLiteral("Problems with writing ") + probeFile(QStringLiteral("Kept")) +
                           QStringLiteral(" to disc\nNo space left on device")});
     EXPECT_EQ(desk.dialogs.lastMessage().icon, Icon::Critical);
-    probes::cProbe read;
+    cProbe read;
     ASSERT_TRUE(probes::ReadProbeFile(probeFile(QStringLiteral("Kept")), read).ok());
     EXPECT_EQ(read.Ch1(), QStringLiteral("good 1"));
     EXPECT_EQ(rawDefault(), QStringLiteral("<no key>"));

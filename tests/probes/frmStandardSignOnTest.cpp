@@ -48,7 +48,7 @@ protected:
 
     // A probe file exactly as the dialog writes it.
     void addProbe(const QString& name, const QStringList& channels) {
-        probes::cProbe p;
+        cProbe p;
         p.setProbe_Name(name);
         for (int k = 1; k <= channels.size(); ++k)
             p.setCh(k, channels.at(k - 1));

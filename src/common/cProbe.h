@@ -5,7 +5,7 @@
 #include <QString>
 #include <array>
 
-namespace corvin::probes {
+namespace corvin {
 
 class cProbe {
 public:
@@ -31,4 +31,4 @@ private:
     std::array<QString, 7> m_channels;
 };
 
-} // namespace corvin::probes
+} // namespace corvin

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-namespace corvin::settings {
+namespace corvin {
 
 class cBarColors {
 public:
@@ -36,4 +36,4 @@ inline int32_t FromQColor(const QColor& c) {
     return static_cast<int32_t>(c.red() | (c.green() << 8) | (c.blue() << 16));
 }
 
-} // namespace corvin::settings
+} // namespace corvin
