@@ -14,9 +14,11 @@
 #include "platform/QtDialogs.h"
 #include "platform/QtPrinters.h"
 #include "settings/RegistryStore.h"
+#include "settings/StoreLocation.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScreen>
 #include <QStandardPaths>
 #include <cstdio>
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
     // answered on the terminal even without a display.
     const app::ParseResult parsed = app::ParseCommandLine(
         ArgumentsOf(argc, argv), [](const char* name) { return qEnvironmentVariable(name); },
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        settings::DefaultHome());
     if (!parsed.options)
         return Fail(parsed.error);
     const app::Options& options = *parsed.options;
@@ -87,12 +89,9 @@ int main(int argc, char** argv) {
     if (!instance.claim())
         return 0;
 
-    // The settings live in the home when the home was named, so one switch isolates a whole run.
-    const QString storeFolder = options.homeGivenExplicitly
-                                    ? options.home
-                                    : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(storeFolder);
-    settings::RegistryStore registry(QDir(storeFolder).filePath(QStringLiteral("registry.sqlite")), clock);
+    const QString storePath = settings::SettingsStorePath(options.home);
+    QDir().mkpath(QFileInfo(storePath).path());
+    settings::RegistryStore registry(storePath, clock);
 
     platform::QtDialogs dialogs;
     platform::QtPrinters printers(QDir(options.home).filePath(QStringLiteral("Printouts")));

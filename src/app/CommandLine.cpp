@@ -92,7 +92,6 @@ ParseResult ParseCommandLine(const QStringList& arguments,
         }
         o.card = *choice;
     }
-    o.homeGivenExplicitly = !home.isEmpty();
     o.home = QDir::cleanPath(QFileInfo(home.isEmpty() ? defaultHome : home).absoluteFilePath());
     return {o, {}};
 }

@@ -13,7 +13,6 @@ enum class CardChoice { None, Simulated };
 struct Options {
     CardChoice card = CardChoice::None;
     QString home;                     // absolute path of the Corvin home
-    bool homeGivenExplicitly = false; // by --home or CORVIN_HOME: the settings store lives in it too
     QString simulatorProfile;         // optional channel profile of the simulated card
     bool showHelp = false;
     bool showVersion = false;

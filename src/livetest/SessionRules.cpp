@@ -3,6 +3,7 @@
 #include "common/Rounding.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvin::livetest {
 
@@ -42,7 +43,8 @@ std::optional<int16_t> ReadInterval(const QString& answer) {
 std::optional<float> ReadLoggingHours(const QString& answer) {
     bool ok = false;
     const float v = answer.trimmed().toFloat(&ok);
-    if (!ok)
+    // "nan" and "inf" parse as numbers, but no logging time is either.
+    if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
 }

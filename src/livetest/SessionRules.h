@@ -30,7 +30,7 @@ int16_t PlannedSamples(float hours, int intervalSeconds);
 // does not fit a 16-bit count. (A decimal point is refused before this is asked.)
 std::optional<int16_t> ReadInterval(const QString& answer);
 
-// An answer of the logging-time box read as a single-precision number, or nothing.
+// An answer of the logging-time box read as a finite single-precision number, or nothing.
 std::optional<float> ReadLoggingHours(const QString& answer);
 
 } // namespace corvin::livetest

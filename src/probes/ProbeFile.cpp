@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -190,11 +191,17 @@ Status ReadProbeFile(const QString& path, cProbe& probe) {
 QStringList ListProbeFiles(const QString& folder) {
     // Without QDir::CaseSensitive the name filter ignores case, so "X.PRB" and "x.prb" are both
     // found. A probe whose name starts with a dot is still a probe, so hidden files count too
-    // (a save's temporary file never ends in ".prb"). The iterator keeps the directory's order.
+    // (a save's temporary file never ends in ".prb").
     QDirIterator it(folder, {QStringLiteral("*") + kWrittenExtension}, QDir::Files | QDir::Hidden);
     QStringList paths;
     while (it.hasNext())
         paths.append(it.next());
+    // By name without regard to case, as the list always came on Windows; names that differ only
+    // in case keep one fixed order between them.
+    std::sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
     return paths;
 }
 

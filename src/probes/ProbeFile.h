@@ -77,7 +77,7 @@ Status ReadProbeFile(const QString& path, ProbeRecord& record);
 Status ReadProbeFile(const QString& path, cProbe& probe);
 
 // The probe files of `folder` ("*.prb" without regard to case, plain files only, names starting
-// with a dot included) in the order the file system returns them.
+// with a dot included) by name without regard to case.
 QStringList ListProbeFiles(const QString& folder);
 
 // One entry of a probe listing.

@@ -7,9 +7,7 @@
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
 #include "settings/RegistryStore.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "settings/StoreLocation.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -115,25 +113,35 @@ int ProbeCreate(const QStringList& args, QTextStream& out, QTextStream& err) {
     return kExitOk;
 }
 
-// The default probe lives in the settings store of a Corvin home given with --home.
+// The default probe lives in the home's settings store, found as corvin finds it.
 int ProbeDefault(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (args.isEmpty() || args.size() > 2)
         return UsageError(err, QStringLiteral("probe default takes a Corvin home and optionally a name"));
-    const QString store = QDir(args[0]).filePath(QStringLiteral("registry.sqlite"));
-    if (!QFileInfo(args[0]).isDir())
-        return Fail(err, QStringLiteral("%1 is not a folder").arg(args[0]));
+    const QString home = args[0];
+    if (!QFileInfo(home).isDir())
+        return Fail(err, QStringLiteral("%1 is not a folder").arg(home));
+    QString name;
+    if (args.size() == 2) {
+        name = args[1].trimmed();
+        if (!probes::ResolveProbePath(QDir(home).filePath(QStringLiteral("Probes")), name))
+            return Fail(err, QStringLiteral("there is no probe %1 in %2/Probes").arg(name, home));
+    }
+
+    const QString store = settings::SettingsStorePath(home);
+    QDir().mkpath(QFileInfo(store).path());
     SystemClock clock;
     settings::RegistryStore registry(store, clock);
     if (!registry.notice().isEmpty())
-        err << QString(registry.notice()).replace(QLatin1Char('\n'), QStringLiteral(": ")) << '\n';
+        err << "corvin-data: " << OneLine(registry.notice()) << '\n';
     if (args.size() == 1) {
         out << settings::ReadDefaultProbeName(registry) << '\n';
         return kExitOk;
     }
-    const QString name = args[1].trimmed();
-    if (!probes::ResolveProbePath(QDir(args[0]).filePath(QStringLiteral("Probes")), name))
-        return Fail(err, QStringLiteral("there is no probe %1 in %2/Probes").arg(name, args[0]));
-    settings::WriteDefaultProbeName(registry, name);
+    // A store that could not be opened on disc runs in memory: a write there would be lost.
+    if (!registry.persistent())
+        return Fail(err, QStringLiteral("cannot write the settings store %1").arg(store));
+    if (const int32_t code = settings::WriteDefaultProbeName(registry, name); code != 0)
+        return Fail(err, QStringLiteral("cannot write the default probe to %1 (registry error %2)").arg(store).arg(code));
     return kExitOk;
 }
 

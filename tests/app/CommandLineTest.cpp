@@ -28,7 +28,6 @@ TEST(CommandLine, DefaultsToNoCardAndTheDefaultHome) {
     ASSERT_TRUE(r.options);
     EXPECT_EQ(r.options->card, CardChoice::None);
     EXPECT_EQ(r.options->home, QStringLiteral("/default/home"));
-    EXPECT_FALSE(r.options->homeGivenExplicitly);
 }
 
 TEST(CommandLine, OptionsInBothSpellingsAndEnvironment) {
@@ -36,7 +35,6 @@ TEST(CommandLine, OptionsInBothSpellingsAndEnvironment) {
     ASSERT_TRUE(r.options);
     EXPECT_EQ(r.options->card, CardChoice::Simulated);
     EXPECT_EQ(r.options->home, QStringLiteral("/tmp/h"));
-    EXPECT_TRUE(r.options->homeGivenExplicitly);
 
     r = Parse({}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("sim")},
                    {QStringLiteral("CORVIN_HOME"), QStringLiteral("/e")}});

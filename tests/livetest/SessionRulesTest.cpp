@@ -55,6 +55,9 @@ TEST(ReadLoggingHours, SinglePrecisionOrNothing) {
     EXPECT_FLOAT_EQ(*ReadLoggingHours(QStringLiteral("0.1")), 0.1f);
     EXPECT_FALSE(ReadLoggingHours(QStringLiteral("six")));
     EXPECT_FALSE(ReadLoggingHours(QString()));
+    // Regression: these parsed as numbers and got the messages about a too short or too long time.
+    for (const char* notFinite : {"nan", "inf", "-inf", "NaN", " INF "})
+        EXPECT_FALSE(ReadLoggingHours(QString::fromLatin1(notFinite))) << notFinite;
 }
 
 // ---- window geometry --------------------------------------------------------------------------

@@ -1,10 +1,16 @@
 // corvin-data's probe commands, run in-process.
+#include "common/Clock.h"
 #include "probes/ProbeFile.h"
+#include "settings/DefaultProbeSetting.h"
+#include "settings/RegistryStore.h"
+#include "settings/StoreLocation.h"
 
 #include "support/CorvinDataRun.h"
 #include "support/TempHome.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace corvin;
@@ -156,4 +162,39 @@ TEST(CorvinDataDefaultProbe, SetsAndShowsAnExistingProbeOnly) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("Nowhere")));
     EXPECT_EQ(RunCorvinData({"probe", "default", home.path()}).out, QStringLiteral("Bench A\n"));
+}
+
+// The default home keeps its store in the configuration folder, as corvin started without --home
+// reads it; a store that cannot be written is a failure, not a silent success.
+TEST(CorvinDataDefaultProbe, WritesTheStoreCorvinReadsOrFails) {
+    QTemporaryDir xdg;
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.filePath(QStringLiteral("config"))));
+    const QString home = settings::DefaultHome();
+    ASSERT_TRUE(home.startsWith(xdg.path()));
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Probes")));
+    const auto created = RunCorvinData({"probe", "create", home + QStringLiteral("/Probes"), "Bench A", "x", "y"});
+    ASSERT_EQ(created.status, 0) << created.err.toStdString();
+
+    EXPECT_EQ(RunCorvinData({"probe", "default", home, "Bench A"}).status, 0);
+    const QString store = xdg.filePath(QStringLiteral("config/Tarvik/Corvin/registry.sqlite"));
+    EXPECT_EQ(settings::SettingsStorePath(home), store);
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/registry.sqlite")));
+    {
+        SystemClock clock;
+        settings::RegistryStore registry(store, clock);
+        EXPECT_EQ(settings::ReadDefaultProbeName(registry), QStringLiteral("Bench A"));
+    }
+
+    // A configuration folder that is a file: the store cannot be kept on disc.
+    ASSERT_TRUE(TempHome::write(xdg.filePath(QStringLiteral("blocked")), "x"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.filePath(QStringLiteral("blocked"))));
+    const auto failed = RunCorvinData({"probe", "default", home, "Bench A"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("cannot write"))) << failed.err.toStdString();
+
+    qputenv("XDG_DATA_HOME", oldData);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
