@@ -7,20 +7,15 @@
 #include <unistd.h>
 
 namespace corvin {
-namespace {
 
-// QSaveFile syncs the file but not the folder that holds the new name; without this a power
-// cut just after the rename can bring the old name back.
-void SyncFolderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void SyncFolder(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
 }
-
-} // namespace
 
 AtomicFile::AtomicFile(QString path) : m_path(std::move(path)) {}
 
@@ -49,7 +44,9 @@ Status AtomicFile::commit() {
     m_file.reset();
     if (!committed)
         return Status::failure(error);
-    SyncFolderOf(m_path);
+    // QSaveFile syncs the file but not the folder that holds the new name; without this a power
+    // cut just after the rename can bring the old name back.
+    SyncFolder(QFileInfo(m_path).absolutePath());
     return Status::success();
 }
 

@@ -44,6 +44,9 @@ public:
     }
 };
 
+// Syncs a folder, so that a file just renamed or created in it survives a power cut.
+void SyncFolder(const QString& folder);
+
 // Writes the whole of `bytes` to `path` atomically.
 Status WriteFileAtomically(const QString& path, const QByteArray& bytes,
                            const AtomicFileFactory& factory = AtomicFileFactory());

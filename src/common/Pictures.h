@@ -1,9 +1,11 @@
 #pragma once
-// The program's own pictures, drawn rather than shipped as bitmaps: the channel lamps of the test
-// window (on and off), the print button's icon, the probe picture of the probe creation dialog
-// and the application icon. Each call paints a fresh image with a transparent background.
+// The program's own pictures, drawn as SVG resources (resources/pictures) and rendered at the size
+// the windows lay out for: the channel lamps of the test window (on and off), the print button's
+// icon, the probe picture of the probe creation dialog and the application icon. Each call renders
+// a fresh image with a transparent background.
 
 #include <QImage>
+#include <QString>
 
 namespace corvin {
 
@@ -19,6 +21,9 @@ public:
     static QImage Probe();
     // The application icon: seven bars of a live chart, 64×64 pixels.
     static QImage ApplicationIcon();
+
+    // The application icon's drawing, for window icons at any size.
+    static QString ApplicationIconFile() { return QStringLiteral(":/pictures/corvin.svg"); }
 };
 
 } // namespace corvin

@@ -3,8 +3,8 @@
 // window that needs it. Grouped as the program thinks of it; the field names are the names the
 // rest of the code and its documentation use.
 
-#include "common/cProbe.h"
 #include "common/cBarColors.h"
+#include "common/cProbe.h"
 
 #include <QString>
 #include <array>

@@ -5,6 +5,8 @@
 // window; when the window is larger than the design, everything is scaled up by one factor, so
 // the chart grows with the window and the controls keep their places under the bars.
 
+#include "common/Twips.h"
+
 #include <QRect>
 #include <QRectF>
 #include <QSize>
@@ -12,7 +14,6 @@
 
 namespace corvin::livetest {
 
-constexpr double kTwipsPerPixel = 15.0;
 constexpr double kFrameCentreWidthTwips = 11955.0;
 constexpr double kFrameCentreHeightTwips = 11222.62;
 // The controls end here; below it the frame is empty, so a window this high shows everything.

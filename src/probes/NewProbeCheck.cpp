@@ -1,5 +1,6 @@
 #include "probes/NewProbeCheck.h"
 
+#include "common/TextTrim.h"
 #include "probes/ProbeFile.h"
 
 namespace corvin::probes {

@@ -1,6 +1,7 @@
 #include "probes/ProbeFile.h"
 
 #include "common/Cp1252.h"
+#include "common/TextTrim.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -19,10 +20,6 @@ namespace {
 
 const QString kWrittenExtension = QStringLiteral(".prb");
 const QString kReadExtension = QStringLiteral(".Prb");
-
-bool IsPadding(QChar c) {
-    return c == QLatin1Char(' ') || c == QChar(0);
-}
 
 // The probe name a file name stands for, when it ends in ".prb" in any case.
 std::optional<QString> ProbeNameOfFile(const QString& fileName) {
@@ -56,31 +53,11 @@ ProbeRecord DecodeProbeRecord(const QByteArray& bytes) {
     return r;
 }
 
-QString TrimSpaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
-QString TrimProbeField(const QString& field) {
-    qsizetype first = 0;
-    qsizetype last = field.size();
-    while (first < last && IsPadding(field.at(first)))
-        ++first;
-    while (last > first && IsPadding(field.at(last - 1)))
-        --last;
-    return field.mid(first, last - first);
-}
-
 cProbe ToProbe(const ProbeRecord& record) {
     cProbe probe;
-    probe.setProbe_Name(TrimProbeField(record.Probe_Name));
+    probe.setProbe_Name(TrimPadding(record.Probe_Name));
     for (int k = 1; k <= kChannelCount; ++k)
-        probe.setCh(k, TrimProbeField(record.Ch[k - 1]));
+        probe.setCh(k, TrimPadding(record.Ch[k - 1]));
     return probe;
 }
 

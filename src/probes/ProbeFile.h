@@ -30,14 +30,6 @@ struct ProbeRecord {
     bool operator==(const ProbeRecord&) const = default;
 };
 
-// Text without the spaces at both ends (only spaces: a tab stays), as names and channel texts
-// are trimmed before they are checked and stored.
-QString TrimSpaces(const QString& text);
-
-// A stored field without its padding: the spaces, and the zero bytes a short file reads as, at
-// both ends.
-QString TrimProbeField(const QString& field);
-
 // The 128 bytes of a probe: each text cut to 16 characters or padded with spaces.
 QByteArray EncodeProbeRecord(const cProbe& probe);
 
@@ -45,7 +37,7 @@ QByteArray EncodeProbeRecord(const cProbe& probe);
 // are ignored.
 ProbeRecord DecodeProbeRecord(const QByteArray& bytes);
 
-// The probe a record describes: every field through TrimProbeField.
+// The probe a record describes: every field without its padding (TrimPadding).
 cProbe ToProbe(const ProbeRecord& record);
 
 // Why `name` cannot name a probe file, or nothing when it can. A probe name must stay inside the

@@ -1,5 +1,7 @@
 #include "probes/frmStandardSignOn.h"
 
+#include "common/TextTrim.h"
+#include "common/Twips.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
 
@@ -21,13 +23,9 @@ const QString kProbeLoadedPane = QStringLiteral("miProbeLoaded");
 const QString kDefaultProbePane = QStringLiteral("miDefaultProbe");
 const QString kStatusPane = QStringLiteral("miStatus");
 
-int Pixels(int twips) {
-    return twips / frmStandardSignOn::kTwipsPerPixel;
-}
-
 // The text of an entry is the stored 16-character field; every use of it trims it first.
 QString EntryName(const QTreeWidgetItem* item) {
-    return item ? TrimProbeField(item->text(0)) : QString();
+    return item ? TrimPadding(item->text(0)) : QString();
 }
 
 bool IsNoProbeEntry(const QString& trimmedName) {
@@ -72,7 +70,7 @@ void frmStandardSignOn::buildWindow() {
 
     m_cmdGO = new QPushButton(QStringLiteral("Go"), this);
     m_cmdGO->setObjectName(QStringLiteral("cmdGO"));
-    m_cmdGO->setMinimumWidth(Pixels(1200));
+    m_cmdGO->setMinimumWidth(TwipsToPixels(1200));
     m_cmdGO->adjustSize();
     m_lblProbeSelect = new QLabel(QStringLiteral("Select Probe Device"), this);
     m_lblProbeSelect->setObjectName(QStringLiteral("lblProbeSelect"));
@@ -120,7 +118,7 @@ void frmStandardSignOn::Form_Load() {
     }
     // Every column is wide enough for a full 16-character field, so the list reads as a table
     // whatever the names.
-    const int fieldWidth = m_lvmain->fontMetrics().averageCharWidth() * 16 + Pixels(240);
+    const int fieldWidth = m_lvmain->fontMetrics().averageCharWidth() * 16 + TwipsToPixels(240);
     for (int c = 0; c < m_lvmain->columnCount(); ++c) {
         m_lvmain->resizeColumnToContents(c);
         m_lvmain->setColumnWidth(c, std::max(m_lvmain->columnWidth(c), fieldWidth));
@@ -158,20 +156,20 @@ void frmStandardSignOn::layOut() {
     // middle; Go stands 500 twips above the frame's top edge at its left edge, the label 400
     // twips above it, 100 twips right of Go. The frame never rises so high that Go would leave
     // the window.
-    const int margin = Pixels(300);
-    int wanted = 2 * Pixels(240) + m_lvmain->frameWidth() * 2;
+    const int margin = TwipsToPixels(300);
+    int wanted = 2 * TwipsToPixels(240) + m_lvmain->frameWidth() * 2;
     for (int c = 0; c < m_lvmain->columnCount(); ++c)
         wanted += m_lvmain->columnWidth(c);
-    const int frameWidth = std::max(Pixels(4500), std::min(wanted, width() - 2 * margin));
-    const int aboveFrame = Pixels(500) + margin;
+    const int frameWidth = std::max(TwipsToPixels(4500), std::min(wanted, width() - 2 * margin));
+    const int aboveFrame = TwipsToPixels(500) + margin;
     const int frameHeight =
-        std::max(Pixels(2400), std::min(height() * 3 / 5, height() - aboveFrame - margin));
+        std::max(TwipsToPixels(2400), std::min(height() * 3 / 5, height() - aboveFrame - margin));
     const int left = std::max(0, (width() - frameWidth) / 2);
     const int top = std::max(aboveFrame, (height() - frameHeight) / 2);
     m_frameProbeList->setGeometry(left, top, frameWidth, frameHeight);
 
-    m_cmdGO->move(left, top - Pixels(500));
-    m_lblProbeSelect->move(m_cmdGO->geometry().right() + 1 + Pixels(100), top - Pixels(400));
+    m_cmdGO->move(left, top - TwipsToPixels(500));
+    m_lblProbeSelect->move(m_cmdGO->geometry().right() + 1 + TwipsToPixels(100), top - TwipsToPixels(400));
     m_lblProbeSelect->resize(std::max(0, width() - m_lblProbeSelect->x() - margin),
                              m_lblProbeSelect->sizeHint().height());
     m_lvmain->setFocus();

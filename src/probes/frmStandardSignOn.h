@@ -34,7 +34,6 @@ public:
 
     // The entry shown when the folder holds no probe.
     static QString NoProbesText() { return QStringLiteral(" <No Probe Devices Available> "); }
-    static constexpr int kTwipsPerPixel = 15;
 
     // The handlers, callable directly; the widgets call them too.
     void Form_Activate();

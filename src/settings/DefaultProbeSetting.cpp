@@ -1,5 +1,6 @@
 #include "settings/DefaultProbeSetting.h"
 
+#include "common/TextTrim.h"
 #include "settings/RegistryStore.h"
 #include "settings/mdlRegistry.h"
 
@@ -11,14 +12,7 @@ QString CleanDefaultProbeName(const QString& stored) {
         if (c.unicode() < 32)
             c = QLatin1Char(' ');
     }
-    // Only spaces are trimmed, as the program always did (not tabs or other blanks).
-    qsizetype begin = 0;
-    qsizetype end = name.size();
-    while (begin < end && name[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && name[end - 1] == QLatin1Char(' '))
-        --end;
-    return name.mid(begin, end - begin);
+    return TrimSpaces(name);
 }
 
 QString ReadDefaultProbeName(RegistryStore& store) {

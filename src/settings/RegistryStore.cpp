@@ -1,5 +1,6 @@
 #include "settings/RegistryStore.h"
 
+#include "common/AtomicFile.h"
 #include "common/Clock.h"
 
 #include <QDir>
@@ -160,15 +161,6 @@ public:
 private:
     int m_fd = -1;
 };
-
-void SyncFolder(const QString& folder) {
-    const QByteArray name = QFile::encodeName(folder);
-    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 // A name beside the store for a damaged file, dated, and never one that exists already.
 QString AsideName(const QString& path, const QDateTime& now) {

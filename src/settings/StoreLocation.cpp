@@ -20,7 +20,8 @@ QString Canonical(const QString& folder) {
 } // namespace
 
 QString DefaultHome() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(kProgramFolder);
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(kProgramFolder);
 }
 
 QString SettingsStorePath(const QString& home) {

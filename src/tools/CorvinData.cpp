@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/SharedState.h"
+#include "common/TextTrim.h"
 #include "datafiles/TestDataFile.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
@@ -51,14 +52,6 @@ int UsageError(QTextStream& err, const QString& message) {
     return kExitUsage;
 }
 
-// A stored name without the padding after it: spaces, and zero bytes a short file reads as.
-QString TrimEnd(const QString& text) {
-    qsizetype end = text.size();
-    while (end > 0 && (text.at(end - 1) == QLatin1Char(' ') || text.at(end - 1) == QChar(0)))
-        --end;
-    return text.left(end);
-}
-
 // One CSV field, quoted when it holds a separator, a quote or a line break.
 QString CsvField(const QString& text) {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
@@ -80,7 +73,7 @@ int ProbeList(const QString& folder, QTextStream& out, QTextStream& err) {
     if (!QFileInfo(folder).isDir())
         return Fail(err, QStringLiteral("%1 is not a folder").arg(folder));
     for (const probes::ProbeListing& entry : probes::ReadProbeListing(folder))
-        out << probes::TrimProbeField(entry.record.Probe_Name) << '\n';
+        out << TrimPadding(entry.record.Probe_Name) << '\n';
     return kExitOk;
 }
 
@@ -141,7 +134,9 @@ int ProbeDefault(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (!registry.persistent())
         return Fail(err, QStringLiteral("cannot write the settings store %1").arg(store));
     if (const int32_t code = settings::WriteDefaultProbeName(registry, name); code != 0)
-        return Fail(err, QStringLiteral("cannot write the default probe to %1 (registry error %2)").arg(store).arg(code));
+        return Fail(
+            err,
+            QStringLiteral("cannot write the default probe to %1 (registry error %2)").arg(store).arg(code));
     return kExitOk;
 }
 
@@ -178,7 +173,7 @@ int Info(const QString& path, QTextStream& out, QTextStream& err) {
         << "rows: " << data.SampleCapacity << '\n'
         << "stored rows: " << data.HeaderValues[1] << '\n';
     for (int k = 1; k <= kChannelCount; ++k)
-        out << "channel " << k << ": " << TrimEnd(data.ChannelNames[k - 1]) << '\n';
+        out << "channel " << k << ": " << TrimPaddingEnd(data.ChannelNames[k - 1]) << '\n';
     return kExitOk;
 }
 
@@ -189,7 +184,7 @@ int Dump(const QString& path, QTextStream& out, QTextStream& err) {
     // CSV records end in CR LF.
     QString header = QStringLiteral("Time (s)");
     for (const QString& name : data.ChannelNames)
-        header += QLatin1Char(',') + CsvField(TrimEnd(name));
+        header += QLatin1Char(',') + CsvField(TrimPaddingEnd(name));
     out << header << "\r\n";
     std::string line;
     for (int r = 0; r < data.SampleCapacity; ++r) {

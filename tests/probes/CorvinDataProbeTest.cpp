@@ -175,7 +175,8 @@ TEST(CorvinDataDefaultProbe, WritesTheStoreCorvinReadsOrFails) {
     const QString home = settings::DefaultHome();
     ASSERT_TRUE(home.startsWith(xdg.path()));
     ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Probes")));
-    const auto created = RunCorvinData({"probe", "create", home + QStringLiteral("/Probes"), "Bench A", "x", "y"});
+    const auto created =
+        RunCorvinData({"probe", "create", home + QStringLiteral("/Probes"), "Bench A", "x", "y"});
     ASSERT_EQ(created.status, 0) << created.err.toStdString();
 
     EXPECT_EQ(RunCorvinData({"probe", "default", home, "Bench A"}).status, 0);

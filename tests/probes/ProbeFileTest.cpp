@@ -1,4 +1,5 @@
 #include "probes/ProbeFile.h"
+#include "common/TextTrim.h"
 
 #include "support/FailingFiles.h"
 #include "support/TempHome.h"
