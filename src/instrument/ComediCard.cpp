@@ -108,10 +108,8 @@ int16_t ComediCard::registerBoardEx(int16_t boardIndex) {
     board.path = path;
     board.name = m_comedi.boardName(device);
     if (!ModelForBoardName(board.name)) {
-        report(path, board.name.empty() ? std::string("the driver names no board")
-                                        : "board \"" + board.name +
-                                              "\" is not of the PCI230 family (PCI230, PCI230+, PCI260, "
-                                              "PCI260+)");
+        report(path,
+               "board \"" + board.name + "\" is not of the PCI230 family (PCI230, PCI230+, PCI260, PCI260+)");
         m_comedi.close(device);
         return kCardNotFound;
     }
@@ -123,30 +121,25 @@ int16_t ComediCard::registerBoardEx(int16_t boardIndex) {
     return static_cast<int16_t>(slot - m_boards.begin());
 }
 
+int ComediCard::subdevice(const Board& board, int type, int needed, const std::string& what) {
+    const int found = m_comedi.findSubdeviceByType(board.device, type, 0);
+    const int count =
+        found < 0 ? 0 : std::max(m_comedi.channelCount(board.device, static_cast<unsigned>(found)), 0);
+    if (count >= needed)
+        return found;
+    report(board.path, "board " + board.name + " has " + (count > 0 ? std::to_string(count) : "no") + " " +
+                           what + ", " + std::to_string(needed) + " are needed");
+    return -1;
+}
+
 bool ComediCard::describe(Board& board) {
     ComediDevice* device = board.device;
-    const int analogue = m_comedi.findSubdeviceByType(device, ComediApi::kAnalogueInput, 0);
-    if (analogue < 0) {
-        report(board.path, "board " + board.name + " has no analogue inputs");
+    const int analogue = subdevice(board, ComediApi::kAnalogueInput, kInputCount, "analogue inputs");
+    const int digital = subdevice(board, ComediApi::kDigitalInOut, kDigitalLineCount, "digital lines");
+    if (analogue < 0 || digital < 0)
         return false;
-    }
     board.analogue = static_cast<unsigned>(analogue);
-    if (const int n = m_comedi.channelCount(device, board.analogue); n < kInputCount) {
-        report(board.path, "board " + board.name + " has " + std::to_string(std::max(n, 0)) +
-                               " analogue inputs, 16 are needed");
-        return false;
-    }
-    const int digital = m_comedi.findSubdeviceByType(device, ComediApi::kDigitalInOut, 0);
-    if (digital < 0) {
-        report(board.path, "board " + board.name + " has no digital lines for the range relays");
-        return false;
-    }
     board.digital = static_cast<unsigned>(digital);
-    if (const int n = m_comedi.channelCount(device, board.digital); n < kDigitalLineCount) {
-        report(board.path, "board " + board.name + " has " + std::to_string(std::max(n, 0)) +
-                               " digital lines, 24 are needed");
-        return false;
-    }
     for (unsigned c = 0; c < kInputCount; ++c) {
         Input& input = board.inputs[c];
         const int index = m_comedi.findRange(device, board.analogue, c, ComediApi::kUnitVolt,

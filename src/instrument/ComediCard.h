@@ -81,6 +81,8 @@ private:
     // Looks up the subdevices and ranges a registration needs; false (with the reason reported)
     // when the board lacks one.
     bool describe(Board& board);
+    // The first subdevice of `type` with at least `needed` channels, or -1 with the reason reported.
+    int subdevice(const Board& board, int type, int needed, const std::string& what);
     void report(const std::string& path, const std::string& reason);
 
     ComediApi& m_comedi;
