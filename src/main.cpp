@@ -6,6 +6,8 @@
 #include "app/QtSingleInstance.h"
 #include "common/Clock.h"
 #include "common/SharedState.h"
+#include "instrument/ComediCard.h"
+#include "instrument/LibComedi.h"
 #include "instrument/NoCard.h"
 #include "instrument/SimulatedCard.h"
 #include "instrument/SimulatorProfile.h"
@@ -18,10 +20,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QScreen>
 #include <QStandardPaths>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 
 using namespace corvin;
@@ -67,6 +71,7 @@ int main(int argc, char** argv) {
         return Fail(*problem);
 
     SystemClock clock;
+    instrument::LibComedi comedi;
     std::unique_ptr<instrument::CardLibrary> card;
     if (options.card == app::CardChoice::Simulated) {
         instrument::SimulatorProfile profile = instrument::SimulatorProfile::Demo();
@@ -75,6 +80,10 @@ int main(int argc, char** argv) {
                 return Fail(s.message());
         }
         card = std::make_unique<instrument::SimulatedCard>(clock, profile);
+    } else if (options.card == app::CardChoice::Comedi) {
+        // Why a device cannot be used goes to standard error; the program then runs as with no card.
+        card = std::make_unique<instrument::ComediCard>(
+            comedi, QFile::encodeName(options.cardDevice).toStdString(), std::cerr);
     } else {
         card = std::make_unique<instrument::NoCard>();
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when a folder of src/ includes from a folder above it. The layers, lowest first; a folder
-# may include from itself and from the folders before it.
+# Fails when a folder of src/ includes from a folder above it, or when a file other than the
+# Comedi binding includes libcomedi. The layers, lowest first; a folder may include from itself
+# and from the folders before it.
 set -u
 src=${1:?usage: layers.sh SRC_DIR}
 layers=(common platform instrument settings probes datafiles playback livetest app tools)
@@ -17,4 +18,11 @@ for ((i = 0; i < ${#layers[@]}; i++)); do
     fi
   done < <(grep -rn -E '^\s*#\s*include "[^/"]+/' "$src/$folder" --include='*.h' --include='*.cpp')
 done
+
+# Only the binding of the Comedi call table sees libcomedi's headers.
+while IFS= read -r file; do
+  [[ "$file" == */instrument/LibComedi.cpp ]] && continue
+  echo "$file: includes libcomedi's header; only instrument/LibComedi.cpp may"
+  status=1
+done < <(grep -rlE '^\s*#\s*include\s*[<"]comedi(lib)?\.h[>"]' "$src" --include='*.h' --include='*.cpp')
 exit $status

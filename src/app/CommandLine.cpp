@@ -7,11 +7,19 @@
 namespace corvin::app {
 namespace {
 
-std::optional<CardChoice> CardNamed(const QString& name) {
+// "none", "sim", "comedi" or "comedi:DEVICE"; the device goes into `device`.
+std::optional<CardChoice> CardNamed(const QString& name, QString& device) {
     if (name == QLatin1String("none"))
         return CardChoice::None;
     if (name == QLatin1String("sim"))
         return CardChoice::Simulated;
+    if (name == QLatin1String("comedi"))
+        return CardChoice::Comedi;
+    const QString comediPrefix = QStringLiteral("comedi:");
+    if (name.startsWith(comediPrefix) && name.size() > comediPrefix.size()) {
+        device = name.mid(comediPrefix.size());
+        return CardChoice::Comedi;
+    }
     return std::nullopt;
 }
 
@@ -39,8 +47,10 @@ QString UsageText() {
         "Runs tests on the MULTIQ seven-channel micro-ampere instrument.\n"
         "\n"
         "Options:\n"
-        "  --card=none|sim       the acquisition card: none (no card fitted, the default) or the\n"
-        "                        simulated instrument\n"
+        "  --card=none|sim|comedi[:DEVICE]\n"
+        "                        the acquisition card: none (no card fitted, the default), the\n"
+        "                        simulated instrument, or a real PCI230 card through Comedi\n"
+        "                        (the first of /dev/comedi0..7 that is one, or DEVICE)\n"
         "  --home=DIR            the Corvin home: probe files, data, BAR.CFG and the settings\n"
         "                        (created when it does not exist)\n"
         "  --sim-profile=FILE    channel currents of the simulated instrument\n"
@@ -84,10 +94,10 @@ ParseResult ParseCommandLine(const QStringList& arguments,
     }
 
     if (!card.isEmpty()) {
-        const auto choice = CardNamed(card);
+        const auto choice = CardNamed(card, o.cardDevice);
         if (!choice) {
             return {std::nullopt,
-                    QStringLiteral("unknown card '%1'%2: use none or sim")
+                    QStringLiteral("unknown card '%1'%2: use none, sim, comedi or comedi:DEVICE")
                         .arg(card, cardFromEnvironment ? QStringLiteral(" in CORVIN_CARD") : QString())};
         }
         o.card = *choice;

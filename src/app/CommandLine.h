@@ -8,10 +8,11 @@
 
 namespace corvin::app {
 
-enum class CardChoice { None, Simulated };
+enum class CardChoice { None, Simulated, Comedi };
 
 struct Options {
     CardChoice card = CardChoice::None;
+    QString cardDevice;               // the Comedi device of --card=comedi:DEVICE; empty: /dev/comedi0..7
     QString home;                     // absolute path of the Corvin home
     QString simulatorProfile;         // optional channel profile of the simulated card
     bool showHelp = false;

@@ -26,8 +26,7 @@ public:
 
     int16_t registerBoardEx(int16_t boardIndex) override;
     int16_t GetBoardModel(int16_t h) override;
-    // The card stays usable after a FreeBoard: the program frees it when a test window closes and
-    // uses handle 0 again in the next one.
+    // A simulation holds nothing to release: the card stays usable after a FreeBoard.
     int16_t FreeBoard(int16_t h) override;
 
     int16_t DIOisAvailable(int16_t h, int16_t group) override;

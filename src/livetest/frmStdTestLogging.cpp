@@ -136,8 +136,9 @@ frmStdTestLogging::~frmStdTestLogging() {
         m_frame.setFrameEnabled(true);
     if (m_created)
         m_frame.WindowDestroyed();
-    if (m_state.instrument.BoardHandle != -1)
-        m_card.FreeBoard(m_state.instrument.BoardHandle);
+    // The card stays registered: the main window registered it at start-up and releases it when the
+    // program ends. Freeing it here would leave every later test window, which addresses handle 0
+    // again, reading zeros from a real driver.
 }
 
 // ---- building ---------------------------------------------------------------------------------

@@ -47,9 +47,26 @@ TEST(CommandLine, OptionsInBothSpellingsAndEnvironment) {
     EXPECT_EQ(r.options->card, CardChoice::None);
 }
 
+TEST(CommandLine, ComediCardWithOrWithoutADevice) {
+    auto r = Parse({QStringLiteral("--card=comedi")});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->card, CardChoice::Comedi);
+    EXPECT_TRUE(r.options->cardDevice.isEmpty());
+
+    r = Parse({QStringLiteral("--card"), QStringLiteral("comedi:/dev/comedi1")});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->card, CardChoice::Comedi);
+    EXPECT_EQ(r.options->cardDevice, QStringLiteral("/dev/comedi1"));
+
+    r = Parse({}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("comedi")}});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->card, CardChoice::Comedi);
+}
+
 TEST(CommandLine, BadInputIsRefusedWithAMessage) {
     for (const QStringList& args :
-         {QStringList{QStringLiteral("--card=bogus")}, QStringList{QStringLiteral("--home")},
+         {QStringList{QStringLiteral("--card=bogus")}, QStringList{QStringLiteral("--card=comedi:")},
+          QStringList{QStringLiteral("--card=Comedi")}, QStringList{QStringLiteral("--home")},
           QStringList{QStringLiteral("--frobnicate")}, QStringList{QStringLiteral("--home=")}}) {
         const auto r = Parse(args);
         EXPECT_FALSE(r.options) << args.join(' ').toStdString();

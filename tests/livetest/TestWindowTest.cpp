@@ -266,7 +266,9 @@ TEST_F(TestWindowTest, LiveTickWritesTheReadingBoxes) {
 
 // ---- closing ---------------------------------------------------------------------------------
 
-TEST_F(TestWindowTest, ExitClosesTheWindowAndReleasesTheCard) {
+// Regression: the window used to free the card as it went, so that with a real driver every later
+// test window read zeros on handle 0. The card stays registered until the program ends.
+TEST_F(TestWindowTest, ExitClosesTheWindowAndLeavesTheCardRegistered) {
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     card.clearLog();
     child<QPushButton>("cmdExit")->click();
@@ -275,7 +277,7 @@ TEST_F(TestWindowTest, ExitClosesTheWindowAndReleasesTheCard) {
     delete window;
     window = nullptr;
     EXPECT_EQ(frame.childWindows, 0);
-    EXPECT_EQ(card.calls("FreeBoard"), QStringList("FreeBoard(0)"));
+    EXPECT_TRUE(card.calls("FreeBoard").isEmpty());
 }
 
 TEST_F(TestWindowTest, WindowRefusesToCloseUnderARunningTest) {
