@@ -46,7 +46,9 @@ protected:
             QFont bold = font();
             bold.setBold(true);
             p.setFont(bold);
-            p.setPen(fill.lightnessF() > 0.55 ? Qt::black : Qt::white);
+            // Black on light colours, white on dark ones, by how bright the eye finds them.
+            const int brightness = (299 * fill.red() + 587 * fill.green() + 114 * fill.blue()) / 1000;
+            p.setPen(brightness > 140 ? Qt::black : Qt::white);
             p.drawText(rect(), Qt::AlignCenter, QString::number(m_position));
         }
         if (hasFocus()) {
