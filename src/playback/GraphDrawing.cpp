@@ -40,6 +40,7 @@ void Colour(QCPAxis* axis, const QColor& colour) {
 GraphDrawing::GraphDrawing(QCustomPlot& plot) : m_plot(plot), m_ticker(new SampleAxisTicker) {
     m_plot.clearGraphs();
     m_plot.setNoAntialiasingOnDrag(true);
+    m_plot.setPlottingHint(QCP::phFastPolylines, true);
 
     // Row 0: the title; row 1: the plot and, beside it, the legend at the top of its column.
     QCPLayoutGrid* layout = m_plot.plotLayout();

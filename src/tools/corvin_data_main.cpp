@@ -20,6 +20,12 @@ int main(int argc, char** argv) {
     if (corvin::tools::NeedsGuiApplication(args)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The tool says what went wrong in one line of its own; Qt's notes about the desktop
+        // session (no runtime folder, no fonts configured) are not the user's business here.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "corvin-data: %s\n", qPrintable(message));
+        });
         app = std::make_unique<QApplication>(qtArgc, argv);
     }
     QTextStream out(stdout);
