@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -291,9 +290,7 @@ void frmPeriodicDataGraph::keepViewInTest(const QCPRange& range) {
 void frmPeriodicDataGraph::cmdResetView_Click() {
     if (!m_drawing->drawn())
         return;
-    const QCPRange values = m_graph->yAxis->range();
     m_drawing->ShowWholeTest();
-    m_graph->yAxis->setRange(values);
     m_graph->replot();
 }
 
@@ -348,10 +345,14 @@ void frmPeriodicDataGraph::cmdPrintGraph_Click() {
         m_desktop.dialogs.message({PrinterFailureMessage(result.description)});
         return;
     }
+    // The values fit the sets drawn now (they may have been chosen again since the last plot);
+    // a zoomed view stays as the user left it.
     const bool firstDrawing = !m_drawing->drawn();
+    const QCPRange view = m_graph->xAxis->range();
     m_drawing->Draw(result.spec);
-    if (firstDrawing)
-        m_drawing->ShowWholeTest();
+    m_drawing->ShowWholeTest();
+    if (!firstDrawing)
+        m_graph->xAxis->setRange(view);
     m_graph->replot();
     // Twice the pixels of the graph on screen, so the printed lines and text stay sharp.
     const QImage picture = m_drawing->Picture({}, 2.0);
@@ -395,8 +396,8 @@ void frmPeriodicDataGraph::cmdReselect_Click() {
     m_state.playback.PlotChannelSelected.fill(false);
     m_state.playback.PlotChannelClicks = 0;
     // The selection's Exit ends playback, which closes this window while the selection is
-    // still open: nothing of this window is touched once it has gone.
-    const QPointer<frmPeriodicDataGraph> alive(this);
+    // still open: the selection does not belong to this window, and nothing of this window is
+    // touched after it has been answered.
     frmPeriodDataSetup setup(m_state, m_desktop.dialogs, m_frame, dialogParent());
     connect(&setup, &frmPeriodDataSetup::graphRequested, this, [this] {
         // The graph stays as it was until the user plots again.
@@ -404,8 +405,6 @@ void frmPeriodicDataGraph::cmdReselect_Click() {
         activateWindow();
     });
     setup.exec();
-    if (!alive)
-        return;
 }
 
 void frmPeriodicDataGraph::cmdExit_Click() {

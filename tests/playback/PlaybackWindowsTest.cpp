@@ -279,7 +279,14 @@ TEST_F(Playback, ReselectThenOkKeepsTheGraphUntilPlottedAgain) {
     EXPECT_EQ(frame.graph, first) << "no second graph window";
     EXPECT_EQ(frame.childWindows, 1);
     EXPECT_EQ(first->graph()->graphCount(), 1);
+    // Printing draws the new choice; a zoomed view stays, the values fit the new sets.
+    QCustomPlot* plot = first->graph();
+    plot->xAxis->setRange(5, 10);
+    Click(first, QStringLiteral("cmdPrintGraph"));
+    ASSERT_EQ(plot->graphCount(), 2);
+    EXPECT_TRUE(plot->graph(0)->name().startsWith(QStringLiteral("Base")));
+    EXPECT_EQ(plot->xAxis->range(), QCPRange(5, 10));
+    EXPECT_TRUE(plot->yAxis->range().contains(corvin::testing::Reading(6, 19)));
     Click(first, QStringLiteral("cmdPlotGraph"));
-    ASSERT_EQ(first->graph()->graphCount(), 2);
-    EXPECT_TRUE(first->graph()->graph(0)->name().startsWith(QStringLiteral("Base")));
+    EXPECT_EQ(plot->xAxis->range(), QCPRange(1, 20));
 }
