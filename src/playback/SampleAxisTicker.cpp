@@ -16,7 +16,7 @@ void SampleAxisTicker::setSpacing(int samples) {
 }
 
 double SampleAxisTicker::getTickStep(const QCPRange& range) {
-    if (m_spacing <= 0 || range.size() < 2.0 * m_spacing)
+    if (m_spacing <= 0 || range.size() < 3.0 * m_spacing)
         return QCPAxisTicker::getTickStep(range);
     return QCPAxisTickerFixed::getTickStep(range);
 }
