@@ -1,19 +1,27 @@
 #include "tools/CorvinData.h"
 
+#include "common/AtomicFile.h"
 #include "common/Clock.h"
 #include "common/SharedState.h"
 #include "common/TextTrim.h"
 #include "datafiles/TestDataFile.h"
+#include "playback/GraphDrawing.h"
+#include "playback/PlotRoutine.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
 #include "settings/RegistryStore.h"
 #include "settings/StoreLocation.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <qcustomplot.h>
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
 
 namespace corvin::tools {
 namespace {
@@ -30,9 +38,15 @@ const char* const kUsage =
     "                                      (an empty argument leaves that channel empty)\n"
     "  info FILE.DAT                       interval, rows, stored rows and channel names of a test\n"
     "  dump FILE.DAT                       the readings of a test as CSV, one row per reading\n"
+    "  plot FILE.DAT OUT.png|OUT.pdf [--channels 5,2,7] [--type lines|lines-symbols|symbols]\n"
+    "       [--title TEXT] [--size 1600x900]\n"
+    "                                      draws the test as the playback graph does: the channels\n"
+    "                                      in the order given (all seven by default), the title cut\n"
+    "                                      to 20 characters; a PNG picture or a vector PDF\n"
     "  --help                              this text\n"
     "\n"
-    "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line.\n";
+    "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line\n"
+    "(plot: also when the test data file cannot be read).\n";
 
 // Messages may hold a line break (the program's own texts do); on the terminal they are one line.
 QString OneLine(const QString& message) {
@@ -199,6 +213,139 @@ int Dump(const QString& path, QTextStream& out, QTextStream& err) {
     return kExitOk;
 }
 
+// ---- plot --------------------------------------------------------------------------------------
+
+struct PlotRequest {
+    QString data;
+    QString output;
+    bool pdf = false;
+    std::vector<int> channels{1, 2, 3, 4, 5, 6, 7};
+    playback::GraphType type = playback::GraphType::Lines;
+    QString title;
+    QSize size{1600, 900};
+};
+
+// The channel list "5,2,7": each channel 1..7 at most once, in the order given.
+std::optional<std::vector<int>> ParseChannels(const QString& text, QString& why) {
+    std::vector<int> channels;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int k = part.trimmed().toInt(&ok);
+        if (!ok || k < 1 || k > kChannelCount) {
+            why = QStringLiteral("--channels takes channel numbers 1 to 7 separated by commas, not \"%1\"")
+                      .arg(text);
+            return std::nullopt;
+        }
+        if (std::find(channels.begin(), channels.end(), k) != channels.end()) {
+            why = QStringLiteral("--channels names channel %1 twice").arg(k);
+            return std::nullopt;
+        }
+        channels.push_back(k);
+    }
+    return channels;
+}
+
+// Reads the plot command line; empty when it is right, else what is wrong with it.
+QString ParsePlot(const QStringList& args, PlotRequest& request) {
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        QString option = args[i];
+        if (!option.startsWith(QStringLiteral("--"))) {
+            positional << option;
+            continue;
+        }
+        QString value;
+        const qsizetype equals = option.indexOf(QLatin1Char('='));
+        if (equals >= 0) {
+            value = option.mid(equals + 1);
+            option = option.left(equals);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return QStringLiteral("%1 needs a value").arg(option);
+        }
+        if (option == QLatin1String("--channels")) {
+            QString why;
+            const auto channels = ParseChannels(value, why);
+            if (!channels)
+                return why;
+            request.channels = *channels;
+        } else if (option == QLatin1String("--type")) {
+            if (value == QLatin1String("lines"))
+                request.type = playback::GraphType::Lines;
+            else if (value == QLatin1String("lines-symbols"))
+                request.type = playback::GraphType::LinesAndSymbols;
+            else if (value == QLatin1String("symbols"))
+                request.type = playback::GraphType::SymbolsOnly;
+            else
+                return QStringLiteral("--type is lines, lines-symbols or symbols, not \"%1\"").arg(value);
+        } else if (option == QLatin1String("--title")) {
+            request.title = value.left(20); // the graph window's title box keeps 20 characters
+        } else if (option == QLatin1String("--size")) {
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
+            const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
+            const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
+            if (w < 200 || h < 150 || w > 10000 || h > 10000)
+                return QStringLiteral("--size is WIDTHxHEIGHT in pixels, 200x150 to 10000x10000, not \"%1\"")
+                    .arg(value);
+            request.size = QSize(w, h);
+        } else {
+            return QStringLiteral("unknown plot option \"%1\"").arg(option);
+        }
+    }
+    if (positional.size() != 2)
+        return QStringLiteral("plot takes a test data file and an output file");
+    request.data = positional[0];
+    request.output = positional[1];
+    const QString suffix = QFileInfo(request.output).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
+        return QStringLiteral("the output file must end in .png or .pdf");
+    request.pdf = suffix == QLatin1String("pdf");
+    return {};
+}
+
+int Plot(const QStringList& args, QTextStream& err) {
+    PlotRequest request;
+    if (const QString wrong = ParsePlot(args, request); !wrong.isEmpty())
+        return UsageError(err, wrong);
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return Fail(err, QStringLiteral("plot needs the application object of a graphical program"));
+
+    SharedState state;
+    if (Status s = datafiles::ReadTestDataFile(request.data, state.periodic); !s) {
+        Fail(err, QStringLiteral("cannot read %1: %2").arg(request.data, s.message()));
+        return kExitUsage;
+    }
+    // The channels as if clicked in the order given.
+    PlaybackSelection& selection = state.playback;
+    for (std::size_t s = 0; s < request.channels.size(); ++s) {
+        const int k = request.channels[s];
+        selection.PlotChannelOrder[s] = static_cast<int16_t>(k);
+        selection.PlotChannelSelected[static_cast<std::size_t>(k - 1)] = true;
+    }
+    selection.PlotChannelClicks = static_cast<int16_t>(request.channels.size());
+    selection.PlotSetCount = selection.PlotChannelClicks;
+
+    playback::GraphSettings settings;
+    settings.Choose(request.type);
+    const auto result = playback::PlotRoutine::Build(state, settings, request.title);
+    if (result.outcome != playback::PlotRoutine::Outcome::Drawn)
+        return Fail(err, QStringLiteral("%1: %2").arg(request.data, result.message));
+
+    QCustomPlot plot;
+    plot.resize(request.size);
+    playback::GraphDrawing drawing(plot);
+    drawing.Draw(result.spec);
+    drawing.ShowWholeTest();
+    const QByteArray bytes = request.pdf ? drawing.Pdf(request.size) : drawing.Png(request.size);
+    if (bytes.isEmpty())
+        return Fail(err, QStringLiteral("the graph could not be drawn"));
+    if (Status s = WriteFileAtomically(request.output, bytes); !s)
+        return Fail(err, QStringLiteral("cannot write %1: %2").arg(request.output, s.message()));
+    return kExitOk;
+}
+
 } // namespace
 
 int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -220,6 +367,8 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
             return UsageError(err, QStringLiteral("%1 takes one test data file").arg(command));
         return command == QLatin1String("info") ? Info(rest[0], out, err) : Dump(rest[0], out, err);
     }
+    if (command == QLatin1String("plot"))
+        return Plot(rest, err);
     return UsageError(err, QStringLiteral("unknown command \"%1\"").arg(command));
 }
 

@@ -3,6 +3,7 @@
 // The program's main() only hands its arguments and standard streams to RunCorvinData, so the
 // tests drive the whole tool in-process.
 
+#include <QString>
 #include <QStringList>
 #include <QTextStream>
 
@@ -14,7 +15,13 @@ constexpr int kExitFailed = 1; // a file or folder could not be read or written,
 constexpr int kExitUsage = 2;  // the command line itself is wrong
 
 // Runs one command. `args` are the arguments after the program name. Results go to `out`,
-// one clear line per failure to `err`.
+// one clear line per failure to `err`. "plot" draws with widgets: it needs a QApplication
+// (main() makes one, on the offscreen platform, for that command only).
 int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// Whether the command needs the graphical application object.
+inline bool NeedsGuiApplication(const QStringList& args) {
+    return !args.isEmpty() && args.constFirst() == QLatin1String("plot");
+}
 
 } // namespace corvin::tools

@@ -1,0 +1,77 @@
+#include "playback/StoredTestOpener.h"
+
+#include "datafiles/TestDataFile.h"
+#include "settings/RecentFilesMenu.h"
+#include "settings/cMRUFileList.h"
+
+#include <QDir>
+
+namespace corvin::playback {
+
+const QString StoredTestOpener::kDialogTitle = QStringLiteral("Select a Test File");
+const QString StoredTestOpener::kDialogFilter = QStringLiteral("Data Files (*.DAT)|*.DAT");
+
+StoredTestOpener::StoredTestOpener(SharedState& state, platform::Dialogs& dialogs,
+                                   settings::cMRUFileList& recent)
+    : m_state(state), m_dialogs(dialogs), m_recent(recent) {}
+
+QString StoredTestOpener::NotADataFileMessage() {
+    return QStringLiteral("File is not a Periodic Data File");
+}
+
+QString StoredTestOpener::DialogReadFailure(const QString& description) {
+    return QStringLiteral("Problems Reading File Back Corrupted Data ! ") + QLatin1Char('\n') +
+           QStringLiteral("VB Error generated= ") + description;
+}
+
+QString StoredTestOpener::ByNameReadFailure(const QString& description) {
+    return QStringLiteral("Problems Reading File Back Corrupted Data ! ") + QLatin1Char('\n') +
+           QStringLiteral("Error =") + description;
+}
+
+OpenOutcome StoredTestOpener::OpenWithDialog() {
+    const QString folder = m_state.folders.TestsFolder();
+    QDir().mkpath(folder); // where it cannot be made, the dialog starts wherever it can
+    platform::FileDialog dialog;
+    dialog.title = kDialogTitle;
+    dialog.filter = kDialogFilter;
+    dialog.initialFolder = folder;
+    dialog.flags = platform::kDataFileDialogFlags;
+    const std::optional<QString> chosen = m_dialogs.openFile(dialog);
+    if (!chosen)
+        return OpenOutcome::Cancelled;
+    m_path = *chosen;
+    if (!CheckAndRead(m_path, Path::Dialog))
+        return OpenOutcome::Failed;
+    m_recent.AddFile(m_path);
+    return OpenOutcome::Opened;
+}
+
+OpenOutcome StoredTestOpener::OpenByName(const QString& path) {
+    if (path.trimmed().isEmpty())
+        return OpenOutcome::NotAsked;
+    m_path = path;
+    return CheckAndRead(path, Path::ByName) ? OpenOutcome::Opened : OpenOutcome::Failed;
+}
+
+OpenOutcome StoredTestOpener::OpenRecent(const QString& tag) {
+    return OpenByName(m_recent.file(settings::RecentFilesMenu::IndexFromTag(tag)));
+}
+
+bool StoredTestOpener::CheckAndRead(const QString& path, Path via) {
+    if (path.right(3).trimmed().toUpper() != QLatin1String("DAT")) {
+        m_dialogs.critical(NotADataFileMessage());
+        return false;
+    }
+    // The reader refuses what is not a plain file or whose length no test data file has, and
+    // leaves the loaded test as it was when it fails.
+    m_state.periodic.SampleCount = 0;
+    if (Status read = datafiles::ReadTestDataFile(path, m_state.periodic); !read) {
+        m_dialogs.critical(via == Path::Dialog ? DialogReadFailure(read.message())
+                                               : ByNameReadFailure(read.message()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace corvin::playback

@@ -1,0 +1,93 @@
+#pragma once
+// The playback graph: the chosen channels of the loaded test plotted against the sample number,
+// one set per channel in the order they were chosen. The user re-plots with another graph type
+// or title, prints the graph, copies it to the clipboard, saves it as PNG or PDF, goes back to
+// the channel choice, or leaves playback. Wheel and drag zoom and pan along the sample axis,
+// a double-click or "Reset View" shows the whole test again, and the line under the graph reads
+// out the sample under the mouse. A child window of the main window, filling its client area.
+
+#include "common/MainFrame.h"
+#include "common/SharedState.h"
+#include "platform/Desktop.h"
+#include "playback/PlotRoutine.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCustomPlot;
+class QCPItemStraightLine;
+class QCPRange;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace corvin::playback {
+
+class GraphDrawing;
+
+class frmPeriodicDataGraph : public QWidget {
+    Q_OBJECT
+public:
+    frmPeriodicDataGraph(SharedState& state, platform::Desktop& desktop, MainFrame& frame,
+                         QWidget* parent = nullptr);
+    ~frmPeriodicDataGraph() override;
+
+    // The handlers, callable directly; the controls call them too.
+    void cmdPlotGraph_Click();
+    void Command6_Click(); // "Apply"
+    void Option_Click(GraphType type);
+    void cmdReselect_Click();
+    void cmdPrintGraph_Click();
+    void cmdSavetoClipboard_Click();
+    void cmdSaveGraphAs_Click();
+    void cmdResetView_Click();
+    void cmdExit_Click();
+    // The mouse at a pixel of the graph widget: the readout and the cursor line follow it.
+    void Graph1_MouseMove(const QPoint& position);
+
+    QCustomPlot* graph() const { return m_graph; }
+    const GraphDrawing& drawing() const { return *m_drawing; }
+    const GraphSettings& settings() const { return m_settings; }
+    QString readout() const;
+
+    static QString PrinterFailureMessage(const QString& description);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void Form_Activate();
+    void layOut();
+    // The plot routine: false when it stopped with a message.
+    bool RunPlotRoutine(bool checkPointCount);
+    void keepViewInTest(const QCPRange& range);
+    void hideCursor();
+    QWidget* dialogParent();
+    // wiring: leaving playback by " Exit" (Auto enabled again, then FileClose). The main frame's
+    // event for this replaces the body.
+    void ReportPlaybackExit();
+
+    SharedState& m_state;
+    platform::Desktop& m_desktop;
+    MainFrame& m_frame;
+    GraphSettings m_settings;
+    bool m_created = false;
+
+    QFrame* m_frameCentre = nullptr;
+    QCustomPlot* m_graph = nullptr;
+    std::unique_ptr<GraphDrawing> m_drawing;
+    QCPItemStraightLine* m_cursorLine = nullptr;
+    QLabel* m_readout = nullptr;
+    QLabel* m_picture1 = nullptr;
+    QLineEdit* m_txtGraphTitle = nullptr;
+    std::array<QRadioButton*, 3> m_options{};
+    QPushButton* m_cmdPlotGraph = nullptr;
+};
+
+} // namespace corvin::playback

@@ -1,0 +1,35 @@
+#include "settings/RecentFilesMenu.h"
+
+namespace corvin::settings {
+
+QString RecentFilesMenu::ToolName(int i) {
+    return QStringLiteral("miFMRU") + QString::number(i);
+}
+
+RecentFilesMenu::Rebuild RecentFilesMenu::ForList(const cMRUFileList& list) {
+    Rebuild rebuild;
+    for (int32_t i = 1; i <= list.FileCount(); ++i) {
+        if (list.FileExists(i))
+            rebuild.entries.push_back({ToolName(i), list.MenuCaption(i), QString::number(i)});
+    }
+    rebuild.separatorVisible = list.FileCount() > 0;
+    return rebuild;
+}
+
+RecentFilesMenu::Switch RecentFilesMenu::ToSwitch(const cMRUFileList& list) {
+    Switch change;
+    for (int32_t i = 1; i <= list.FileCount(); ++i) {
+        if (list.FileExists(i))
+            change.tools << ToolName(i);
+    }
+    change.separatorVisible = list.FileCount() >= 1;
+    return change;
+}
+
+int RecentFilesMenu::IndexFromTag(const QString& tag) {
+    bool ok = false;
+    const int index = tag.trimmed().toInt(&ok);
+    return ok ? index : 0;
+}
+
+} // namespace corvin::settings
