@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace corvin::platform {
@@ -82,6 +83,20 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
     dialog.setOption(QFileDialog::DontConfirmOverwrite, (d.flags & kOfnOverwritePrompt) == 0);
     if (!d.fileName.isEmpty())
         dialog.selectFile(d.fileName);
+    if (!d.defaultSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(d.defaultSuffix);
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &d](const QString& filter) {
+                // "Description (*.XLS *.xls)": one extension in either case picks the suffix.
+                static const QRegularExpression kOnePattern(
+                    QStringLiteral("\\(\\*\\.(\\w+)(?: \\*\\.(\\w+))?\\)$"));
+                const QRegularExpressionMatch m = kOnePattern.match(filter);
+                const bool one =
+                    m.hasMatch() && (m.captured(2).isEmpty() ||
+                                     m.captured(1).compare(m.captured(2), Qt::CaseInsensitive) == 0);
+                dialog.setDefaultSuffix(one ? m.captured(1).toLower() : d.defaultSuffix);
+            });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
@@ -90,6 +105,10 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
 } // namespace
 
 QWidget* QtDialogs::parent() const {
+    // A modal window in front (the conversion utility, a range dialog) owns the dialogs it asks
+    // for, so they open over it rather than behind it.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
     return m_parent ? m_parent.data() : QApplication::activeWindow();
 }
 
