@@ -1,15 +1,14 @@
 #include "tools/CorvinData.h"
 
+#include "common/AtomicFile.h"
 #include "common/Clock.h"
 #include "common/SharedState.h"
+#include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
 #include "settings/RegistryStore.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,6 +30,9 @@ const char* const kUsage =
     "                                      (an empty argument leaves that channel empty)\n"
     "  info FILE.DAT                       interval, rows, stored rows and channel names of a test\n"
     "  dump FILE.DAT                       the readings of a test as CSV, one row per reading\n"
+    "  convert FILE.DAT OUT                the test as a spreadsheet workbook (OUT.xls or OUT.xlsx,\n"
+    "                                      laid out as Corvin exports it) or as the CSV of dump\n"
+    "                                      (OUT.csv); OUT is replaced only by a complete file\n"
     "  --help                              this text\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line.\n";
@@ -174,10 +176,8 @@ int Info(const QString& path, QTextStream& out, QTextStream& err) {
     return kExitOk;
 }
 
-int Dump(const QString& path, QTextStream& out, QTextStream& err) {
-    PeriodicDataSet data;
-    if (!ReadData(path, data, err))
-        return kExitFailed;
+// The readings as CSV: a header of the trimmed names, then one line per row, each time first.
+void WriteCsv(const PeriodicDataSet& data, QTextStream& out) {
     // CSV records end in CR LF.
     QString header = QStringLiteral("Time (s)");
     for (const QString& name : data.ChannelNames)
@@ -193,6 +193,47 @@ int Dump(const QString& path, QTextStream& out, QTextStream& err) {
         line += "\r\n";
         out << QLatin1String(line.data(), qsizetype(line.size()));
     }
+}
+
+int Dump(const QString& path, QTextStream& out, QTextStream& err) {
+    PeriodicDataSet data;
+    if (!ReadData(path, data, err))
+        return kExitFailed;
+    WriteCsv(data, out);
+    return kExitOk;
+}
+
+int Convert(const QString& input, const QString& output, QTextStream& err) {
+    const QString suffix = QFileInfo(output).suffix().toLower();
+    if (suffix != QLatin1String("xls") && suffix != QLatin1String("xlsx") && suffix != QLatin1String("csv"))
+        return UsageError(err,
+                          QStringLiteral("convert writes OUT.xls, OUT.xlsx or OUT.csv, not %1").arg(output));
+    PeriodicDataSet data;
+    if (!ReadData(input, data, err))
+        return kExitFailed;
+
+    Status written;
+    if (suffix == QLatin1String("csv")) {
+        QString csv;
+        QTextStream stream(&csv);
+        WriteCsv(data, stream);
+        stream.flush();
+        written = WriteFileAtomically(output, csv.toUtf8());
+    } else {
+        // The workbook of the conversion utility's "Convert to Excel File".
+        datafiles::SheetCells sheet;
+        const SystemClock clock;
+        if (Status s = datafiles::FillPeriodicSheet(data, clock.now(), datafiles::ExportCaller::ConvertButton,
+                                                    sheet);
+            !s)
+            return Fail(err, QStringLiteral("cannot convert %1: %2").arg(input, s.message()));
+        written = datafiles::WriteWorkbook(output,
+                                           suffix == QLatin1String("xlsx") ? datafiles::WorkbookFormat::Xlsx
+                                                                           : datafiles::WorkbookFormat::Xls,
+                                           sheet);
+    }
+    if (!written)
+        return Fail(err, QStringLiteral("cannot write %1: %2").arg(output, written.message()));
     return kExitOk;
 }
 
@@ -216,6 +257,11 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
         if (rest.size() != 1)
             return UsageError(err, QStringLiteral("%1 takes one test data file").arg(command));
         return command == QLatin1String("info") ? Info(rest[0], out, err) : Dump(rest[0], out, err);
+    }
+    if (command == QLatin1String("convert")) {
+        if (rest.size() != 2)
+            return UsageError(err, QStringLiteral("convert takes a test data file and the file to write"));
+        return Convert(rest[0], rest[1], err);
     }
     return UsageError(err, QStringLiteral("unknown command \"%1\"").arg(command));
 }
