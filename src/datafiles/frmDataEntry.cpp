@@ -38,6 +38,8 @@ frmDataEntry::frmDataEntry(SharedState& state, platform::Desktop& desktop, QWidg
     setModal(true);
     buildWindow();
     setMinimumSize(kMinimumWidthTwips / kTwipsPerPixel, kMinimumHeightTwips / kTwipsPerPixel);
+    // A little room beyond the minimum, as the window was designed.
+    resize(minimumSize() * 6 / 5);
 
     // Form_Load: the window is centred once it has its size (showEvent).
     m_fileLoaded = false;
