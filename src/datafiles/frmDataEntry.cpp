@@ -172,8 +172,9 @@ void frmDataEntry::Open(bool fromMenu) {
 
     if (!fromMenu) {
         m_commonDialog.title = QStringLiteral("Open DAT File");
-        m_commonDialog.initialFolder = m_state.folders.DataFolder();
-        QDir().mkpath(m_commonDialog.initialFolder);
+        m_commonDialog.initialFolder = dataFolder();
+        if (!m_commonDialog.initialFolder.isEmpty())
+            QDir().mkpath(m_commonDialog.initialFolder);
     }
     m_commonDialog.fileName.clear();
     m_commonDialog.filter = kDataFileFilter;
@@ -251,7 +252,7 @@ void frmDataEntry::Convert(bool fromMenu) {
 
     if (!fromMenu) {
         m_commonDialog.title = QStringLiteral("Test Option SaveAs XLS File");
-        m_commonDialog.initialFolder = m_state.folders.DataFolder();
+        m_commonDialog.initialFolder = dataFolder();
     }
     ExportRequest request;
     request.caller = fromMenu ? ExportCaller::ConvertMenu : ExportCaller::ConvertButton;
@@ -331,6 +332,11 @@ void frmDataEntry::showActivity(const QString& text) {
 
 void frmDataEntry::hideActivity() {
     m_label9->setVisible(false);
+}
+
+// The Data folder of the Corvin home; none without a home.
+QString frmDataEntry::dataFolder() const {
+    return m_state.folders.Home.isEmpty() ? QString() : m_state.folders.DataFolder();
 }
 
 // ---- labels and status ----------------------------------------------------------------------------

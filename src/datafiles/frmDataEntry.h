@@ -78,6 +78,7 @@ private:
     void ExitWindow();
     // Reads `path` into the shared data set; false (message shown) when it cannot.
     bool ReadFile(const QString& path);
+    QString dataFolder() const;
     void ClearNames();
     void ShowNames();
     void setStatus(const QString& text);

@@ -50,7 +50,8 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
     ExportPeriodicData = [this] {
         platform::FileDialog dialog;
         dialog.title = QStringLiteral("Option saveas XLS File");
-        dialog.initialFolder = m_state.folders.DataFolder();
+        if (!m_state.folders.Home.isEmpty())
+            dialog.initialFolder = m_state.folders.DataFolder();
         datafiles::ExportRequest request;
         request.caller = datafiles::ExportCaller::LiveTest;
         request.start = m_desktop.clock.now();

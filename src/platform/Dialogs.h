@@ -80,4 +80,8 @@ public:
 // "Data Files (*.DAT)|*.DAT" -> "Data Files (*.DAT)" entries in the form Qt's dialogs take.
 QString ToQtFilter(const QString& legacyFilter);
 
+// The extension a Qt filter entry stands for when it has one pattern "*.ext" (in one or both
+// letter cases: "Data Files (*.XLS *.xls)" -> "xls"), or nothing.
+QString SuffixOfQtFilter(const QString& qtFilterEntry);
+
 } // namespace corvin::platform

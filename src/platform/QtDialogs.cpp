@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrinterInfo>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace corvin::platform {
@@ -84,18 +83,13 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
     if (!d.fileName.isEmpty())
         dialog.selectFile(d.fileName);
     if (!d.defaultSuffix.isEmpty()) {
+        // A name typed without an extension gets the one of the type chosen in the dialog.
         dialog.setDefaultSuffix(d.defaultSuffix);
-        QObject::connect(
-            &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &d](const QString& filter) {
-                // "Description (*.XLS *.xls)": one extension in either case picks the suffix.
-                static const QRegularExpression kOnePattern(
-                    QStringLiteral("\\(\\*\\.(\\w+)(?: \\*\\.(\\w+))?\\)$"));
-                const QRegularExpressionMatch m = kOnePattern.match(filter);
-                const bool one =
-                    m.hasMatch() && (m.captured(2).isEmpty() ||
-                                     m.captured(1).compare(m.captured(2), Qt::CaseInsensitive) == 0);
-                dialog.setDefaultSuffix(one ? m.captured(1).toLower() : d.defaultSuffix);
-            });
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &d](const QString& filter) {
+                             const QString suffix = SuffixOfQtFilter(filter);
+                             dialog.setDefaultSuffix(suffix.isEmpty() ? d.defaultSuffix : suffix);
+                         });
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -35,6 +35,7 @@ protected:
     TempHome home;
 
     void SetUp() override {
+        state.folders.Home = home.path();
         state.instrument.BoardModel = 230;
         state.instrument.BoardHandle = 0;
         for (int k = 1; k <= kChannelCount; ++k)
@@ -581,7 +582,6 @@ TEST_F(SessionTest, SpreadsheetExportFailureIsShownAndNeverTakenForSuccess) {
 // Regression: a cancelled spreadsheet save after STOP used to erase the only copy of the samples.
 TEST_F(SessionTest, CancelledSpreadsheetSaveKeepsTheSamplesAndAsksAgainUntilAWorkbookIsWritten) {
     state.options.SaveToDataFile = false;
-    state.folders.Home = home.path();
     chooseRange(true, 2);
     startLogging(QStringLiteral("5"), QStringLiteral("0.1"));
     ticks(3);
