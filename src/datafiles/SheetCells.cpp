@@ -1,7 +1,5 @@
 #include "datafiles/SheetCells.h"
 
-#include <QLocale>
-
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
