@@ -4,6 +4,8 @@
 #include "app/Startup.h"
 #include "app/frmAbout.h"
 #include "common/Pictures.h"
+#include "datafiles/frmDataEntry.h"
+#include "datafiles/frmTestOptions.h"
 #include "livetest/frmStdTestLogging.h"
 #include "probes/ProbeFile.h"
 #include "probes/frmProbeConfig.h"
@@ -138,9 +140,11 @@ void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& t
     } else if (t == QLatin1String("mOPreferences")) {
         ShowBarColours();
     } else if (t == QLatin1String("mOExcelDataExport")) {
-        NotAvailableYet(QStringLiteral("Converting data files to spreadsheets"));
+        datafiles::frmDataEntry window(m_services.state, m_services.desktop, this);
+        window.exec();
     } else if (t == QLatin1String("mOTestOptions")) {
-        NotAvailableYet(QStringLiteral("Test options"));
+        datafiles::frmTestOptions dialog(m_services.state.options, this);
+        dialog.exec();
     } else if (t == QLatin1String("mOPrinterOptions")) {
         PrinterSetup();
     } else if (t == QLatin1String("miHContents")) {

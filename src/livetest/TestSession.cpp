@@ -1,5 +1,6 @@
 #include "livetest/TestSession.h"
 
+#include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "instrument/RangeRelays.h"
 #include "instrument/Sampling.h"
@@ -29,7 +30,6 @@ const QString kTimeTooLong = QStringLiteral("Logging Time greater than max allow
 const QString kEndOfLoggingSaveFailed = QStringLiteral("Problems with writing this File");
 const QString kStopSaveFailed = QStringLiteral("Problems with writing this file !");
 const QString kErrorRaised = QStringLiteral("Error Raised= ");
-const QString kExcelFailed = QStringLiteral("Problems Writing Excel File");
 const QString kDataFileFilter = QStringLiteral("Data Files (*.DAT)|*.DAT");
 
 QString Fixed20(const QString& name) {
@@ -47,8 +47,25 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
     m_state.display.ChannelEnabled.fill(false);
     for (int k = 1; k <= kChannelCount; ++k)
         m_chart.setLegendCaption(k, QString());
-    ExportPeriodicData = [] {
-        return Status::failure(QStringLiteral("Spreadsheet export is not available in this version"));
+    ExportPeriodicData = [this] {
+        platform::FileDialog dialog;
+        dialog.title = QStringLiteral("Option saveas XLS File");
+        if (!m_state.folders.Home.isEmpty())
+            dialog.initialFolder = m_state.folders.DataFolder();
+        datafiles::ExportRequest request;
+        request.caller = datafiles::ExportCaller::LiveTest;
+        request.start = m_desktop.clock.now();
+        request.dialog = &dialog;
+        request.files = m_files;
+        switch (datafiles::ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request).outcome) {
+        case datafiles::ExportOutcome::Saved:
+            return SaveOutcome::Saved;
+        case datafiles::ExportOutcome::Cancelled:
+            return SaveOutcome::Cancelled;
+        case datafiles::ExportOutcome::Failed:
+            break;
+        }
+        return SaveOutcome::Failed;
     };
 }
 
@@ -369,15 +386,13 @@ SaveOutcome TestSession::SaveFromStop() {
 }
 
 SaveOutcome TestSession::ExportToSpreadsheet() {
-    const Status status =
-        ExportPeriodicData ? ExportPeriodicData() : Status::failure(QStringLiteral("No spreadsheet export"));
-    if (!status) {
-        m_desktop.dialogs.message(
-            {kExcelFailed, platform::Icon::Information, platform::Buttons::Ok, status.message()});
-        return SaveOutcome::Failed;
-    }
-    finishSave(false);
-    return SaveOutcome::Saved;
+    // A cancelled dialog keeps the samples, as a cancelled data file save does: STOP asks again.
+    const SaveOutcome outcome = ExportPeriodicData ? ExportPeriodicData() : SaveOutcome::Failed;
+    if (outcome == SaveOutcome::Saved)
+        finishSave(false);
+    else if (outcome == SaveOutcome::Cancelled)
+        setStatus(QStringLiteral("Test Stopped"));
+    return outcome;
 }
 
 SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {

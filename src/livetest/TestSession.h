@@ -75,8 +75,8 @@ public:
     // The window gives the keyboard focus to " HIGH/LOW" (Command6).
     std::function<void()> onFocusCommand6;
     // The spreadsheet export of the logged samples (STOP when the test options ask for a
-    // spreadsheet). Until one is installed it fails and says so.
-    std::function<Status()> ExportPeriodicData;
+    // spreadsheet): the workbook export, which shows its own failure message. Tests may replace it.
+    std::function<SaveOutcome()> ExportPeriodicData;
     // Where saved files are created; tests hand in factories whose files fail.
     void setFileFactory(const AtomicFileFactory& files) { m_files = &files; }
 

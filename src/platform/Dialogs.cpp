@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace corvin::platform {
@@ -22,6 +23,22 @@ QString ToQtFilter(const QString& legacyFilter) {
         entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
     }
     return entries.join(QStringLiteral(";;"));
+}
+
+QString SuffixOfQtFilter(const QString& qtFilterEntry) {
+    static const QRegularExpression kPatterns(QStringLiteral("\\(([^)]*)\\)\\s*$"));
+    const QRegularExpressionMatch m = kPatterns.match(qtFilterEntry);
+    if (!m.hasMatch())
+        return {};
+    QString suffix;
+    for (const QString& pattern : m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        static const QRegularExpression kOneExtension(QStringLiteral("^\\*\\.(\\w+)$"));
+        const QRegularExpressionMatch p = kOneExtension.match(pattern);
+        if (!p.hasMatch() || (!suffix.isEmpty() && suffix != p.captured(1).toLower()))
+            return {};
+        suffix = p.captured(1).toLower();
+    }
+    return suffix;
 }
 
 } // namespace corvin::platform

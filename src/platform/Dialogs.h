@@ -48,6 +48,10 @@ struct FileDialog {
     QString initialFolder; // empty: wherever the toolkit starts
     QString fileName;      // initial text of the name field
     int flags = kDataFileDialogFlags;
+    // Added to a name typed without an extension (empty: nothing); the save dialog's overwrite
+    // question then asks about the completed name. A filter entry of one pattern "*.ext" that the
+    // user picks makes "ext" the suffix instead.
+    QString defaultSuffix;
 };
 
 class Dialogs {
@@ -75,5 +79,9 @@ public:
 
 // "Data Files (*.DAT)|*.DAT" -> "Data Files (*.DAT)" entries in the form Qt's dialogs take.
 QString ToQtFilter(const QString& legacyFilter);
+
+// The extension a Qt filter entry stands for when it has one pattern "*.ext" (in one or both
+// letter cases: "Data Files (*.XLS *.xls)" -> "xls"), or nothing.
+QString SuffixOfQtFilter(const QString& qtFilterEntry);
 
 } // namespace corvin::platform

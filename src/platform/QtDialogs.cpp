@@ -82,6 +82,15 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
     dialog.setOption(QFileDialog::DontConfirmOverwrite, (d.flags & kOfnOverwritePrompt) == 0);
     if (!d.fileName.isEmpty())
         dialog.selectFile(d.fileName);
+    if (!d.defaultSuffix.isEmpty()) {
+        // A name typed without an extension gets the one of the type chosen in the dialog.
+        dialog.setDefaultSuffix(d.defaultSuffix);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &d](const QString& filter) {
+                             const QString suffix = SuffixOfQtFilter(filter);
+                             dialog.setDefaultSuffix(suffix.isEmpty() ? d.defaultSuffix : suffix);
+                         });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
@@ -90,6 +99,10 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
 } // namespace
 
 QWidget* QtDialogs::parent() const {
+    // A modal window in front (the conversion utility, a range dialog) owns the dialogs it asks
+    // for, so they open over it rather than behind it.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
     return m_parent ? m_parent.data() : QApplication::activeWindow();
 }
 

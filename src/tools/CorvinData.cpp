@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "common/SharedState.h"
 #include "common/TextTrim.h"
+#include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "playback/GraphDrawing.h"
 #include "playback/PlotRoutine.h"
@@ -38,6 +39,9 @@ const char* const kUsage =
     "                                      (an empty argument leaves that channel empty)\n"
     "  info FILE.DAT                       interval, rows, stored rows and channel names of a test\n"
     "  dump FILE.DAT                       the readings of a test as CSV, one row per reading\n"
+    "  convert FILE.DAT OUT                the test as a spreadsheet workbook (OUT.xls or OUT.xlsx,\n"
+    "                                      laid out as Corvin exports it) or as the CSV of dump\n"
+    "                                      (OUT.csv); OUT is replaced only by a complete file\n"
     "  plot FILE.DAT OUT.png|OUT.pdf [--channels 5,2,7] [--type lines|lines-symbols|symbols]\n"
     "       [--title TEXT] [--size 1600x900]\n"
     "                                      draws the test as the playback graph does: the channels\n"
@@ -46,7 +50,7 @@ const char* const kUsage =
     "  --help                              this text\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line\n"
-    "(plot: also when the test data file cannot be read).\n";
+    "(plot: also when the test data file cannot be read; convert: for every failure).\n";
 
 // Messages may hold a line break (the program's own texts do); on the terminal they are one line.
 QString OneLine(const QString& message) {
@@ -56,9 +60,9 @@ QString OneLine(const QString& message) {
     return line;
 }
 
-int Fail(QTextStream& err, const QString& message) {
+int Fail(QTextStream& err, const QString& message, int status = kExitFailed) {
     err << "corvin-data: " << OneLine(message) << '\n';
-    return kExitFailed;
+    return status;
 }
 
 int UsageError(QTextStream& err, const QString& message) {
@@ -191,10 +195,8 @@ int Info(const QString& path, QTextStream& out, QTextStream& err) {
     return kExitOk;
 }
 
-int Dump(const QString& path, QTextStream& out, QTextStream& err) {
-    PeriodicDataSet data;
-    if (!ReadData(path, data, err))
-        return kExitFailed;
+// The readings as CSV: a header of the trimmed names, then one line per row, each time first.
+void WriteCsv(const PeriodicDataSet& data, QTextStream& out) {
     // CSV records end in CR LF.
     QString header = QStringLiteral("Time (s)");
     for (const QString& name : data.ChannelNames)
@@ -210,6 +212,48 @@ int Dump(const QString& path, QTextStream& out, QTextStream& err) {
         line += "\r\n";
         out << QLatin1String(line.data(), qsizetype(line.size()));
     }
+}
+
+int Dump(const QString& path, QTextStream& out, QTextStream& err) {
+    PeriodicDataSet data;
+    if (!ReadData(path, data, err))
+        return kExitFailed;
+    WriteCsv(data, out);
+    return kExitOk;
+}
+
+// Every failure of convert ends with the usage status, so scripts need test only one value.
+int Convert(const QString& input, const QString& output, QTextStream& err) {
+    const QString suffix = QFileInfo(output).suffix().toLower();
+    if (suffix != QLatin1String("xls") && suffix != QLatin1String("xlsx") && suffix != QLatin1String("csv"))
+        return UsageError(err,
+                          QStringLiteral("convert writes OUT.xls, OUT.xlsx or OUT.csv, not %1").arg(output));
+    PeriodicDataSet data;
+    if (!ReadData(input, data, err))
+        return kExitUsage;
+
+    Status written;
+    if (suffix == QLatin1String("csv")) {
+        QString csv;
+        QTextStream stream(&csv);
+        WriteCsv(data, stream);
+        stream.flush();
+        written = WriteFileAtomically(output, csv.toUtf8());
+    } else {
+        // The workbook of the conversion utility's "Convert to Excel File".
+        datafiles::SheetCells sheet;
+        const SystemClock clock;
+        if (Status s = datafiles::FillPeriodicSheet(data, clock.now(), datafiles::ExportCaller::ConvertButton,
+                                                    sheet);
+            !s)
+            return Fail(err, QStringLiteral("cannot convert %1: %2").arg(input, s.message()), kExitUsage);
+        written = datafiles::WriteWorkbook(output,
+                                           suffix == QLatin1String("xlsx") ? datafiles::WorkbookFormat::Xlsx
+                                                                           : datafiles::WorkbookFormat::Xls,
+                                           sheet);
+    }
+    if (!written)
+        return Fail(err, QStringLiteral("cannot write %1: %2").arg(output, written.message()), kExitUsage);
     return kExitOk;
 }
 
@@ -366,6 +410,11 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
         if (rest.size() != 1)
             return UsageError(err, QStringLiteral("%1 takes one test data file").arg(command));
         return command == QLatin1String("info") ? Info(rest[0], out, err) : Dump(rest[0], out, err);
+    }
+    if (command == QLatin1String("convert")) {
+        if (rest.size() != 2)
+            return UsageError(err, QStringLiteral("convert takes a test data file and the file to write"));
+        return Convert(rest[0], rest[1], err);
     }
     if (command == QLatin1String("plot"))
         return Plot(rest, err);

@@ -1,15 +1,19 @@
 // The whole path of a lab user, offscreen on the simulated instrument, with scripted dialogs:
 // create a probe as the default, start a standard test, pick the probe, choose the range, switch
 // channels on, log readings, look at the full-screen chart, stop, save, and leave the test
-// window; then start again with Auto.
+// window; then start again with Auto. And the spreadsheet path: Test Options set to Excel, a
+// logged test stopped into a workbook, and a stored test converted with the conversion utility.
 #include "app/MainWindow.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/frmDataEntry.h"
+#include "datafiles/frmTestOptions.h"
 #include "instrument/NoPause.h"
 #include "instrument/SimulatedCard.h"
 #include "livetest/TestSession.h"
 #include "livetest/frmInstrumentRange.h"
 #include "livetest/frmRangeScale.h"
 #include "livetest/frmStdTestLogging.h"
+#include "probes/ProbeFile.h"
 #include "probes/frmProbeConfig.h"
 #include "probes/frmStandardSignOn.h"
 #include "settings/DefaultProbeSetting.h"
@@ -19,6 +23,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -170,6 +175,91 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     EXPECT_EQ(state.DefaultProbe.Ch(7), QStringLiteral("Substrate"));
     window.testWindow()->cmdExit_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.close());
+}
+
+// Runs `drive` on the modal dialog a command opens, then makes sure the dialog is gone, so that a
+// test that goes wrong fails instead of waiting for a click that never comes.
+template <typename Dialog, typename Drive> void WhenModalOpens(Drive drive) {
+    QTimer::singleShot(0, [drive] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        EXPECT_NE(dialog, nullptr) << "the dialog did not open";
+        if (dialog)
+            drive(*dialog);
+        if (auto* still = qobject_cast<QDialog*>(QApplication::activeModalWidget()); still && still == modal)
+            still->done(QDialog::Rejected);
+    });
+}
+
+TEST(UserPath, FromTestOptionsToWorkbooksOfALiveTestAndOfAStoredOne) {
+    TempHome home;
+    SharedState state;
+    state.folders.Home = home.path();
+    ScriptedDesktop desk;
+    instrument::SimulatedCard card(desk.clock);
+    instrument::NoPause pauser;
+    settings::RegistryStore registry(home.file(QStringLiteral("registry.sqlite")), desk.clock);
+    cProbe probe;
+    probe.setProbe_Name(QStringLiteral("Cell 7"));
+    probe.setCh(1, QStringLiteral("Anode µA"));
+    ASSERT_TRUE(probes::WriteProbeFile(home.file(QStringLiteral("Probes")), probe).ok());
+    settings::WriteDefaultProbeName(registry, QStringLiteral("Cell 7"));
+    app::MainWindow window({state, card, pauser, desk.desktop, registry});
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+
+    // Options > Test Options: Excel (.Xls), OK.
+    WhenModalOpens<datafiles::frmTestOptions>([](datafiles::frmTestOptions& dialog) {
+        dialog.findChild<QRadioButton*>(QStringLiteral("Option1"))->click();
+        dialog.cmdOK_Click();
+    });
+    window.ActiveBar21_ToolClick(QStringLiteral("mOTestOptions"));
+    EXPECT_FALSE(state.options.SaveToDataFile);
+
+    // Auto, the range, START with logging every 5 s, three readings, STOP: Yes.
+    window.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    livetest::frmStdTestLogging* test = window.testWindow();
+    ASSERT_NE(test, nullptr);
+    test->Command6_Click();
+    ASSERT_NE(test->rangeDialog(), nullptr);
+    test->rangeDialog()->Command1_Click();
+    ASSERT_NE(test->scaleDialog(), nullptr);
+    test->scaleDialog()->Command1_Click();
+    livetest::TestSession& session = test->session();
+    session.ToggleChannel(1);
+    session.setPeriodicChoice(livetest::PeriodicChoice::On);
+    desk.dialogs.inputs = {QStringLiteral("5"), QStringLiteral("0.1")};
+    session.cmdStart_Click();
+    for (int i = 0; i < 3; ++i)
+        session.Timer2_Timer();
+    const QString workbook = home.file(QStringLiteral("Data/cell7"));
+    desk.dialogs.answers = {platform::Answer::Yes};
+    desk.dialogs.saveFiles = {workbook};
+    session.cmdStop_Click();
+    EXPECT_EQ(desk.dialogs.fileDialogs.back().title, QStringLiteral("Option saveas XLS File"));
+    EXPECT_TRUE(state.session.PeriodicDataDone);
+    EXPECT_TRUE(TempHome::read(workbook + QStringLiteral(".xls")).startsWith("\xD0\xCF\x11\xE0"));
+    test->cmdExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Options > ExcelDataExport: open a stored test, convert it to .xlsx, exit.
+    PeriodicDataSet stored;
+    stored.Size(4);
+    const QString dat = home.file(QStringLiteral("Data/old.DAT"));
+    ASSERT_TRUE(datafiles::WriteTestDataFile(dat, stored, 10, {"A", "B", "C", "D", "E", "F", "G"}));
+    const QString converted = home.file(QStringLiteral("Data/old.xlsx"));
+    WhenModalOpens<datafiles::frmDataEntry>([&](datafiles::frmDataEntry& utility) {
+        desk.dialogs.openFiles = {dat};
+        utility.cmdConvirt_Click();
+        desk.dialogs.saveFiles = {converted};
+        utility.cmdSaveFile_Click();
+        utility.cmdExit_Click();
+    });
+    window.ActiveBar21_ToolClick(QStringLiteral("mOExcelDataExport"));
+    EXPECT_EQ(desk.dialogs.fileDialogs.back().title, QStringLiteral("Test Option SaveAs XLS File"));
+    EXPECT_TRUE(TempHome::read(converted).startsWith("PK"));
+    EXPECT_TRUE(state.periodic.PeriodicData[0].empty());
     EXPECT_TRUE(window.close());
 }
 

@@ -1,6 +1,7 @@
-// corvin-data's info and dump commands, run in-process.
+// corvin-data's info, dump and convert commands, run in-process.
 #include "datafiles/TestDataFile.h"
 
+#include "WorkbookReaders.h"
 #include "support/CorvinDataRun.h"
 #include "support/TempHome.h"
 
@@ -149,4 +150,82 @@ TEST_F(CorvinDataFiles, DumpPrintsOddValuesWithoutFailing) {
     const auto run = RunCorvinData({"dump", path});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.endsWith(QStringLiteral("\r\n-5,nan,-inf,0,0,0,0,0\r\n"))) << run.out.toStdString();
+}
+
+// ---- convert ----------------------------------------------------------------------------------
+
+namespace {
+
+class CorvinDataConvert : public CorvinDataFiles {
+protected:
+    void SetUp() override {
+        PeriodicDataSet data;
+        data.Size(3);
+        data.PeriodicData[0] = {0.1f, 0.2f, 0.3f, 0.0f};
+        Write(data, 10, kNames);
+    }
+};
+
+} // namespace
+
+TEST_F(CorvinDataConvert, WritesAWorkbookByTheOutputsExtension) {
+    for (const char* name : {"out.xls", "OUT.XLS", "out.xlsx"}) {
+        SCOPED_TRACE(name);
+        const QString out = home.file(QString::fromLatin1(name));
+        const auto run = RunCorvinData({"convert", path, out});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.isEmpty());
+        const corvin::testing::ReadBook book = out.endsWith(QLatin1String("xlsx"))
+                                                   ? corvin::testing::ReadWithPython(out)
+                                                   : corvin::testing::ReadWithFreexl(out);
+        ASSERT_TRUE(book.error.isEmpty()) << book.error.toStdString();
+        EXPECT_EQ(book.cells.at("B5").text, QStringLiteral("Left                "));
+        EXPECT_EQ(book.cells.at("B3").text, QStringLiteral("10"));
+        EXPECT_EQ(book.cells.at("A9").number, 30.0);
+        EXPECT_EQ(book.cells.at("B7").number, double(0.1f));
+    }
+}
+
+TEST_F(CorvinDataConvert, ToCsvWritesWhatDumpPrints) {
+    const QString out = home.file(QStringLiteral("out.csv"));
+    const auto run = RunCorvinData({"convert", path, out});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(TempHome::read(out), RunCorvinData({"dump", path}).out.toUtf8());
+}
+
+TEST_F(CorvinDataConvert, FailuresAreOneLineAndNeverLeaveAFile) {
+    const QString bad = home.file(QStringLiteral("bad.DAT"));
+    ASSERT_TRUE(TempHome::write(bad, QByteArray(100, 'x')));
+    const QString kept = home.file(QStringLiteral("kept.xls"));
+    ASSERT_TRUE(TempHome::write(kept, "an older workbook"));
+    struct Case {
+        QStringList args;
+        int status;
+        QString start;
+        QString output;
+    };
+    const QString noFolder = home.file(QStringLiteral("missing/out.xlsx"));
+    const Case cases[] = {
+        {{"convert", bad, kept}, 2, "corvin-data: cannot read " + bad + ": ", kept},
+        {{"convert", path, noFolder}, 2, "corvin-data: cannot write " + noFolder + ": ", noFolder},
+        {{"convert", path, home.file("out.ods")},
+         2,
+         "corvin-data: convert writes OUT.xls, OUT.xlsx or OUT.csv",
+         home.file("out.ods")},
+        {{"convert", path}, 2, "corvin-data: convert takes a test data file and the file to write", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const auto run = RunCorvinData(c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+        EXPECT_TRUE(run.err.startsWith(c.start)) << run.err.toStdString();
+        if (c.output == kept) {
+            EXPECT_EQ(TempHome::read(kept), QByteArray("an older workbook"));
+        } else if (!c.output.isEmpty()) {
+            EXPECT_FALSE(QFileInfo::exists(c.output));
+        }
+    }
 }

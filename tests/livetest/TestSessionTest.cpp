@@ -35,6 +35,7 @@ protected:
     TempHome home;
 
     void SetUp() override {
+        state.folders.Home = home.path();
         state.instrument.BoardModel = 230;
         state.instrument.BoardHandle = 0;
         for (int k = 1; k <= kChannelCount; ++k)
@@ -550,27 +551,63 @@ TEST_F(SessionTest, FailedSaveAtTheEndOfLoggingKeepsTheSamplesForStop) {
 
 TEST_F(SessionTest, SpreadsheetExportFailureIsShownAndNeverTakenForSuccess) {
     state.options.SaveToDataFile = false;
+    FailingFiles failing = FailingFiles::AtCommit();
+    session->setFileFactory(failing);
     chooseRange(true, 2);
     startLogging(QStringLiteral("5"), QStringLiteral("0.1"));
     ticks(2);
+    const QString path = home.file(QStringLiteral("run.xls"));
     desk.dialogs.answers = {Answer::Yes, Answer::No};
+    desk.dialogs.saveFiles = {path};
     session->cmdStop_Click();
     ASSERT_EQ(messages(), QStringList({kQuestion, QStringLiteral("Problems Writing Excel File"), kQuestion}));
     EXPECT_EQ(desk.dialogs.messages[1].icon, Icon::Information);
-    EXPECT_FALSE(desk.dialogs.messages[1].title.isEmpty());
+    EXPECT_EQ(desk.dialogs.messages[1].title, QStringLiteral("No space left on device"));
     EXPECT_FALSE(state.session.PeriodicDataDone);
+    EXPECT_FALSE(QFileInfo::exists(path));
 
     // An export that works ends the test as a saved one.
     int exports = 0;
     session->ExportPeriodicData = [&exports] {
         ++exports;
-        return Status::success();
+        return SaveOutcome::Saved;
     };
     state.session.PeriodicLoggingOn = true;
     desk.dialogs.answers = {Answer::Yes};
     session->cmdStop_Click();
     EXPECT_EQ(exports, 1);
     EXPECT_TRUE(state.session.PeriodicDataDone);
+}
+
+// Regression: a cancelled spreadsheet save after STOP used to erase the only copy of the samples.
+TEST_F(SessionTest, CancelledSpreadsheetSaveKeepsTheSamplesAndAsksAgainUntilAWorkbookIsWritten) {
+    state.options.SaveToDataFile = false;
+    chooseRange(true, 2);
+    startLogging(QStringLiteral("5"), QStringLiteral("0.1"));
+    ticks(3);
+    const PeriodicDataSet logged = state.periodic;
+
+    const QString path = home.file(QStringLiteral("Data/run"));
+    desk.dialogs.answers = {Answer::Yes, Answer::Yes};
+    desk.dialogs.saveFiles = {std::nullopt, path};
+    session->cmdStop_Click(); // Yes, cancelled, asked again: Yes, saved
+    EXPECT_EQ(messages(), QStringList({kQuestion, kQuestion}));
+    ASSERT_EQ(desk.dialogs.fileDialogs.size(), 2u);
+    const platform::FileDialog& dialog = desk.dialogs.fileDialogs.front();
+    EXPECT_EQ(dialog.title, QStringLiteral("Option saveas XLS File"));
+    EXPECT_EQ(dialog.initialFolder, home.file(QStringLiteral("Data")));
+    EXPECT_EQ(dialog.filter, QStringLiteral("Data Files (*.XLS)|*.XLS|Excel Workbook (*.xlsx)|*.xlsx"));
+    EXPECT_EQ(dialog.flags, 33802);
+    EXPECT_TRUE(dialog.fileName.isEmpty());
+
+    // The name typed without an extension got ".xls"; the workbook holds the three rows.
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral(".xls")));
+    EXPECT_GT(QFileInfo(path + QStringLiteral(".xls")).size(), 4096);
+    EXPECT_TRUE(state.session.PeriodicDataDone);
+    EXPECT_TRUE(state.periodic.PeriodicData[0].empty());
+    EXPECT_EQ(logged.SampleCount, 3);
+    EXPECT_EQ(status(), QStringLiteral("Test Stopped"));
+    EXPECT_EQ(session->phase(), SessionPhase::Stopped);
 }
 
 TEST_F(SessionTest, SampleCountNeverPassesTheCapacity) {

@@ -20,6 +20,19 @@ TEST(FileDialogFilter, LegacyPairsBecomeQtFiltersMatchingBothLetterCases) {
     EXPECT_EQ(ToQtFilter(QString()), QString());
 }
 
+TEST(FileDialogFilter, AnEntryOfOneExtensionGivesTheSuffixOfNamesTypedWithoutOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Data Files (*.XLS *.xls)", "xls"},
+        {"Excel Workbook (*.xlsx)", "xlsx"},
+        {"All (*.*)", ""},
+        {"Pictures (*.png *.jpg)", ""},
+        {"No patterns", ""},
+        {"Data (*.DAT)", "dat"},
+    };
+    for (const auto& [filter, suffix] : cases)
+        EXPECT_EQ(SuffixOfQtFilter(QString::fromLatin1(filter)), QString::fromLatin1(suffix)) << filter;
+}
+
 // ---- The PDF printer -------------------------------------------------------------------------
 
 TEST(PdfPrinter, IsAlwaysInstalledAndPassesThePrinterCheck) {

@@ -1,0 +1,17 @@
+#pragma once
+// What the spreadsheet export tells its caller while it fills the sheet; the conversion utility
+// moves its activity label and progress bar with it.
+
+namespace corvin::datafiles {
+
+class ExportProgress {
+public:
+    virtual ~ExportProgress() = default;
+    // The title block and the header row are written.
+    virtual void HeaderWritten() {}
+    // One channel column is written (also one without rows); `value` is the progress
+    // indicator's new value.
+    virtual void ColumnWritten(int value) = 0;
+};
+
+} // namespace corvin::datafiles
