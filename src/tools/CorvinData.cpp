@@ -1,5 +1,6 @@
 #include "tools/CorvinData.h"
 
+#include "common/BuildInfo.h"
 #include "common/Clock.h"
 #include "common/SharedState.h"
 #include "common/TextTrim.h"
@@ -31,6 +32,7 @@ const char* const kUsage =
     "  info FILE.DAT                       interval, rows, stored rows and channel names of a test\n"
     "  dump FILE.DAT                       the readings of a test as CSV, one row per reading\n"
     "  --help                              this text\n"
+    "  --version                           the program's version\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line.\n";
 
@@ -211,6 +213,10 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         out << kUsage;
+        return kExitOk;
+    }
+    if (command == QLatin1String("--version")) {
+        out << "corvin-data " << kVersion << '\n';
         return kExitOk;
     }
     if (command == QLatin1String("probe"))
