@@ -4,7 +4,9 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/QtSingleInstance.h"
+#include "common/BuildInfo.h"
 #include "common/Clock.h"
+#include "common/Pictures.h"
 #include "common/SharedState.h"
 #include "instrument/ComediCard.h"
 #include "instrument/LibComedi.h"
@@ -49,7 +51,7 @@ QStringList ArgumentsOf(int argc, char** argv) {
 int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Tarvik"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvin"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(CORVIN_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
 
     // The command line is read before any window system is reached, so --help and mistakes are
     // answered on the terminal even without a display.
@@ -64,7 +66,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.showVersion) {
-        std::printf("corvin %s\n", CORVIN_VERSION);
+        std::printf("corvin %s\n", kVersion);
         return 0;
     }
     if (auto problem = app::PrepareHome(options.home))
@@ -90,6 +92,10 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Corvin"));
+    // The desktop entry's name (without .desktop) is the application id the window system sees, so
+    // that Wayland compositors and X11 task bars find the entry's name and icon for our windows.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+    QGuiApplication::setWindowIcon(Pictures::ApplicationWindowIcon());
 
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())

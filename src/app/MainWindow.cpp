@@ -33,7 +33,7 @@ const QString kNoProbes = QStringLiteral("<No Probe Devices Available>");
 MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(parent), m_services(services) {
     setObjectName(QStringLiteral("MDIMain"));
     setWindowTitle(QStringLiteral("Tarvik CORVIN"));
-    setWindowIcon(QIcon(Pictures::ApplicationIconFile()));
+    setWindowIcon(Pictures::ApplicationWindowIcon());
     m_client = new QMdiArea(this);
     m_client->setObjectName(QStringLiteral("MDIClient"));
     m_client->setBackground(QColor(0x80, 0x80, 0x80));

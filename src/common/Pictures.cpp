@@ -1,18 +1,23 @@
 #include "common/Pictures.h"
 
 #include <QPainter>
+#include <QPixmap>
 #include <QSvgRenderer>
 
 namespace corvin {
 namespace {
 
-QImage Render(const QString& name, int width, int height) {
+QImage RenderFile(const QString& file, int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QSvgRenderer svg(QStringLiteral(":/pictures/") + name);
+    QSvgRenderer svg(file);
     QPainter painter(&image);
     svg.render(&painter);
     return image;
+}
+
+QImage Render(const QString& name, int width, int height) {
+    return RenderFile(QStringLiteral(":/pictures/") + name, width, height);
 }
 
 } // namespace
@@ -34,7 +39,22 @@ QImage Pictures::Probe() {
 }
 
 QImage Pictures::ApplicationIcon() {
-    return Render(QStringLiteral("corvin.svg"), 64, 64);
+    return RenderFile(ApplicationIconFile(64), 64, 64);
+}
+
+QString Pictures::ApplicationIconFile(int size) {
+    if (size <= 16)
+        return QStringLiteral(":/pictures/corvin-16.svg");
+    if (size <= 24)
+        return QStringLiteral(":/pictures/corvin-24.svg");
+    return QStringLiteral(":/pictures/corvin.svg");
+}
+
+QIcon Pictures::ApplicationWindowIcon() {
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(RenderFile(ApplicationIconFile(size), size, size)));
+    return icon;
 }
 
 } // namespace corvin

@@ -4,6 +4,7 @@
 // icon, the probe picture of the probe creation dialog and the application icon. Each call renders
 // a fresh image with a transparent background.
 
+#include <QIcon>
 #include <QImage>
 #include <QString>
 
@@ -22,8 +23,12 @@ public:
     // The application icon: seven bars of a live chart, 64×64 pixels.
     static QImage ApplicationIcon();
 
-    // The application icon's drawing, for window icons at any size.
-    static QString ApplicationIconFile() { return QStringLiteral(":/pictures/corvin.svg"); }
+    // The application icon's drawing for an icon of `size` pixels: 16 and 24 px have drawings
+    // of their own that keep every bar on whole pixels; the larger sizes share corvin.svg. The
+    // installed icon theme's PNGs are rendered from the same three drawings.
+    static QString ApplicationIconFile(int size);
+    // The window icon: the application icon at 16, 24, 32, 48, 64, 128 and 256 pixels.
+    static QIcon ApplicationWindowIcon();
 };
 
 } // namespace corvin

@@ -1,6 +1,7 @@
 #include "tools/CorvinData.h"
 
 #include "common/AtomicFile.h"
+#include "common/BuildInfo.h"
 #include "common/Clock.h"
 #include "common/SharedState.h"
 #include "common/TextTrim.h"
@@ -48,6 +49,7 @@ const char* const kUsage =
     "                                      in the order given (all seven by default), the title cut\n"
     "                                      to 20 characters; a PNG picture or a vector PDF\n"
     "  --help                              this text\n"
+    "  --version                           the program's version\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line\n"
     "(plot: also when the test data file cannot be read; convert: for every failure).\n";
@@ -402,6 +404,10 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         out << kUsage;
+        return kExitOk;
+    }
+    if (command == QLatin1String("--version")) {
+        out << "corvin-data " << kVersion << '\n';
         return kExitOk;
     }
     if (command == QLatin1String("probe"))
