@@ -47,6 +47,7 @@ struct FileDialog {
     QString filter;        // "Description (*.EXT)|*.EXT", pairs separated by "|"
     QString initialFolder; // empty: wherever the toolkit starts
     QString fileName;      // initial text of the name field
+    QString defaultSuffix; // added to a name typed without an extension ("DAT")
     int flags = kDataFileDialogFlags;
 };
 

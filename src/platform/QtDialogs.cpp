@@ -3,15 +3,19 @@
 #include "platform/Printers.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 
 namespace corvin::platform {
 namespace {
@@ -73,9 +77,50 @@ Answer FromQtButton(int button) {
     }
 }
 
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFileDialog::AcceptMode mode) {
+// A question (Yes and No, no Cancel) is answered only with its buttons: Escape and the close
+// box, which Qt would take for No, do nothing. A slip of a key must not give up a test's data.
+class QuestionBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
+// A window manager cuts a title wider than its window: the dialog is made wide enough for its
+// whole title, allowing for a bold title font and the title bar's buttons.
+void FitTitle(QWidget& dialog) {
+    QFont font = dialog.font();
+    font.setBold(true);
+    const int needed = QFontMetrics(font).horizontalAdvance(dialog.windowTitle()) + 150;
+    dialog.setMinimumWidth(std::max(dialog.minimumSizeHint().width(), needed));
+}
+
+// The desktop's font at a scale.
+void ApplyTextScale(QWidget& dialog, double scale) {
+    QFont font = QApplication::font();
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    dialog.setFont(font);
+}
+
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFileDialog::AcceptMode mode,
+                                     double textScale) {
     QFileDialog dialog(parent, d.title, d.initialFolder, ToQtFilter(d.filter));
+    ApplyTextScale(dialog, textScale);
     dialog.setAcceptMode(mode);
+    dialog.setDefaultSuffix(d.defaultSuffix);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // Asking before an existing file is replaced is what the program's flags ask for; Qt's
     // dialog does it unless told not to.
@@ -93,31 +138,41 @@ QWidget* QtDialogs::parent() const {
     return m_parent ? m_parent.data() : QApplication::activeWindow();
 }
 
+void QtDialogs::applyTextScale(QWidget& dialog) const {
+    ApplyTextScale(dialog, m_textScale);
+}
+
 Answer QtDialogs::message(const MessageBox& box) {
-    QMessageBox dialog(ToQtIcon(box.icon),
-                       box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title, box.text,
-                       ToQtButtons(box.buttons), parent());
-    dialog.setTextFormat(Qt::PlainText); // paths and names may hold '<' or '&'
-    dialog.setDefaultButton(ToQtButton(box.defaultButton));
-    return FromQtButton(dialog.exec());
+    const QString title = box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title;
+    std::unique_ptr<QMessageBox> dialog =
+        box.buttons == Buttons::YesNo ? std::make_unique<QuestionBox>(ToQtIcon(box.icon), title, box.text,
+                                                                      ToQtButtons(box.buttons), parent())
+                                      : std::make_unique<QMessageBox>(ToQtIcon(box.icon), title, box.text,
+                                                                      ToQtButtons(box.buttons), parent());
+    applyTextScale(*dialog);
+    dialog->setTextFormat(Qt::PlainText); // paths and names may hold '<' or '&'
+    dialog->setDefaultButton(ToQtButton(box.defaultButton));
+    return FromQtButton(dialog->exec());
 }
 
 std::optional<QString> QtDialogs::input(const InputBox& box) {
     QInputDialog dialog(parent());
+    applyTextScale(dialog);
     dialog.setWindowTitle(box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title);
     dialog.setLabelText(QString(box.prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     dialog.setTextValue(box.defaultText);
+    FitTitle(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
 }
 
 std::optional<QString> QtDialogs::openFile(const FileDialog& dialog) {
-    return RunFileDialog(parent(), dialog, QFileDialog::AcceptOpen);
+    return RunFileDialog(parent(), dialog, QFileDialog::AcceptOpen, m_textScale);
 }
 
 std::optional<QString> QtDialogs::saveFile(const FileDialog& dialog) {
-    return RunFileDialog(parent(), dialog, QFileDialog::AcceptSave);
+    return RunFileDialog(parent(), dialog, QFileDialog::AcceptSave, m_textScale);
 }
 
 std::optional<QColor> QtDialogs::chooseColour(const QColor& initial) {
@@ -131,6 +186,7 @@ std::optional<QString> QtDialogs::printSetup(const QString& currentPrinter) {
     // A printer chooser of our own: Qt's print dialog always offers printing to a file, which
     // the program's print set-up leaves out.
     QDialog dialog(parent());
+    applyTextScale(dialog);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(QStringLiteral("Printer:"), &dialog));
@@ -145,6 +201,7 @@ std::optional<QString> QtDialogs::printSetup(const QString& currentPrinter) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
+    FitTitle(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return printers->currentText();

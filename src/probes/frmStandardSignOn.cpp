@@ -1,5 +1,6 @@
 #include "probes/frmStandardSignOn.h"
 
+#include "common/ToolNames.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
 
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,9 +19,9 @@ namespace corvin::probes {
 
 namespace {
 
-const QString kProbeLoadedPane = QStringLiteral("miProbeLoaded");
-const QString kDefaultProbePane = QStringLiteral("miDefaultProbe");
-const QString kStatusPane = QStringLiteral("miStatus");
+const QString kProbeLoadedPane = pane::miProbeLoaded;
+const QString kDefaultProbePane = pane::miDefaultProbe;
+const QString kStatusPane = pane::miStatus;
 
 int Pixels(int twips) {
     return twips / frmStandardSignOn::kTwipsPerPixel;
@@ -90,6 +92,10 @@ void frmStandardSignOn::buildWindow() {
             lvmain_ItemCheck(item);
     });
     connect(m_lvmain, &QTreeWidget::itemDoubleClicked, this, [this] { lvmain_DblClick(); });
+    // Escape closes the window as its close box does.
+    auto* escape = new QShortcut(QKeySequence::Cancel, this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &frmStandardSignOn::closeWindow);
 }
 
 void frmStandardSignOn::Form_Load() {
@@ -131,8 +137,8 @@ void frmStandardSignOn::Form_Load() {
     m_lvmain->setCurrentItem(first);
     showSelection(first);
 
-    m_frame.bar().showStatus(kDefaultProbePane, defaultName);
-    m_frame.bar().showStatus(kStatusPane, QStringLiteral("Waiting Probe selection"));
+    m_frame.ShowStatus(kDefaultProbePane, defaultName);
+    m_frame.ShowStatus(kStatusPane, QStringLiteral("Waiting Probe selection"));
 }
 
 void frmStandardSignOn::Form_Activate() {
@@ -198,7 +204,7 @@ void frmStandardSignOn::lvmain_ItemCheck(QTreeWidgetItem* item) {
     }
     m_checking = false;
     m_state.DefaultProbeName = EntryName(item);
-    m_frame.bar().showStatus(kDefaultProbePane, m_state.DefaultProbeName.toUpper());
+    m_frame.ShowStatus(kDefaultProbePane, m_state.DefaultProbeName.toUpper());
 }
 
 void frmStandardSignOn::lvmain_DblClick() {
@@ -212,10 +218,9 @@ void frmStandardSignOn::cmdGO_Click() {
 void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
     const QString name = EntryName(m_lvmain->currentItem());
     if (IsNoProbeEntry(name)) {
+        m_leaving = true;
         closeWindow();
-        m_frame.bar().showStatus(kProbeLoadedPane, QStringLiteral("No probe loaded"));
-        m_frame.bar().showStatus(kStatusPane, QStringLiteral("Create a Probe device"));
-        m_frame.bar().setEnabled(QStringLiteral("mnuTest"), QStringLiteral("mTStandard"), true);
+        m_frame.Report(ShellEvent::ProbeGoWithoutProbe);
         return;
     }
 
@@ -233,12 +238,13 @@ void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
     }
     m_state.CurrentProbe = probe;
 
-    m_frame.bar().showStatus(kProbeLoadedPane, QStringLiteral("Probe ") + name + QStringLiteral(" loaded"));
-    m_frame.bar().showStatus(kStatusPane, QStringLiteral("Waitng RANGE selection"));
+    m_frame.ShowStatus(kProbeLoadedPane, QStringLiteral("Probe ") + name + QStringLiteral(" loaded"));
+    m_frame.ShowStatus(kStatusPane, QStringLiteral("Waitng RANGE selection"));
     if (saveDefault) {
         saveDefaultProbeName();
         m_goPressed = true;
     }
+    m_leaving = true;
     m_frame.OpenTestWindow();
     closeWindow();
 }
@@ -264,6 +270,9 @@ void frmStandardSignOn::closeEvent(QCloseEvent* event) {
             saveDefaultProbeName();
         if (m_registered)
             m_frame.WindowDestroyed();
+        // Left by its own close rather than by Go: the main window's commands come back.
+        if (!m_leaving)
+            m_frame.Report(ShellEvent::ProbeSelectionClosed);
     }
     event->accept();
 }

@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, ADamagedSettingsStoreIsReportedOnceAtStartUp) {
 
 TEST_F(MainWindowTest, CloseIsRefusedWhileATestRunsAndReleasesTheCardOtherwise) {
     app::MainWindow& w = started();
-    state.session.TestRunning = true;
+    state.session.phase = SessionPhase::Running;
     QCloseEvent refused;
     QCoreApplication::sendEvent(&w, &refused);
     EXPECT_FALSE(refused.isAccepted());
@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileATestRunsAndReleasesTheCardOtherwise) 
     w.ActiveBar21_ToolClick(QStringLiteral("mFExit"));
     EXPECT_TRUE(card.calls("FreeBoard").isEmpty());
 
-    state.session.TestRunning = false;
+    state.session.phase = SessionPhase::Stopped;
     QCloseEvent accepted;
     QCoreApplication::sendEvent(&w, &accepted);
     EXPECT_TRUE(accepted.isAccepted());
@@ -134,13 +134,13 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileATestRunsAndReleasesTheCardOtherwise) 
 
 TEST_F(MainWindowTest, HelpAndAboutDoNothingWhileATestRuns) {
     app::MainWindow& w = started();
-    state.session.TestRunning = true;
+    state.session.phase = SessionPhase::Running;
     w.ActiveBar21_ToolClick(QStringLiteral("miHContents"));
     w.ActiveBar21_ToolClick(QStringLiteral("miHAbout"));
     EXPECT_TRUE(desk.help.pages.isEmpty());
     EXPECT_EQ(w.findChild<QWidget*>(QStringLiteral("frmAbout")), nullptr);
 
-    state.session.TestRunning = false;
+    state.session.phase = SessionPhase::Stopped;
     w.ActiveBar21_ToolClick(QStringLiteral("miHContents"));
     EXPECT_EQ(desk.help.pages, QStringList{QStringLiteral("Splash.htm")});
     w.ActiveBar21_ToolClick(QStringLiteral("miHAbout"));
@@ -175,10 +175,10 @@ TEST_F(MainWindowTest, AutoOpensTheTestWindowWithTheDefaultProbe) {
     // The toolbar's own tools stay enabled, and do nothing while the test runs.
     EXPECT_TRUE(w.bar().isEnabled(kTool, QStringLiteral("miTAuto")));
     EXPECT_TRUE(w.bar().isEnabled(kTool, QStringLiteral("miTProbe")));
-    state.session.TestRunning = true;
+    state.session.phase = SessionPhase::Running;
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     EXPECT_EQ(w.clientArea()->subWindowList().size(), 1);
-    state.session.TestRunning = false;
+    state.session.phase = SessionPhase::Stopped;
 }
 
 TEST_F(MainWindowTest, StandardOpensProbeSelectionWithTheMenusDisabled) {

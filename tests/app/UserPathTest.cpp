@@ -100,7 +100,7 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     session.setPeriodicChoice(livetest::PeriodicChoice::On);
     desk.dialogs.inputs = {QStringLiteral("5"), QStringLiteral("0.1")};
     session.cmdStart_Click();
-    ASSERT_TRUE(state.session.TestRunning);
+    ASSERT_TRUE(state.session.TestRunning());
     EXPECT_EQ(state.periodic.SampleCapacity, 72);
     EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")),
               QStringLiteral("Testing"));
@@ -135,7 +135,7 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     desk.dialogs.answers = {platform::Answer::Yes};
     desk.dialogs.saveFiles = {saved};
     session.cmdStop_Click();
-    EXPECT_FALSE(state.session.TestRunning);
+    EXPECT_FALSE(state.session.TestRunning());
     EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")),
               QStringLiteral("Test Stopped"));
 

@@ -142,8 +142,7 @@ TEST_P(SetupTest, AnswersAcceptedOrRefusedWithTheirMessage) {
         EXPECT_EQ(desk.dialogs.lastMessage().icon, c.icon);
         EXPECT_EQ(desk.dialogs.lastMessage().buttons, platform::Buttons::Ok);
         EXPECT_EQ(session->phase(), SessionPhase::Stopped);
-        EXPECT_TRUE(state.session.SetupCancelled);
-        EXPECT_FALSE(state.session.TestRunning);
+        EXPECT_FALSE(state.session.TestRunning());
         EXPECT_FALSE(controls().Timer1);
         EXPECT_FALSE(controls().Timer2);
         EXPECT_EQ(controls().periodic, PeriodicChoice::Off);
@@ -214,7 +213,7 @@ struct Buttons {
     bool start, stop, exit;
 };
 
-void ExpectButtons(const SessionControls& c, Buttons b, const char* where) {
+void ExpectButtons(const TestSession& c, Buttons b, const char* where) {
     EXPECT_EQ(c.StartEnabled(), b.start) << where;
     EXPECT_EQ(c.StopEnabled(), b.stop) << where;
     EXPECT_EQ(c.ExitEnabled(), b.exit) << where;
@@ -222,18 +221,18 @@ void ExpectButtons(const SessionControls& c, Buttons b, const char* where) {
 
 TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
     EXPECT_EQ(session->phase(), SessionPhase::Opened);
-    ExpectButtons(controls(), {false, false, true}, "Opened");
+    ExpectButtons(*session, {false, false, true}, "Opened");
 
     chooseRange(true, 1);
     EXPECT_EQ(session->phase(), SessionPhase::Ready);
-    ExpectButtons(controls(), {true, false, true}, "Ready");
+    ExpectButtons(*session, {true, false, true}, "Ready");
     EXPECT_EQ(status(), QStringLiteral("Ready Hit START to proceed with test"));
     EXPECT_TRUE(frame.frameEnabled);
     EXPECT_TRUE(controls().WindowEnabled);
 
     session->cmdStart_Click();
     EXPECT_EQ(session->phase(), SessionPhase::Running);
-    ExpectButtons(controls(), {false, true, false}, "Running");
+    ExpectButtons(*session, {false, true, false}, "Running");
     EXPECT_EQ(status(), QStringLiteral("Testing"));
     EXPECT_TRUE(frame.commandBar.isEnabled("mnuView", "miFullScreen"));
     EXPECT_FALSE(frame.commandBar.isEnabled("mnuView", "miNormal"));
@@ -248,7 +247,7 @@ TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
 
     session->cmdStop_Click();
     EXPECT_EQ(session->phase(), SessionPhase::Stopped);
-    ExpectButtons(controls(), {false, false, true}, "Stopped");
+    ExpectButtons(*session, {false, false, true}, "Stopped");
     EXPECT_EQ(status(), QStringLiteral("Test Stopped"));
     EXPECT_FALSE(frame.commandBar.isEnabled("mnuView", "miFullScreen"));
     EXPECT_FALSE(controls().FreezeSplitEnabled);
@@ -426,7 +425,7 @@ TEST_F(SessionTest, NoAtTheEndOfLoggingKeepsTheTestLiveAndALaterStopAsksNothing)
     desk.dialogs.answers = {Answer::No};
     ticks(1);
     EXPECT_EQ(messages(), QStringList(kQuestion));
-    EXPECT_TRUE(state.session.TestRunning);
+    EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(session->phase(), SessionPhase::Running);
     EXPECT_TRUE(controls().Timer1);
     EXPECT_FALSE(controls().Timer2);
@@ -455,7 +454,7 @@ TEST_F(SessionTest, CancelledSaveAtTheEndOfLoggingIsReportedAndStopAsksAgain) {
     ticks(1); // the save dialog is cancelled
     ASSERT_EQ(messages(), QStringList({kQuestion, QStringLiteral("Problems with writing this File")}));
     EXPECT_EQ(desk.dialogs.lastMessage().icon, Icon::Information);
-    EXPECT_TRUE(state.session.TestRunning);
+    EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(session->phase(), SessionPhase::Running);
     EXPECT_FALSE(controls().Timer1);
     EXPECT_FALSE(controls().Timer2);
@@ -539,7 +538,7 @@ TEST_F(SessionTest, FailedSaveAtTheEndOfLoggingKeepsTheSamplesForStop) {
     ticks(1);
     EXPECT_EQ(messages().back(), QStringLiteral("Problems with writing this File"));
     EXPECT_FALSE(QFileInfo::exists(path));
-    EXPECT_TRUE(state.session.TestRunning);
+    EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(state.periodic.PeriodicData[0].size(), 73u);
 
     desk.dialogs.answers = {Answer::Yes};
