@@ -11,8 +11,10 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPrinterInfo>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -104,8 +106,34 @@ void FitTitle(QWidget& dialog) {
     QFont font = dialog.font();
     font.setBold(true);
     const int needed = QFontMetrics(font).horizontalAdvance(dialog.windowTitle()) + 150;
-    dialog.setMinimumWidth(std::max(dialog.minimumSizeHint().width(), needed));
+    // The dialog's layout keeps the dialog at its own minimum size, so the room is asked of it.
+    if (QLayout* layout = dialog.layout()) {
+        const QMargins margins = layout->contentsMargins();
+        layout->addItem(new QSpacerItem(needed - margins.left() - margins.right(), 0, QSizePolicy::Fixed,
+                                        QSizePolicy::Fixed));
+        layout->activate();
+    } else {
+        dialog.setMinimumWidth(needed);
+    }
 }
+
+// An input box as wide as its title: its layout is made only when it is shown.
+class TitledInputDialog : public QInputDialog {
+public:
+    using QInputDialog::QInputDialog;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        if (!m_fitted) {
+            m_fitted = true;
+            FitTitle(*this);
+        }
+        QInputDialog::showEvent(event);
+    }
+
+private:
+    bool m_fitted = false;
+};
 
 // The desktop's font at a scale.
 void ApplyTextScale(QWidget& dialog, double scale) {
@@ -156,12 +184,11 @@ Answer QtDialogs::message(const MessageBox& box) {
 }
 
 std::optional<QString> QtDialogs::input(const InputBox& box) {
-    QInputDialog dialog(parent());
+    TitledInputDialog dialog(parent());
     applyTextScale(dialog);
     dialog.setWindowTitle(box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title);
     dialog.setLabelText(QString(box.prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     dialog.setTextValue(box.defaultText);
-    FitTitle(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();

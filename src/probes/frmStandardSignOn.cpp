@@ -7,10 +7,10 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -92,10 +92,14 @@ void frmStandardSignOn::buildWindow() {
             lvmain_ItemCheck(item);
     });
     connect(m_lvmain, &QTreeWidget::itemDoubleClicked, this, [this] { lvmain_DblClick(); });
+}
+
+void frmStandardSignOn::keyPressEvent(QKeyEvent* event) {
     // Escape closes the window as its close box does.
-    auto* escape = new QShortcut(QKeySequence::Cancel, this);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &frmStandardSignOn::closeWindow);
+    if (event->matches(QKeySequence::Cancel))
+        closeWindow();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void frmStandardSignOn::Form_Load() {

@@ -6,6 +6,8 @@
 #include "instrument/NoPause.h"
 #include "livetest/TestSession.h"
 #include "livetest/TestWindowLayout.h"
+#include "livetest/frmInstrumentRange.h"
+#include "livetest/frmRangeScale.h"
 #include "livetest/frmStdTestLogging.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
@@ -15,6 +17,7 @@
 #include "support/TempHome.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -179,6 +182,58 @@ TEST_F(MainWindowTest, AutoOpensTheTestWindowWithTheDefaultProbe) {
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     EXPECT_EQ(w.clientArea()->subWindowList().size(), 1);
     state.session.phase = SessionPhase::Stopped;
+}
+
+// Regression: a second Auto stacked a second test window with its own session.
+TEST_F(MainWindowTest, AutoAndStandardWhileATestWindowIsOpenOnlyBringItForward) {
+    makeProbe(QStringLiteral("BENCH"));
+    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    app::MainWindow& w = started();
+    w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    ASSERT_NE(test(), nullptr);
+    w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    w.ActiveBar21_ToolClick(QStringLiteral("mTStandard"));
+    EXPECT_EQ(w.clientArea()->subWindowList().size(), 1);
+    EXPECT_EQ(w.activeChild(), test());
+    EXPECT_EQ(w.ChildWindowCount(), 1);
+}
+
+// Regression: probe selection had no close box and no Escape; left that way, the main window's
+// commands come back.
+TEST_F(MainWindowTest, ProbeSelectionClosedByItsCloseBoxReturnsToTheIdleWindow) {
+    app::MainWindow& w = started();
+    w.ActiveBar21_ToolClick(QStringLiteral("mTStandard"));
+    QMdiSubWindow* sub = w.clientArea()->subWindowList().value(0);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_TRUE(sub->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(sub->close());
+    EXPECT_EQ(w.ChildWindowCount(), 0);
+    for (const auto& [band, tool] : {std::pair{kFile, "mFOpen"},
+                                     {kFile, "mFCreateProbe"},
+                                     {QStringLiteral("mnuTest"), "mTStandard"},
+                                     {QStringLiteral("mnuOptions"), "mOPreferences"},
+                                     {kTool, "miTAuto"}})
+        EXPECT_TRUE(w.bar().isEnabled(band, QLatin1String(tool))) << tool;
+}
+
+// Regression: the range dialogs had no parent and could be buried under the main window.
+TEST_F(MainWindowTest, RangeDialogsBelongToTheMainWindowAndAreModalToIt) {
+    makeProbe(QStringLiteral("BENCH"));
+    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    app::MainWindow& w = started();
+    w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    ASSERT_NE(test(), nullptr);
+    test()->Command6_Click();
+    QDialog* range = test()->rangeDialog();
+    EXPECT_EQ(range->parentWidget(), &w);
+    EXPECT_EQ(range->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), range);
+    test()->rangeDialog()->Command1_Click();
+    QDialog* scale = test()->scaleDialog();
+    EXPECT_EQ(scale->parentWidget(), &w);
+    EXPECT_EQ(QApplication::activeModalWidget(), scale);
+    test()->scaleDialog()->Command1_Click();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(MainWindowTest, StandardOpensProbeSelectionWithTheMenusDisabled) {

@@ -408,6 +408,20 @@ TEST_F(SessionTest, StopAfterTenTicksOfA4500PlanWritesTenRows) {
     EXPECT_EQ(session->phase(), SessionPhase::Stopped);
 }
 
+// Regression: the save dialog opened wherever Corvin was started from, and a name typed without
+// an extension was written as typed (File > Open then refused it).
+TEST_F(SessionTest, TheSaveDialogStartsInTheDataFolderAndAddsTheExtension) {
+    state.folders.Home = home.path();
+    chooseRange(true, 2);
+    startLogging(QStringLiteral("5"), QStringLiteral("1"));
+    desk.dialogs.answers = {Answer::Yes, Answer::No}; // the dialog is cancelled, then No
+    session->cmdStop_Click();
+    ASSERT_EQ(desk.dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(desk.dialogs.fileDialogs[0].initialFolder, home.file(QStringLiteral("Data")));
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("Data"))).isDir());
+    EXPECT_EQ(desk.dialogs.fileDialogs[0].defaultSuffix, QStringLiteral("DAT"));
+}
+
 TEST_F(SessionTest, StopBeforeTheFirstLoggingTickSavesAFileWithNoRows) {
     chooseRange(true, 2);
     startLogging(QStringLiteral("5"), QStringLiteral("1"));
@@ -687,6 +701,16 @@ TEST_F(SessionTest, PrintGoesToTheDefaultPrinterOnlyWhileATestRuns) {
     EXPECT_EQ(desk.printers.jobs[0].orientation, platform::Orientation::Landscape);
     EXPECT_EQ(desk.printers.jobs[0].picture.size(), chart->size());
     EXPECT_EQ(desk.printers.jobs[0].printer, platform::kPdfPrinterName);
+}
+
+// Regression: a printout to the PDF printer appeared in a folder without a word to the user.
+TEST_F(SessionTest, APrintoutToThePdfPrinterSaysWhereItWent) {
+    chooseRange(true, 2);
+    session->cmdStart_Click();
+    session->cmdPrintTest_Click();
+    ASSERT_EQ(desk.printers.jobs.size(), 1u);
+    const QString file = desk.printers.pdfFolder + QLatin1Char('/') + desk.printers.jobs[0].name + ".pdf";
+    EXPECT_EQ(frame.notices, QStringList(QStringLiteral("Printout written to ") + file));
 }
 
 TEST_F(SessionTest, PrintTestInFullScreenPrintsFromTheNormalLayoutAndReturns) {
