@@ -317,9 +317,9 @@ void MainWindow::ProcessEvents() {
 
 void MainWindow::addChild(QWidget* child, bool closeBox) {
     child->setAttribute(Qt::WA_DeleteOnClose);
-    const Qt::WindowFlags flags =
-        closeBox ? Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                 : Qt::SubWindow | Qt::FramelessWindowHint;
+    const Qt::WindowFlags flags = closeBox ? Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                                           : Qt::SubWindow | Qt::FramelessWindowHint;
     QMdiSubWindow* sub = m_client->addSubWindow(child, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     connect(child, &QObject::destroyed, sub, [sub] { sub->close(); });
@@ -365,7 +365,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 // ---- Closing ---------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (m_services.state.session.TestRunning()) {
+    // Nor does it close under a dialog that waits for an answer (a range dialog, a question):
+    // the window manager's close box reaches the window even while the dialog blocks it.
+    if (m_services.state.session.TestRunning() || QApplication::activeModalWidget()) {
         event->ignore();
         return;
     }

@@ -105,7 +105,11 @@ protected:
 void FitTitle(QWidget& dialog) {
     QFont font = dialog.font();
     font.setBold(true);
-    const int needed = QFontMetrics(font).horizontalAdvance(dialog.windowTitle()) + 150;
+    // The desktop shows the program's name after the title.
+    QString shown = dialog.windowTitle();
+    if (!QGuiApplication::applicationDisplayName().isEmpty())
+        shown += QStringLiteral(" \u2014 ") + QGuiApplication::applicationDisplayName();
+    const int needed = QFontMetrics(font).horizontalAdvance(shown) + 150;
     // The dialog's layout keeps the dialog at its own minimum size, so the room is asked of it.
     if (QLayout* layout = dialog.layout()) {
         const QMargins margins = layout->contentsMargins();

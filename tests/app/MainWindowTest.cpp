@@ -228,6 +228,7 @@ TEST_F(MainWindowTest, RangeDialogsBelongToTheMainWindowAndAreModalToIt) {
     EXPECT_EQ(range->parentWidget(), &w);
     EXPECT_EQ(range->windowModality(), Qt::WindowModal);
     EXPECT_EQ(QApplication::activeModalWidget(), range);
+    EXPECT_FALSE(w.close()); // not from under the dialog either
     test()->rangeDialog()->Command1_Click();
     QDialog* scale = test()->scaleDialog();
     EXPECT_EQ(scale->parentWidget(), &w);

@@ -51,10 +51,18 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     window.show();
     EXPECT_TRUE(desk.dialogs.messages.empty()); // the simulated card was found
 
-    // File > Create Probe Device: the modal dialog, driven through its boxes.
+    // File > Create Probe Device: the modal dialog, driven through its boxes. Should the dialog
+    // not be the one expected, the test fails and every modal dialog is closed, so it never waits.
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<probes::frmProbeConfig*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+        if (!dialog) {
+            ADD_FAILURE() << "the probe creation dialog is not the modal window";
+            for (int i = 0; i < 10 && QApplication::activeModalWidget(); ++i) {
+                if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    modal->reject();
+            }
+            return;
+        }
         TypeAndEnter(dialog->findChild<QLineEdit*>(QStringLiteral("txtProbeName")), QStringLiteral("Cell 7"));
         const QStringList channels{"Anode", "Cathode", "Guard", "Reference", "Heater", "Shield", "Substrate"};
         for (int k = 1; k <= 7; ++k)

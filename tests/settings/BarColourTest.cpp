@@ -6,7 +6,6 @@
 #include "support/ScriptedDesktop.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -267,14 +266,6 @@ TEST_F(GraphColourDialogTest, NothingIsClippedOrOverlapping) {
     const QImage picture = dialog.grab().toImage();
     const QWidget* box3 = widgets[2];
     EXPECT_EQ(picture.pixelColor(box3->geometry().center()), QColor(0xC0, 0xC0, 0xC0));
-    // A look at the window, when asked for.
-    const QString shots = qEnvironmentVariable("CORVIN_SCREENSHOTS");
-    if (!shots.isEmpty()) {
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        picture.save(&png, "PNG");
-        EXPECT_TRUE(WriteFileAtomically(shots + QStringLiteral("/frmGraphColor.png"), png.data()).ok());
-    }
     dialog.hide();
 }
 
