@@ -19,7 +19,6 @@ class frmRangeScale : public QtRangeDialog {
 public:
     frmRangeScale(bool high, QWidget* parent = nullptr);
 
-    bool high() const { return m_high; }
     // The ScreenScale the options give: Option1 → 2 (HIGH) or 4 (LOW), otherwise 1 or 3.
     int16_t chosenScale() const;
 

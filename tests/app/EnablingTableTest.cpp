@@ -254,6 +254,23 @@ TEST(CommandBarLayout, ToolbarCopiesOfMenuEntriesFollowTheMenu) {
 
 } // namespace
 
+TEST(CommandBarLayout, ARecentFileToolIsClickedWithItsTag) {
+    CommandBar bar;
+    EXPECT_FALSE(
+        bar.isVisible(QStringLiteral("mnuFile"), QStringLiteral("miFMRU2"))); // until it holds a file
+    EXPECT_EQ(bar.category(QStringLiteral("mnuFile"), QStringLiteral("mFOpen")), QStringLiteral("File"));
+    EXPECT_EQ(bar.category(QStringLiteral("ToolBar"), QStringLiteral("miTAuto")), QStringLiteral("Tools"));
+    bar.setVisible(QStringLiteral("mnuFile"), QStringLiteral("miFMRU2"), true);
+    bar.setTag(QStringLiteral("mnuFile"), QStringLiteral("miFMRU2"), QStringLiteral("3"));
+    QStringList clicks;
+    QObject::connect(&bar, &CommandBar::toolClicked, [&clicks](const QString& tool, const QString& tag) {
+        clicks << tool + QLatin1Char('=') + tag;
+    });
+    bar.action(QStringLiteral("mnuFile"), QStringLiteral("miFMRU2"))->trigger();
+    EXPECT_EQ(clicks, QStringList(QStringLiteral("miFMRU2=3")));
+    EXPECT_EQ(bar.tag(QStringLiteral("mnuFile"), QStringLiteral("miFMRU2")), QStringLiteral("3"));
+}
+
 TEST(CommandBarLayoutDeathTest, AnUnknownToolNameStopsTheProgram) {
     CommandBar bar;
     EXPECT_DEATH(bar.setEnabled(QStringLiteral("mnuFile"), QStringLiteral("mFOpn"), true),
