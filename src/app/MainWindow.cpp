@@ -6,6 +6,7 @@
 #include "common/Pictures.h"
 #include "livetest/TestWindowLayout.h"
 #include "livetest/frmStdTestLogging.h"
+#include "platform/QtDialogs.h"
 #include "probes/ProbeFile.h"
 #include "probes/frmProbeConfig.h"
 #include "probes/frmStandardSignOn.h"
@@ -220,6 +221,7 @@ void MainWindow::PrinterSetup() {
 
 void MainWindow::ShowBarColours() {
     settings::frmGraphColor dialog(m_services.state, m_services.desktop.dialogs, this);
+    matchTestWindowText(dialog);
     connect(&dialog, &settings::frmGraphColor::saved, this, [this] {
         if (auto* test = testWindow())
             test->barColoursSaved();
@@ -237,13 +239,20 @@ void MainWindow::ShowHelpContents() {
 
 void MainWindow::ShowAbout() {
     auto* about = new frmAbout(m_services.desktop.help, this);
+    matchTestWindowText(*about);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->show();
 }
 
 void MainWindow::ShowProbeCreation() {
     probes::frmProbeConfig dialog(m_services.state, m_services.desktop.dialogs, m_services.registry, this);
+    matchTestWindowText(dialog);
     dialog.exec();
+}
+
+void MainWindow::matchTestWindowText(QWidget& dialog) const {
+    if (m_textScale > 0)
+        dialog.setFont(platform::TextAtScale(m_textScale));
 }
 
 void MainWindow::OpenTestWindow() {

@@ -107,6 +107,8 @@ private:
     void ShowAbout();
     void ShowProbeCreation();
     void NotAvailableYet(const QString& what);
+    // The program's own dialogs take the text size of the test window, as the desktop's do.
+    void matchTestWindowText(QWidget& dialog) const;
 
     QMdiSubWindow* frontSubWindow() const;
     // Puts a child window into the client area, filling it; with a title bar and close box

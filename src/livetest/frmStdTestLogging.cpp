@@ -4,6 +4,7 @@
 #include "livetest/TestWindowLayout.h"
 #include "livetest/frmInstrumentRange.h"
 #include "livetest/frmRangeScale.h"
+#include "platform/QtDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -432,9 +433,7 @@ void frmStdTestLogging::cmdExit_Click() {
 }
 
 QFont frmStdTestLogging::dialogFont() const {
-    QFont font = QApplication::font();
-    font.setPointSizeF(m_baseFontPoints * m_scale);
-    return font;
+    return platform::TextAtScale(m_scale);
 }
 
 void frmStdTestLogging::uncount() {

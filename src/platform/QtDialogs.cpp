@@ -139,12 +139,8 @@ private:
     bool m_fitted = false;
 };
 
-// The desktop's font at a scale.
 void ApplyTextScale(QWidget& dialog, double scale) {
-    QFont font = QApplication::font();
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(font.pointSizeF() * scale);
-    dialog.setFont(font);
+    dialog.setFont(TextAtScale(scale));
 }
 
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFileDialog::AcceptMode mode,
@@ -165,6 +161,13 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
 }
 
 } // namespace
+
+QFont TextAtScale(double scale) {
+    QFont font = QApplication::font();
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
+}
 
 QWidget* QtDialogs::parent() const {
     return m_parent ? m_parent.data() : QApplication::activeWindow();

@@ -3,10 +3,15 @@
 
 #include "platform/Dialogs.h"
 
+#include <QFont>
 #include <QPointer>
 #include <QWidget>
 
 namespace corvin::platform {
+
+// The desktop's font at a scale (1 = the desktop's own size): the text of dialogs shown beside
+// the test window, whose controls grow with the main window.
+QFont TextAtScale(double scale);
 
 class QtDialogs : public Dialogs {
 public:
