@@ -121,11 +121,13 @@ int main(int argc, char** argv) {
     app::MainWindow window({state, *card, pauser, desktop, registry});
     dialogs.setParent(&window);
     window.setStartupNotice(registry.notice());
-    instance.onRaiseRequested = [&window] {
+    QObject::connect(&instance, &app::QtSingleInstance::raiseRequested, &window, [&window] {
         window.showNormal();
         window.raise();
         window.activateWindow();
-    };
+    });
+    QObject::connect(&window, &app::MainWindow::textScaleChanged, &window,
+                     [&dialogs](double scale) { dialogs.setTextScale(scale); });
     if (!window.Form_Load())
         return 1;
     // Open as large as the screen allows; a desktop that maximises windows does the rest.

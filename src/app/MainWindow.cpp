@@ -1,12 +1,14 @@
 #include "app/MainWindow.h"
 
-#include "app/EnablingRules.h"
 #include "app/Startup.h"
 #include "app/frmAbout.h"
+#include "common/EnablingRules.h"
 #include "common/Pictures.h"
 #include "datafiles/frmDataEntry.h"
 #include "datafiles/frmTestOptions.h"
+#include "livetest/TestWindowLayout.h"
 #include "livetest/frmStdTestLogging.h"
+#include "platform/QtDialogs.h"
 #include "probes/ProbeFile.h"
 #include "probes/frmProbeConfig.h"
 #include "probes/frmStandardSignOn.h"
@@ -21,6 +23,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace corvin::app {
@@ -40,10 +43,8 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     setCentralWidget(m_client);
     m_client->viewport()->installEventFilter(this);
     m_barView = new QtCommandBar(m_bar, *this);
-    connect(m_barView, &QtCommandBar::toolClicked, this,
-            [this](const QString& name, const QString& tag) { ActiveBar21_ToolClick(name, tag); });
-    // A change of the toolbar (shown, hidden, moved) changes the client area: the band
-    // notification lays the child window out again.
+    connect(&m_bar, &CommandBar::toolClicked, this, &MainWindow::ActiveBar21_ToolClick);
+    connect(this, &MainWindow::shellEvent, this, &MainWindow::applyEnablingRule);
     // A change of the toolbar (shown or hidden) changes the client area: the band notification
     // lays the child window out again.
     connect(m_barView->toolBar(), &QToolBar::visibilityChanged, this, [this] { BandChanged(); });
@@ -70,7 +71,7 @@ bool MainWindow::Form_Load() {
     ProcessEvents();
 
     // 4
-    ToolsAtStartup(m_bar);
+    Report(ShellEvent::Startup);
 
     // 5
     if (!PrinterCheckPasses(desktop.printers)) {
@@ -113,51 +114,67 @@ livetest::frmStdTestLogging* MainWindow::testWindow() const {
     return nullptr;
 }
 
-// ---- Commands --------------------------------------------------------------------------------
+// ---- Commands ------------------------------------------------------------------------------
 
 void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& tag) {
-    const bool testRunning = m_services.state.session.TestRunning;
+    const bool testRunning = m_services.state.session.TestRunning();
     const QString& t = toolName;
-    if (t == QLatin1String("mFOpen")) {
+    if (t == tool::mFOpen) {
         NotAvailableYet(QStringLiteral("Opening a stored test"));
-    } else if (t == QLatin1String("mFClose")) {
+    } else if (t == tool::mFClose) {
         FileClose();
-    } else if (t == QLatin1String("mFCreateProbe") || t == QLatin1String("miTProbe")) {
+    } else if (t == tool::mFCreateProbe || t == tool::miTProbe) {
         if (!testRunning)
             ShowProbeCreation();
     } else if (t.startsWith(QLatin1String("miFMRU"))) {
         Q_UNUSED(tag);
         NotAvailableYet(QStringLiteral("Opening a stored test"));
-    } else if (t == QLatin1String("mFExit")) {
+    } else if (t == tool::mFExit) {
         if (!testRunning)
             ExitCommand();
-    } else if (t == QLatin1String("mTStandard")) {
-        StandardTest();
-    } else if (t == QLatin1String("miFullScreen")) {
+    } else if (t == tool::mTStandard) {
+        if (!bringTestWindowForward())
+            StandardTest();
+    } else if (t == tool::miFullScreen) {
         DisplayFullscreen();
-    } else if (t == QLatin1String("miNormal")) {
+    } else if (t == tool::miNormal) {
         DisplayNormal();
-    } else if (t == QLatin1String("mOPreferences")) {
+    } else if (t == tool::mOPreferences) {
         ShowBarColours();
-    } else if (t == QLatin1String("mOExcelDataExport")) {
+    } else if (t == tool::mOExcelDataExport) {
         datafiles::frmDataEntry window(m_services.state, m_services.desktop, this);
         window.exec();
-    } else if (t == QLatin1String("mOTestOptions")) {
+    } else if (t == tool::mOTestOptions) {
         datafiles::frmTestOptions dialog(m_services.state.options, this);
         dialog.exec();
-    } else if (t == QLatin1String("mOPrinterOptions")) {
+    } else if (t == tool::mOPrinterOptions) {
         PrinterSetup();
-    } else if (t == QLatin1String("miHContents")) {
+    } else if (t == tool::miHContents) {
         if (!testRunning)
             ShowHelpContents();
-    } else if (t == QLatin1String("miHAbout")) {
+    } else if (t == tool::miHAbout) {
         if (!testRunning)
             ShowAbout();
-    } else if (t == QLatin1String("miTAuto")) {
-        if (!testRunning)
+    } else if (t == tool::miTAuto) {
+        if (!testRunning && !bringTestWindowForward())
             AutoTest();
     }
-    // mFPrintGraph, mTIndependent, miHSearch and miHWhatsThis have no action.
+    // mFPrintGraph, mTIndependent and miHSearch have no action.
+}
+
+bool MainWindow::bringTestWindowForward() {
+    livetest::frmStdTestLogging* test = testWindow();
+    if (!test)
+        return false;
+    for (QMdiSubWindow* sub : m_client->subWindowList()) {
+        if (sub->widget() == test) {
+            m_client->setActiveSubWindow(sub);
+            sub->raise();
+        }
+    }
+    raise();
+    activateWindow();
+    return true;
 }
 
 void MainWindow::NotAvailableYet(const QString& what) {
@@ -166,11 +183,10 @@ void MainWindow::NotAvailableYet(const QString& what) {
 }
 
 void MainWindow::StandardTest() {
-    ToolsForStandardTest(m_bar);
-    DissableMRU();
+    Report(ShellEvent::StandardTestChosen);
     auto* window = new probes::frmStandardSignOn(m_services.state, m_services.desktop.dialogs, *this,
                                                  m_services.registry);
-    addChild(window);
+    addChild(window, true);
 }
 
 void MainWindow::AutoTest() {
@@ -185,10 +201,8 @@ void MainWindow::AutoTest() {
             if (probes::ReadProbeFile(*path, probe).ok()) {
                 state.DefaultProbe = probe;
                 state.session.AutoTestMode = true;
-                ToolsForAutoTest(m_bar);
-                m_bar.showStatus(QStringLiteral("miStatus"), QStringLiteral("Waitng RANGE selection"));
-                m_bar.showStatus(QStringLiteral("miDefaultProbe"), name.trimmed().toUpper());
-                DissableMRU();
+                Report(ShellEvent::AutoTestStarted);
+                ShowStatus(pane::miDefaultProbe, name.trimmed().toUpper());
                 OpenTestWindow();
                 return;
             }
@@ -211,14 +225,15 @@ void MainWindow::PrinterSetup() {
 
 void MainWindow::ShowBarColours() {
     settings::frmGraphColor dialog(m_services.state, m_services.desktop.dialogs, this);
-    dialog.onSaved = [this] {
+    matchTestWindowText(dialog);
+    connect(&dialog, &settings::frmGraphColor::saved, this, [this] {
         if (auto* test = testWindow())
             test->barColoursSaved();
-    };
-    dialog.onCancelled = [this] {
+    });
+    connect(&dialog, &settings::frmGraphColor::cancelled, this, [this] {
         if (auto* test = testWindow())
             test->barColoursCancelled();
-    };
+    });
     dialog.exec();
 }
 
@@ -228,13 +243,20 @@ void MainWindow::ShowHelpContents() {
 
 void MainWindow::ShowAbout() {
     auto* about = new frmAbout(m_services.desktop.help, this);
+    matchTestWindowText(*about);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->show();
 }
 
 void MainWindow::ShowProbeCreation() {
     probes::frmProbeConfig dialog(m_services.state, m_services.desktop.dialogs, m_services.registry, this);
+    matchTestWindowText(dialog);
     dialog.exec();
+}
+
+void MainWindow::matchTestWindowText(QWidget& dialog) const {
+    if (m_textScale > 0)
+        dialog.setFont(platform::TextAtScale(m_textScale));
 }
 
 void MainWindow::OpenTestWindow() {
@@ -245,15 +267,37 @@ void MainWindow::OpenTestWindow() {
 
 // ---- Frame operations ------------------------------------------------------------------------
 
+void MainWindow::Report(ShellEvent event) {
+    emit shellEvent(event);
+}
+
+void MainWindow::applyEnablingRule(ShellEvent event) {
+    const RuleOutcome outcome = ApplyEnablingRule(m_bar, event);
+    if (outcome.recentFiles == RecentFilesChange::Enable)
+        EnableMRU();
+    else if (outcome.recentFiles == RecentFilesChange::Disable)
+        DissableMRU();
+    if (outcome.runFileClose)
+        FileClose();
+}
+
+void MainWindow::ShowStatus(const QString& pane, const QString& text) {
+    m_bar.showStatus(pane, text);
+}
+
+void MainWindow::ShowNotice(const QString& text) {
+    statusBar()->showMessage(text, 15000);
+}
+
 void MainWindow::DisplayFullscreen() {
     m_services.state.display.FullScreenMode = true;
     if (auto* test = qobject_cast<livetest::frmStdTestLogging*>(activeChild()))
         test->showFullScreenLayout();
-    ToolsForFullScreen(m_bar);
+    Report(ShellEvent::FullScreenShown);
 }
 
 void MainWindow::DisplayNormal() {
-    ToolsForNormal(m_bar);
+    Report(ShellEvent::NormalShown);
     m_services.state.display.FullScreenMode = false;
     if (auto* test = qobject_cast<livetest::frmStdTestLogging*>(activeChild()))
         test->showNormalLayout();
@@ -264,16 +308,13 @@ void MainWindow::EnableMRU() {}
 void MainWindow::DissableMRU() {}
 
 void MainWindow::FileClose() {
+    // Child windows count themselves down as they close, so the count is right at once (and a
+    // child may ask for FileClose from its own handler: it is deleted later, not here).
     if (m_childWindows != 0) {
         if (QMdiSubWindow* sub = frontSubWindow())
             sub->close();
-        // The child's unload has run once its window is gone.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    const bool childrenLeft = m_childWindows != 0;
-    ToolsAfterFileClose(m_bar, childrenLeft);
-    if (!childrenLeft)
-        EnableMRU();
+    Report(m_childWindows != 0 ? ShellEvent::FileClosedChildrenLeft : ShellEvent::FileClosedNoChildLeft);
 }
 
 void MainWindow::setFrameEnabled(bool enabled) {
@@ -287,9 +328,12 @@ void MainWindow::ProcessEvents() {
     QCoreApplication::processEvents();
 }
 
-void MainWindow::addChild(QWidget* child) {
+void MainWindow::addChild(QWidget* child, bool closeBox) {
     child->setAttribute(Qt::WA_DeleteOnClose);
-    QMdiSubWindow* sub = m_client->addSubWindow(child, Qt::FramelessWindowHint | Qt::SubWindow);
+    const Qt::WindowFlags flags = closeBox ? Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                                           : Qt::SubWindow | Qt::FramelessWindowHint;
+    QMdiSubWindow* sub = m_client->addSubWindow(child, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     connect(child, &QObject::destroyed, sub, [sub] { sub->close(); });
     sub->setGeometry(m_client->viewport()->rect());
@@ -315,8 +359,14 @@ void MainWindow::fitChildren() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // The child window always fills the client area.
-    if (watched == m_client->viewport() && event->type() == QEvent::Resize)
+    if (watched == m_client->viewport() && event->type() == QEvent::Resize) {
         fitChildren();
+        const double scale = livetest::LayoutScale(m_client->viewport()->size());
+        if (scale != m_textScale) {
+            m_textScale = scale;
+            emit textScaleChanged(scale);
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -328,7 +378,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 // ---- Closing ---------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (m_services.state.session.TestRunning) {
+    // Nor does it close under a dialog that waits for an answer (a range dialog, a question):
+    // the window manager's close box reaches the window even while the dialog blocks it.
+    if (m_services.state.session.TestRunning() || QApplication::activeModalWidget()) {
         event->ignore();
         return;
     }

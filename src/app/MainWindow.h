@@ -53,8 +53,13 @@ public:
     // Saves what the program keeps between runs and releases the card: the unload.
     void Form_Unload();
 
+    CommandBar& bar() { return m_bar; }
+
     // MainFrame
-    CommandBar& bar() override { return m_bar; }
+    void Report(ShellEvent event) override;
+    void ShowStatus(const QString& pane, const QString& text) override;
+    void ShowNotice(const QString& text) override;
+    QWidget* dialogParent() const override { return const_cast<MainWindow*>(this); }
     void DisplayFullscreen() override;
     void DisplayNormal() override;
     void EnableMRU() override;
@@ -76,12 +81,23 @@ public:
     // The last notice to show once the window is up (e.g. a damaged settings store set aside).
     void setStartupNotice(const QString& notice) { m_startupNotice = notice; }
 
+signals:
+    // Every event that changes which commands are available (Report); applyEnablingRule, and
+    // nothing else, switches the tools in answer.
+    void shellEvent(ShellEvent event);
+    // The scale at which the test window draws its controls in the client area changed; the
+    // desktop's dialogs follow it so their text matches.
+    void textScaleChanged(double scale);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void applyEnablingRule(ShellEvent event);
+    // While a test window exists, Auto and Standard only bring it to the front.
+    bool bringTestWindowForward();
     void StandardTest();
     void AutoTest();
     void ExitCommand();
@@ -91,10 +107,13 @@ private:
     void ShowAbout();
     void ShowProbeCreation();
     void NotAvailableYet(const QString& what);
+    // The program's own dialogs take the text size of the test window, as the desktop's do.
+    void matchTestWindowText(QWidget& dialog) const;
 
     QMdiSubWindow* frontSubWindow() const;
-    // Puts a child window into the client area, filling it.
-    void addChild(QWidget* child);
+    // Puts a child window into the client area, filling it; with a title bar and close box
+    // when the window can be left by its own close.
+    void addChild(QWidget* child, bool closeBox = false);
     void fitChildren();
 
     AppServices m_services;
@@ -104,6 +123,7 @@ private:
     int16_t m_childWindows = 0;
     bool m_unloaded = false;
     QString m_startupNotice;
+    double m_textScale = 0.0;
 };
 
 } // namespace corvin::app

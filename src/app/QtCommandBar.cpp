@@ -16,17 +16,17 @@ namespace {
 
 QIcon ToolIcon(const QString& name) {
     QStyle* style = QApplication::style();
-    if (name == QLatin1String("miTProbe"))
+    if (name == tool::miTProbe)
         return style->standardIcon(QStyle::SP_FileDialogNewFolder);
-    if (name == QLatin1String("miTAuto"))
+    if (name == tool::miTAuto)
         return style->standardIcon(QStyle::SP_MediaPlay);
-    if (name == QLatin1String("mFOpen"))
+    if (name == tool::mFOpen)
         return style->standardIcon(QStyle::SP_DialogOpenButton);
-    if (name == QLatin1String("miHContents"))
+    if (name == tool::miHContents)
         return style->standardIcon(QStyle::SP_DialogHelpButton);
-    if (name == QLatin1String("miHSearch"))
+    if (name == tool::miHSearch)
         return style->standardIcon(QStyle::SP_FileDialogContentsView);
-    if (name == QLatin1String("miHAbout"))
+    if (name == tool::miHAbout)
         return style->standardIcon(QStyle::SP_MessageBoxInformation);
     return {};
 }
@@ -36,105 +36,73 @@ QIcon ToolIcon(const QString& name) {
 QtCommandBar::QtCommandBar(CommandBar& model, QMainWindow& window)
     : QObject(&window), m_model(model), m_window(window) {
     build();
-    connect(&m_model, &CommandBar::toolChanged, this, &QtCommandBar::update);
-}
-
-QAction* QtCommandBar::action(const QString& band, const QString& tool) const {
-    return m_actions.value(Key(band, tool));
 }
 
 QLabel* QtCommandBar::pane(const QString& tool) const {
-    return m_panes.value(tool);
+    QLabel* label = m_panes.value(tool);
+    if (!label)
+        qFatal("QtCommandBar: no status pane named %s", qPrintable(tool));
+    return label;
 }
 
 void QtCommandBar::build() {
-    auto addTools = [this](const Band& band, QWidget* container) {
-        for (const Tool& t : band.tools) {
-            auto* a = new QAction(t.caption, container);
-            a->setObjectName(t.name);
-            a->setSeparator(t.separator);
-            a->setToolTip(t.tooltip.isEmpty() ? QString(t.caption).remove(QLatin1Char('&')) : t.tooltip);
-            a->setStatusTip(t.description);
-            a->setEnabled(t.enabled);
-            a->setVisible(t.visible);
-            if (band.name == QLatin1String("ToolBar"))
-                a->setIcon(ToolIcon(t.name));
-            const QString name = t.name;
-            const QString bandName = band.name;
-            connect(a, &QAction::triggered, this, [this, bandName, name] {
-                const Tool* tool = m_model.tool(bandName, name);
-                emit toolClicked(name, tool ? tool->tag : QString());
-            });
-            container->addAction(a);
-            // The first tool of a name is the one the program addresses.
-            if (!m_actions.contains(Key(band.name, t.name)))
-                m_actions.insert(Key(band.name, t.name), a);
-        }
-    };
-
     // Menus: the menu bar's tools each open the band of the same name.
-    if (const Band* main = m_model.band(QStringLiteral("mnuMain"))) {
-        for (const Tool& header : main->tools) {
-            QMenu* menu = m_window.menuBar()->addMenu(header.caption);
-            menu->setObjectName(header.name);
-            m_actions.insert(Key(main->name, header.name), menu->menuAction());
-            if (const Band* band = m_model.band(header.name))
-                addTools(*band, menu);
+    for (QAction* header : m_model.band(band::mnuMain).tools) {
+        QMenu* menu = m_window.menuBar()->addMenu(header->text());
+        menu->setObjectName(header->objectName());
+        for (QAction* a : m_model.band(header->objectName()).tools) {
+            a->setIconVisibleInMenu(false); // the icons belong to the toolbar
+            menu->addAction(a);
         }
+        QAction* shown = menu->menuAction();
+        connect(header, &QAction::changed, shown, [header, shown] {
+            shown->setText(header->text());
+            shown->setEnabled(header->isEnabled());
+            shown->setVisible(header->isVisible());
+        });
     }
 
-    if (const Band* tools = m_model.band(QStringLiteral("ToolBar"))) {
-        m_toolBar = m_window.addToolBar(tools->caption);
-        m_toolBar->setObjectName(QStringLiteral("ToolBar"));
-        m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        m_toolBar->setMovable(false);
-        addTools(*tools, m_toolBar);
+    const Band& tools = m_model.band(band::ToolBar);
+    m_toolBar = m_window.addToolBar(tools.caption);
+    m_toolBar->setObjectName(band::ToolBar);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolBar->setMovable(false);
+    for (QAction* a : tools.tools) {
+        if (!a->isSeparator())
+            a->setIcon(ToolIcon(a->objectName()));
+        m_toolBar->addAction(a);
     }
 
-    if (const Band* sb = m_model.band(QStringLiteral("sb"))) {
-        QStatusBar* bar = m_window.statusBar();
-        bar->setObjectName(QStringLiteral("sb"));
-        bar->setSizeGripEnabled(true);
-        for (const Tool& t : sb->tools) {
-            if (t.separator) {
-                auto* line = new QFrame(bar);
-                line->setObjectName(t.name);
-                line->setFrameShape(QFrame::VLine);
-                line->setFrameShadow(QFrame::Sunken);
-                bar->addWidget(line);
-                continue;
-            }
-            auto* label = new QLabel(t.caption, bar);
-            label->setObjectName(t.name);
-            label->setTextFormat(Qt::PlainText);
-            label->setEnabled(t.enabled);
-            label->setVisible(t.visible);
-            label->setMinimumWidth(t.name == QLatin1String("miStatus") ? 260 : 90);
-            // The status text takes the spare width; the date sits at the right.
-            if (t.name == QLatin1String("tDate"))
-                bar->addPermanentWidget(label);
-            else
-                bar->addWidget(label, t.name == QLatin1String("miStatus") ? 1 : 0);
-            m_panes.insert(t.name, label);
+    QStatusBar* bar = m_window.statusBar();
+    bar->setObjectName(band::sb);
+    bar->setSizeGripEnabled(true);
+    for (QAction* a : m_model.band(band::sb).tools) {
+        if (a->isSeparator()) {
+            auto* line = new QFrame(bar);
+            line->setObjectName(a->objectName());
+            line->setFrameShape(QFrame::VLine);
+            line->setFrameShadow(QFrame::Sunken);
+            bar->addWidget(line);
+            continue;
         }
-    }
-}
-
-void QtCommandBar::update(const QString& band, const QString& tool) {
-    const Tool* t = m_model.tool(band, tool);
-    if (!t)
-        return;
-    if (QLabel* label = (band == QLatin1String("sb")) ? m_panes.value(tool) : nullptr) {
-        label->setText(t->caption);
-        label->setEnabled(t->enabled);
-        label->setVisible(t->visible);
-        return;
-    }
-    if (QAction* a = m_actions.value(Key(band, tool))) {
-        if (!t->separator)
-            a->setText(t->caption);
-        a->setEnabled(t->enabled);
-        a->setVisible(t->visible);
+        auto* label = new QLabel(a->text(), bar);
+        label->setObjectName(a->objectName());
+        label->setTextFormat(Qt::PlainText);
+        label->setEnabled(a->isEnabled());
+        label->setVisible(a->isVisible());
+        const bool status = a->objectName() == pane::miStatus;
+        label->setMinimumWidth(status ? 260 : 90);
+        // The status text takes the spare width; the date sits at the right.
+        if (a->objectName() == pane::tDate)
+            bar->addPermanentWidget(label);
+        else
+            bar->addWidget(label, status ? 1 : 0);
+        connect(a, &QAction::changed, label, [a, label] {
+            label->setText(a->text());
+            label->setEnabled(a->isEnabled());
+            label->setVisible(a->isVisible());
+        });
+        m_panes.insert(a->objectName(), label);
     }
 }
 

@@ -1,16 +1,16 @@
 #pragma once
-// Draws the command bar model as the main window's menu bar, toolbar and status bar, keeps them
-// in step with every change of the model, and reports clicks by tool name.
+// Puts the command bar's actions into the main window's menu bar, toolbar and status bar: each
+// menu and the toolbar hold the bar's own actions (one action per command, so a menu entry and
+// its tool button are enabled together), and each status pane is a label that follows its
+// action.
 
 #include "common/CommandBar.h"
 
 #include <QHash>
 #include <QObject>
 
-class QAction;
 class QLabel;
 class QMainWindow;
-class QMenu;
 class QToolBar;
 
 namespace corvin::app {
@@ -20,24 +20,18 @@ class QtCommandBar : public QObject {
 public:
     QtCommandBar(CommandBar& model, QMainWindow& window);
 
-    // The widget of a tool (QAction for menu and toolbar tools, QLabel for status panes), for tests.
-    QAction* action(const QString& band, const QString& tool) const;
+    // The action of a tool, for tests (the command bar's own).
+    QAction* action(const QString& band, const QString& tool) const { return m_model.action(band, tool); }
+    // The label of a status pane.
     QLabel* pane(const QString& tool) const;
     QToolBar* toolBar() const { return m_toolBar; }
 
-signals:
-    // A click on a tool: its name and its tag value.
-    void toolClicked(const QString& toolName, const QString& tag);
-
 private:
     void build();
-    void update(const QString& band, const QString& tool);
-    static QString Key(const QString& band, const QString& tool) { return band + QLatin1Char('/') + tool; }
 
     CommandBar& m_model;
     QMainWindow& m_window;
     QToolBar* m_toolBar = nullptr;
-    QHash<QString, QAction*> m_actions;
     QHash<QString, QLabel*> m_panes;
 };
 

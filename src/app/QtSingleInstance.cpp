@@ -41,8 +41,7 @@ bool QtSingleInstance::claim() {
         connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket* s = m_server->nextPendingConnection()) {
                 connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-                if (onRaiseRequested)
-                    onRaiseRequested();
+                emit raiseRequested();
             }
         });
     }

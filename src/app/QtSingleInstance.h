@@ -6,7 +6,6 @@
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
-#include <functional>
 #include <memory>
 
 namespace corvin::app {
@@ -22,8 +21,9 @@ public:
     // show itself.
     bool claim();
 
-    // Called in the first instance when a second one asked it to come forward.
-    std::function<void()> onRaiseRequested;
+signals:
+    // In the first instance: a second one asked it to come forward.
+    void raiseRequested();
 
 private:
     QString m_key;

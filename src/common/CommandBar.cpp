@@ -1,170 +1,151 @@
 #include "common/CommandBar.h"
 
+#include <QtGlobal>
+
 namespace corvin {
-namespace {
 
-Tool Item(QString name, QString caption, QString category = {}, QString tooltip = {},
-          QString description = {}) {
-    Tool t;
-    t.name = std::move(name);
-    t.caption = std::move(caption);
-    t.category = std::move(category);
-    t.tooltip = std::move(tooltip);
-    t.description = std::move(description);
-    return t;
+QAction* CommandBar::command(const QString& name, const QString& caption, const QString& category,
+                             const QString& tooltip, const QString& description) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    a->setProperty("category", category);
+    if (!tooltip.isEmpty())
+        a->setToolTip(tooltip);
+    a->setStatusTip(description);
+    a->setData(QString());
+    connect(a, &QAction::triggered, this,
+            [this, a] { emit toolClicked(a->objectName(), a->data().toString()); });
+    return a;
 }
 
-Tool Separator(QString name) {
-    Tool t;
-    t.name = std::move(name);
-    t.separator = true;
-    return t;
+QAction* CommandBar::separator(const QString& name) {
+    auto* a = new QAction(this);
+    a->setObjectName(name);
+    a->setSeparator(true);
+    return a;
 }
 
-} // namespace
+QAction* CommandBar::pane(const QString& name, const QString& caption) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    return a;
+}
 
-std::vector<Band> CommandBar::StandardLayout() {
+CommandBar::CommandBar(QObject* parent) : QObject(parent) {
     using S = QString;
-    std::vector<Band> bands;
-    bands.push_back(
-        {S("mnuMain"),
-         S("Main Menu"),
-         {Item(S("mnuFile"), S("&File")), Item(S("mnuTest"), S("&Test")), Item(S("mnuView"), S("&View")),
-          Item(S("mnuOptions"), S("&Options")), Item(S("mnuHelp"), S("&Help"))}});
+    QAction* file = command(tool::mnuFile, S("&File"));
+    QAction* test = command(tool::mnuTest, S("&Test"));
+    QAction* view = command(tool::mnuView, S("&View"));
+    QAction* options = command(tool::mnuOptions, S("&Options"));
+    QAction* help = command(tool::mnuHelp, S("&Help"));
+    m_bands.push_back({band::mnuMain, S("Main Menu"), {file, test, view, options, help}});
 
-    Band file{S("mnuFile"), S("File"), {}};
-    file.tools = {Item(S("mFOpen"), S("&Open"), S("File"), S("Open"), S("Opens or finds a file")),
-                  Item(S("mFClose"), S("&Close"), S("File")),
-                  Separator(S("mnuSep")),
-                  Item(S("mFCreateProbe"), S("Create Probe Device")),
-                  Separator(S("mnuSep")),
-                  Item(S("mFPrintGraph"), S("Print Graph"), S("File")),
-                  Separator(S("miFMRUSep"))};
-    file.tools.back().visible = false; // shown while the recent-files list holds files
-    for (int i = 1; i <= 4; ++i) {
-        Tool mru = Item(S("miFMRU%1").arg(i), S());
-        mru.visible = false; // shown once the recent-files list gives them a file
-        file.tools.push_back(mru);
+    QAction* open = command(tool::mFOpen, S("&Open"), S("File"), S("Open"), S("Opens or finds a file"));
+    QList<QAction*> fileTools{open,
+                              command(tool::mFClose, S("&Close"), S("File")),
+                              separator(tool::mnuSep),
+                              command(tool::mFCreateProbe, S("Create Probe Device")),
+                              separator(tool::mnuSep),
+                              command(tool::mFPrintGraph, S("Print Graph"), S("File")),
+                              separator(tool::miFMRUSep)};
+    fileTools.back()->setVisible(false); // shown while the recent-files list holds files
+    for (int n = 1; n <= tool::kRecentFileTools; ++n) {
+        QAction* recent = command(tool::miFMRU(n), S());
+        recent->setVisible(false); // shown once the recent-files list gives them a file
+        fileTools << recent;
     }
-    file.tools.push_back(Separator(S("mnuSep")));
-    file.tools.push_back(Item(S("mFExit"), S("&Exit"), S("File")));
-    bands.push_back(file);
+    fileTools << separator(tool::mnuSep) << command(tool::mFExit, S("&Exit"), S("File"));
+    m_bands.push_back({band::mnuFile, S("File"), fileTools});
 
-    bands.push_back({S("mnuTest"),
-                     S("&Test"),
-                     {Item(S("mTStandard"), S("Standard"), S("Test")), Separator(S("mSep")),
-                      Item(S("mTIndependent"), S("Group"), S("Test"))}});
-    bands.push_back(
-        {S("mnuOptions"),
-         S("&Options"),
-         {Item(S("mOPreferences"), S("Preferences"), S("Options")), Separator(S("mSep")),
-          Item(S("mOExcelDataExport"), S("ExcelDataExport")), Item(S("mOTestOptions"), S("Test Options")),
-          Item(S("mOPrinterOptions"), S("Printer Options"))}});
-    bands.push_back(
-        {S("mnuView"),
+    m_bands.push_back({band::mnuTest,
+                       S("&Test"),
+                       {command(tool::mTStandard, S("Standard"), S("Test")), separator(tool::mSep),
+                        command(tool::mTIndependent, S("Group"), S("Test"))}});
+    m_bands.push_back({band::mnuOptions,
+                       S("&Options"),
+                       {command(tool::mOPreferences, S("Preferences"), S("Options")), separator(tool::mSep),
+                        command(tool::mOExcelDataExport, S("ExcelDataExport")),
+                        command(tool::mOTestOptions, S("Test Options")),
+                        command(tool::mOPrinterOptions, S("Printer Options"))}});
+    m_bands.push_back(
+        {band::mnuView,
          S("&View"),
-         {Item(S("miFullScreen"), S("Full Screen"), S("View"), S("Full Screen"), S("View full screen")),
-          Item(S("miNormal"), S("Normal"), S("View"), S("Normal"), S("View normal"))}});
-    bands.push_back({S("mnuHelp"),
-                     S("&Help"),
-                     {Item(S("miHContents"), S("&Contents"), S("Help"), S("Help Contents")),
-                      Item(S("miHAbout"), S("&About"), S("Help"), S("About this application"))}});
-    bands.push_back(
-        {S("sb"),
+         {command(tool::miFullScreen, S("Full Screen"), S("View"), S("Full Screen"), S("View full screen")),
+          command(tool::miNormal, S("Normal"), S("View"), S("Normal"), S("View normal"))}});
+    QAction* contents = command(tool::miHContents, S("&Contents"), S("Help"), S("Help Contents"));
+    QAction* about = command(tool::miHAbout, S("&About"), S("Help"), S("About this application"));
+    m_bands.push_back({band::mnuHelp, S("&Help"), {contents, about}});
+    m_bands.push_back(
+        {band::sb,
          S("Status Bar"),
-         {Item(S("miProbeLoaded"), S("Test Probe")), Separator(S("miSeparator")),
-          Item(S("miDefaultProbe"), S("Default Probe")), Separator(S("miSeperator")),
-          Item(S("miStatus"), S()), Item(S("miTimeElapsed"), S()), Item(S("tDate"), S("2/17/2006"))}});
-    bands.push_back(
-        {S("ToolBar"),
-         S("Tools"),
-         {Item(S("miTProbe"), S("New Probe"), S("Tools"), S("Create Probe Spec")),
-          Item(S("miTAuto"), S("Auto"), S("Tools"), S("Default Test/Probe")), Separator(S("miSeparator")),
-          Item(S("mFOpen"), S("&Open"), S("File"), S("Open"), S("Opens or finds a file")),
-          Item(S("miHContents"), S("&Contents"), S("Help"), S("Help Contents")),
-          Item(S("miHSearch"), S("&Search"), S("Help")),
-          Item(S("miHAbout"), S("&About"), S("Help"), S("About this application"))}});
-    return bands;
+         {pane(pane::miProbeLoaded, S("Test Probe")), separator(tool::miSeparator),
+          pane(pane::miDefaultProbe, S("Default Probe")), separator(tool::miSeperator),
+          pane(pane::miStatus, S()), pane(pane::miTimeElapsed, S()), pane(pane::tDate, S("2/17/2006"))}});
+    // The toolbar's Open, Contents and About are the menu entries themselves.
+    m_bands.push_back({band::ToolBar,
+                       S("Tools"),
+                       {command(tool::miTProbe, S("New Probe"), S("Tools"), S("Create Probe Spec")),
+                        command(tool::miTAuto, S("Auto"), S("Tools"), S("Default Test/Probe")),
+                        separator(tool::miSeparator), open, contents,
+                        command(tool::miHSearch, S("&Search"), S("Help")), about}});
 }
 
-CommandBar::CommandBar(std::vector<Band> bands, QObject* parent)
-    : QObject(parent), m_bands(std::move(bands)) {}
-
-const Band* CommandBar::band(const QString& bandName) const {
+const Band& CommandBar::band(const QString& bandName) const {
     for (const Band& b : m_bands) {
         if (b.name == bandName)
-            return &b;
+            return b;
     }
-    return nullptr;
+    qFatal("CommandBar: no band named %s", qPrintable(bandName));
 }
 
-const Tool* CommandBar::tool(const QString& bandName, const QString& toolName) const {
-    const Band* b = band(bandName);
-    if (!b)
-        return nullptr;
-    for (const Tool& t : b->tools) {
-        if (t.name == toolName)
-            return &t;
+QAction* CommandBar::action(const QString& bandName, const QString& toolName) const {
+    for (QAction* a : band(bandName).tools) {
+        if (a->objectName() == toolName)
+            return a;
     }
-    return nullptr;
-}
-
-Tool* CommandBar::find(const QString& bandName, const QString& toolName) {
-    return const_cast<Tool*>(std::as_const(*this).tool(bandName, toolName));
+    qFatal("CommandBar: band %s has no tool named %s", qPrintable(bandName), qPrintable(toolName));
 }
 
 void CommandBar::setEnabled(const QString& bandName, const QString& toolName, bool enabled) {
-    if (Tool* t = find(bandName, toolName); t && t->enabled != enabled) {
-        t->enabled = enabled;
-        emit toolChanged(bandName, toolName);
-    }
-    // The toolbar's Open, Contents and About are the menu entries of the same name on a button:
-    // they follow the menu's enabled state, so the toolbar never offers what the menu refuses.
-    if (bandName == QLatin1String("mnuFile") || bandName == QLatin1String("mnuHelp")) {
-        if (Tool* mirror = find(QStringLiteral("ToolBar"), toolName); mirror && mirror->enabled != enabled) {
-            mirror->enabled = enabled;
-            emit toolChanged(QStringLiteral("ToolBar"), toolName);
-        }
-    }
+    action(bandName, toolName)->setEnabled(enabled);
 }
 
 void CommandBar::setVisible(const QString& bandName, const QString& toolName, bool visible) {
-    if (Tool* t = find(bandName, toolName); t && t->visible != visible) {
-        t->visible = visible;
-        emit toolChanged(bandName, toolName);
-    }
+    action(bandName, toolName)->setVisible(visible);
 }
 
 void CommandBar::setCaption(const QString& bandName, const QString& toolName, const QString& caption) {
-    if (Tool* t = find(bandName, toolName); t && t->caption != caption) {
-        t->caption = caption;
-        emit toolChanged(bandName, toolName);
-    }
+    action(bandName, toolName)->setText(caption);
 }
 
 void CommandBar::setTag(const QString& bandName, const QString& toolName, const QString& tag) {
-    if (Tool* t = find(bandName, toolName))
-        t->tag = tag;
+    action(bandName, toolName)->setData(tag);
 }
 
 bool CommandBar::isEnabled(const QString& bandName, const QString& toolName) const {
-    const Tool* t = tool(bandName, toolName);
-    return t && t->enabled;
+    return action(bandName, toolName)->isEnabled();
 }
 
 bool CommandBar::isVisible(const QString& bandName, const QString& toolName) const {
-    const Tool* t = tool(bandName, toolName);
-    return t && t->visible;
+    return action(bandName, toolName)->isVisible();
 }
 
 QString CommandBar::caption(const QString& bandName, const QString& toolName) const {
-    const Tool* t = tool(bandName, toolName);
-    return t ? t->caption : QString();
+    return action(bandName, toolName)->text();
 }
 
-void CommandBar::showStatus(const QString& pane, const QString& text) {
-    setEnabled(QStringLiteral("sb"), pane, true);
-    setCaption(QStringLiteral("sb"), pane, text);
+QString CommandBar::tag(const QString& bandName, const QString& toolName) const {
+    return action(bandName, toolName)->data().toString();
+}
+
+QString CommandBar::category(const QString& bandName, const QString& toolName) const {
+    return action(bandName, toolName)->property("category").toString();
+}
+
+void CommandBar::showStatus(const QString& paneName, const QString& text) {
+    QAction* a = action(band::sb, paneName);
+    a->setEnabled(true);
+    a->setText(text);
 }
 
 } // namespace corvin

@@ -1,10 +1,14 @@
 #pragma once
 // What the child windows may ask of the main window. The main window implements it; tests use
-// a small fake. Child windows never include the main window itself.
+// a small fake. Child windows never include the main window itself, and never switch its tools:
+// they report what happened (Report) and the main window applies the enabling rule.
 
-#include "common/CommandBar.h"
+#include "common/ShellEvent.h"
 
+#include <QString>
 #include <cstdint>
+
+class QWidget;
 
 namespace corvin {
 
@@ -12,13 +16,22 @@ class MainFrame {
 public:
     virtual ~MainFrame() = default;
 
-    virtual CommandBar& bar() = 0;
+    // Something happened that changes which commands are available: the main window applies the
+    // event's enabling rule (tools, status texts, recent files, and FileClose where the rule
+    // ends in it).
+    virtual void Report(ShellEvent event) = 0;
+    // A status pane (pane::miStatus, ...) written by a child window: enabled, with the text.
+    virtual void ShowStatus(const QString& pane, const QString& text) = 0;
+    // A passing note in the status bar, such as where a printout went.
+    virtual void ShowNotice(const QString& text) = 0;
+    // The window the child windows' own dialogs belong to and stay in front of (null: none).
+    virtual QWidget* dialogParent() const = 0;
 
     // Layouts of the test window.
     virtual void DisplayFullscreen() = 0;
     virtual void DisplayNormal() = 0;
 
-    // Recent-files entries of the File menu.
+    // Recent-files entries of the File menu (the enabling rules ask for these).
     virtual void EnableMRU() = 0;
     virtual void DissableMRU() = 0;
 
@@ -28,7 +41,7 @@ public:
     virtual void WindowDestroyed() = 0;
     virtual void FileClose() = 0;
 
-    // The main window as a whole, disabled while a range dialog is open.
+    // The main window's menus and toolbar, disabled while a range dialog is open.
     virtual void setFrameEnabled(bool enabled) = 0;
 
     // Child windows that open other child windows go through the frame, so no window needs to

@@ -44,10 +44,19 @@ struct DisplayState {
     std::array<double, kChannelCount> FrozenValues{}; // channel k at [k - 1]
 };
 
+// The states of the test window, changed only by its handlers.
+enum class SessionPhase {
+    Opened,  // loaded (also: no test window); START waits for a range choice
+    Ready,   // range chosen while no test runs
+    Running, // START passed its set-up (also while a save at the end of logging failed)
+    Stopped, // STOP, a refused set-up, the end of logging
+};
+
 // The running test.
 struct SessionState {
-    bool TestRunning = false;
-    bool SetupCancelled = false;
+    SessionPhase phase = SessionPhase::Opened;
+    // Between START and STOP: read from the phase, never stored beside it.
+    bool TestRunning() const { return phase == SessionPhase::Running; }
     bool PeriodicLoggingOn = false;
     bool PeriodicDataDone = false;
     bool AutoTestMode = false;

@@ -65,7 +65,7 @@ void BarChart::resize(QSize pixels) {
     m_image.fill(kWhite);
     m_valueTextWidth.fill(0);
     updateFonts();
-    changed();
+    emit changed();
 }
 
 QSize BarChart::size() const {
@@ -88,11 +88,6 @@ void BarChart::updateFonts() {
     m_lineWidth = std::max(1, static_cast<int>(std::lround(height / 450.0)));
     // A text line must fit in the 0.1 FS between a legend name and its value text.
     m_textFont = ChartFont(std::max(7, static_cast<int>(std::lround(height * 0.031))));
-}
-
-void BarChart::changed() {
-    if (onChanged)
-        onChanged();
 }
 
 // --- Geometry ---------------------------------------------------------------------------------
@@ -213,7 +208,7 @@ void BarChart::DrawBar(int i, double value) {
         paintStrip(p, BarLeft(k), BarWidth, last, value, CurrentBarColour, false);
     }
     last = value;
-    changed();
+    emit changed();
 }
 
 void BarChart::DrawFrozenBar(int i, double value) {
@@ -232,7 +227,7 @@ void BarChart::DrawFrozenBar(int i, double value) {
         QPainter p(&m_image);
         paintStrip(p, BarLeft(k) + kFrozenOffset, kSplitBarWidth, old, value, m_fillColour, true);
     }
-    changed();
+    emit changed();
 }
 
 void BarChart::EraseFrozenBar(int i, double value) {
@@ -250,7 +245,7 @@ void BarChart::EraseFrozenBar(int i, double value) {
     }
     m_state.display.LastBarValue[slot] = value;
     m_state.display.FrozenValues[slot] = value;
-    changed();
+    emit changed();
 }
 
 // --- Frame and legend -------------------------------------------------------------------------
@@ -303,7 +298,7 @@ void BarChart::DrawChartFrame() {
     }
     drawUnitLabel(p);
     p.end();
-    changed();
+    emit changed();
 }
 
 void BarChart::DrawChartLegend() {
@@ -341,7 +336,7 @@ void BarChart::DrawChartLegend() {
             drawText(p, font, kLegendX, fs * (1.0 - 0.2 * (k - 1)), caption);
     }
     p.end();
-    changed();
+    emit changed();
 }
 
 void BarChart::RebuildChart() {
@@ -386,7 +381,7 @@ void BarChart::EraseValueTexts() {
             p.fillRect(valueTextRect(k), kWhite);
     }
     p.end();
-    changed();
+    emit changed();
 }
 
 void BarChart::PrintValueTexts(const std::array<QString, kChannelCount>& texts) {
@@ -404,13 +399,13 @@ void BarChart::PrintValueTexts(const std::array<QString, kChannelCount>& texts) 
             m_valueTextWidth[slot], static_cast<int>(std::ceil(metrics.horizontalAdvance(texts[slot]))) + 1);
     }
     p.end();
-    changed();
+    emit changed();
 }
 
 void BarChart::Clear(const QColor& background) {
     m_image.fill(background);
     m_valueTextWidth.fill(0);
-    changed();
+    emit changed();
 }
 
 } // namespace corvin::livetest

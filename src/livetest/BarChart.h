@@ -14,18 +14,19 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QObject>
 #include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <array>
-#include <functional>
 
 class QPainter;
 
 namespace corvin::livetest {
 
-class BarChart {
+class BarChart : public QObject {
+    Q_OBJECT
 public:
     explicit BarChart(SharedState& state, QSize pixels = QSize(617, 355));
 
@@ -58,14 +59,14 @@ public:
     // The picture cleared to one colour with nothing drawn on it (the grey message area).
     void Clear(const QColor& background);
 
-    // Called after every change of the picture, so the widget showing it can repaint.
-    std::function<void()> onChanged;
+signals:
+    // After every change of the picture, so the widget showing it can repaint.
+    void changed();
 
 private:
     // (further implementation details are the implementer's)
     void takeScale();
     void updateFonts();
-    void changed();
     bool validChannel(int i) const { return i >= kFirstChannelIndex && i <= kLastChannelIndex; }
     // Pixel rectangle of the chart rectangle between x0..x1 and ya..yb; coordinates are clamped
     // just outside the picture so that huge readings stay harmless.

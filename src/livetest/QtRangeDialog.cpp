@@ -10,6 +10,7 @@ namespace corvin::livetest {
 QtRangeDialog::QtRangeDialog(QWidget* parent) : QDialog(parent) {
     // No close box to offer: the dialog closes through its buttons only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowModality(Qt::WindowModal);
 }
 
 void QtRangeDialog::reject() {}

@@ -1,11 +1,13 @@
 #include "livetest/TestSession.h"
 
+#include "common/ToolNames.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "instrument/RangeRelays.h"
 #include "instrument/Sampling.h"
 #include "livetest/SessionRules.h"
 
+#include <QDir>
 #include <algorithm>
 
 namespace corvin::livetest {
@@ -14,9 +16,6 @@ namespace {
 
 const QColor kMessageAreaGrey(0xC0, 0xC0, 0xC0);
 const QColor kWhite(0xFF, 0xFF, 0xFF);
-
-const QString kBandView = QStringLiteral("mnuView");
-const QString kBandStatus = QStringLiteral("sb");
 
 const QString kIntervalPrompt =
     QStringLiteral("Enter Reading Interval as integer in Seconds:\r\nRange (min 5-30 max)");
@@ -72,17 +71,15 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
 // ---- small helpers ----------------------------------------------------------------------------
 
 void TestSession::changed() {
-    if (onControlsChanged)
-        onControlsChanged();
+    emit controlsChanged();
 }
 
 void TestSession::focusCommand6() {
-    if (onFocusCommand6)
-        onFocusCommand6();
+    emit focusCommand6Requested();
 }
 
 void TestSession::setPhase(SessionPhase phase) {
-    m_controls.phase = phase;
+    m_state.session.phase = phase;
     changed();
 }
 
@@ -104,7 +101,7 @@ void TestSession::setWindowEnabled(bool on) {
 }
 
 void TestSession::setStatus(const QString& text) {
-    m_frame.bar().showStatus(QStringLiteral("miStatus"), text);
+    m_frame.ShowStatus(pane::miStatus, text);
 }
 
 bool TestSession::scaleChosen() const {
@@ -137,7 +134,6 @@ void TestSession::Form_Load() {
 
     m_controls.FreezeSplitEnabled = false;
     m_controls.FreezeUnsplitEnabled = false;
-    m_state.session.TestRunning = false;
     m_state.session.PeriodicLoggingOn = false;
     m_state.session.PeriodicDataDone = false;
     m_state.display.SplitMode = false;
@@ -145,7 +141,7 @@ void TestSession::Form_Load() {
 
     // The card is addressed as handle 0 from here on, registered or not.
     inst.BoardHandle = 0;
-    m_controls.phase = SessionPhase::Opened;
+    m_state.session.phase = SessionPhase::Opened;
     inst.ChannelReading = 0.0;
     m_barTestStep = 1.0;
     changed();
@@ -157,30 +153,23 @@ void TestSession::setPeriodicChoice(PeriodicChoice choice) {
 }
 
 void TestSession::cmdStart_Click() {
-    auto& session = m_state.session;
-    session.SetupCancelled = false;
-    session.TestRunning = true;
     m_controls.FreezeSplitEnabled = true;
     m_controls.FreezeUnsplitEnabled = false;
     m_controls.WrittenVisible = false;
     setPhase(SessionPhase::Running);
+    m_frame.Report(ShellEvent::TestStarted);
 
-    m_frame.bar().setEnabled(kBandView, QStringLiteral("miFullScreen"), true);
-    m_frame.bar().setEnabled(kBandView, QStringLiteral("miNormal"), false);
-    setStatus(QStringLiteral("Testing"));
+    // A refused set-up has run STOP already.
+    if (m_controls.periodic == PeriodicChoice::On && !PeriodicSetup())
+        return;
 
-    if (m_controls.periodic == PeriodicChoice::On)
-        PeriodicSetup();
-
-    if (!session.SetupCancelled) {
-        m_state.instrument.ChannelReading = 0.0;
-        ZeroBars();
-        m_startMs = m_desktop.clock.monotonicMs();
-        m_controls.Timer1 = true;
-        m_controls.Timer2 = session.PeriodicLoggingOn;
-        changed();
-        focusCommand6();
-    }
+    m_state.instrument.ChannelReading = 0.0;
+    ZeroBars();
+    m_startMs = m_desktop.clock.monotonicMs();
+    m_controls.Timer1 = true;
+    m_controls.Timer2 = m_state.session.PeriodicLoggingOn;
+    changed();
+    focusCommand6();
 }
 
 void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn) {
@@ -193,7 +182,6 @@ void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool 
     setWindowEnabled(true);
     cmdStop_Click();
     focusCommand6();
-    m_state.session.SetupCancelled = true;
 }
 
 bool TestSession::PeriodicSetup() {
@@ -254,11 +242,10 @@ void TestSession::cmdStop_Click() {
     auto& session = m_state.session;
     m_controls.Timer1 = false;
     m_controls.Timer2 = false;
-    m_controls.phase = SessionPhase::Stopped;
+    session.phase = SessionPhase::Stopped;
     ClearPicture(kMessageAreaGrey, Picture::Grey);
     for (QString& text : m_controls.Text1)
         text = QStringLiteral("0.0");
-    session.TestRunning = false;
     m_state.display.SplitMode = false;
     m_controls.FreezeSplitEnabled = false;
     m_controls.FreezeUnsplitEnabled = false;
@@ -275,7 +262,6 @@ void TestSession::cmdStop_Click() {
                 setTimer2(false);
                 session.PeriodicLoggingOn = false;
                 session.PeriodicDataDone = false;
-                setStatus(QStringLiteral("Test Stopped"));
                 break;
             }
             if (SaveFromStop() == SaveOutcome::Saved)
@@ -283,40 +269,17 @@ void TestSession::cmdStop_Click() {
         }
     }
 
-    m_frame.bar().setEnabled(kBandView, QStringLiteral("miFullScreen"), false);
-    m_frame.bar().setEnabled(kBandView, QStringLiteral("miNormal"), false);
-    setStatus(QStringLiteral("Test Stopped"));
+    m_frame.Report(ShellEvent::TestStopped);
     changed();
 }
 
 void TestSession::cmdExit_Click() {
-    auto& bar = m_frame.bar();
-    // The elapsed-time pane belongs to the test: cleared and disabled whatever the layout.
-    bar.setCaption(kBandStatus, QStringLiteral("miTimeElapsed"), QString());
-    bar.setEnabled(kBandStatus, QStringLiteral("miTimeElapsed"), false);
     m_state.display.FullScreenMode = false;
     m_state.session.AutoTestMode = false;
     m_state.display.ChannelEnabled.fill(false);
     instrument::ClearDigitalOutputs(m_card, m_state.instrument.BoardHandle, 0);
-
-    const auto set = [&bar](const char* band, const char* tool, bool on) {
-        bar.setEnabled(QString::fromLatin1(band), QString::fromLatin1(tool), on);
-    };
-    set("mnuFile", "mFOpen", true);
-    set("mnuFile", "mFClose", false);
-    set("mnuFile", "mFCreateProbe", true);
-    set("mnuTest", "mTStandard", true);
-    set("mnuTest", "mTIndependent", false);
-    set("mnuView", "miFullScreen", false);
-    set("mnuView", "miNormal", false);
-    set("mnuOptions", "mOPreferences", true);
-    set("mnuOptions", "mOExcelDataExport", true);
-    set("mnuOptions", "mOTestOptions", true);
-    set("mnuOptions", "mOPrinterOptions", true);
-    setStatus(QString());
-    set("ToolBar", "miTProbe", true);
-    set("ToolBar", "miTAuto", true);
-    m_frame.EnableMRU();
+    // The main window's commands come back, the status text and elapsed time are cleared.
+    m_frame.Report(ShellEvent::TestWindowExited);
 }
 
 void TestSession::Command3_Click() {
@@ -336,7 +299,7 @@ void TestSession::Timer1_Timer() {
     const bool fullScreen = m_state.display.FullScreenMode;
     m_controls.Label8 = FormatElapsed(m_desktop.clock.monotonicMs() - m_startMs);
     if (fullScreen)
-        m_frame.bar().showStatus(QStringLiteral("miTimeElapsed"), m_controls.Label8);
+        m_frame.ShowStatus(pane::miTimeElapsed, m_controls.Label8);
 
     instrument::LiveSweep(m_card, m_pauser, m_state.instrument,
                           [this](int16_t channel, const QString& text, double reading) {
@@ -400,6 +363,11 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     platform::FileDialog dialog;
     dialog.filter = kDataFileFilter;
     dialog.flags = platform::kDataFileDialogFlags;
+    // Test data files belong in the home's Data folder (whatever folder Corvin was started
+    // from), and a name typed without an extension becomes a .DAT file that File > Open finds.
+    dialog.initialFolder = m_state.folders.DataFolder();
+    dialog.defaultSuffix = QStringLiteral("DAT");
+    QDir().mkpath(dialog.initialFolder);
     const std::optional<QString> path = m_desktop.dialogs.saveFile(dialog);
     if (!path || path->isEmpty()) {
         if (endOfLogging) {
@@ -462,11 +430,11 @@ void TestSession::RangeChosen(bool high) {
 }
 
 void TestSession::ScaleChosen(int16_t screenScale) {
-    const bool running = m_state.session.TestRunning;
+    const bool running = m_state.session.TestRunning();
     m_state.instrument.ScreenScale = screenScale;
     RebuildChart();
     if (!running) {
-        m_controls.phase = SessionPhase::Ready;
+        m_state.session.phase = SessionPhase::Ready;
         setStatus(QStringLiteral("Ready Hit START to proceed with test"));
     }
     if (m_state.display.SplitMode)
@@ -492,7 +460,7 @@ void TestSession::ToggleChannel(int k) {
         m_chart.setLegendCaption(k, m_state.TestProbe().Ch(k));
         instrument::WriteChannelRelays(m_card, m_state.instrument, k, true);
     }
-    const bool running = m_state.session.TestRunning;
+    const bool running = m_state.session.TestRunning();
     if (running) {
         m_state.instrument.ChannelReading = 0.0;
         ZeroBars();
@@ -511,7 +479,7 @@ void TestSession::ToggleChannel(int k) {
 }
 
 void TestSession::FunctionKey(int k) {
-    if (m_state.session.TestRunning)
+    if (m_state.session.TestRunning())
         ToggleChannel(k);
 }
 
@@ -553,7 +521,7 @@ void TestSession::Unsplit() {
         }
     }
     // The live timer runs again only for a running test: after STOP nothing may sample.
-    m_controls.Timer1 = m_state.session.TestRunning;
+    m_controls.Timer1 = m_state.session.TestRunning();
     m_controls.FreezeSplitEnabled = true;
     m_controls.FreezeUnsplitEnabled = false;
     changed();
@@ -567,18 +535,21 @@ void TestSession::cmdFreezeUnsplit_Click() {
 // ---- printing, copying, layout --------------------------------------------------------------
 
 void TestSession::PrintBarDisplay() {
-    if (!m_state.session.TestRunning)
+    if (!m_state.session.TestRunning())
         return;
     m_chart.PrintValueTexts(m_controls.Text1);
     const QString job = QStringLiteral("Corvin test %1")
                             .arg(m_desktop.clock.now().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")));
+    QString pdfFile;
     const Status printed =
-        m_desktop.printers.printImage(m_chart.image(), platform::Orientation::Landscape, job);
+        m_desktop.printers.printImage(m_chart.image(), platform::Orientation::Landscape, job, &pdfFile);
     RebuildChart();
     m_state.instrument.ChannelReading = 0.0;
     ZeroBars();
     if (!printed)
         m_desktop.dialogs.critical(printed.message());
+    else if (!pdfFile.isEmpty())
+        m_frame.ShowNotice(QStringLiteral("Printout written to ") + pdfFile);
 }
 
 void TestSession::cmdPrintTest_Click() {
@@ -627,8 +598,7 @@ void TestSession::mnuClose_Click() {
         m_frame.DisplayNormal();
         m_frame.ProcessEvents();
     } else {
-        m_frame.bar().setEnabled(kBandView, QStringLiteral("miFullScreen"), true);
-        m_frame.bar().setEnabled(kBandView, QStringLiteral("miNormal"), false);
+        m_frame.Report(ShellEvent::StopChosenFromPopup);
     }
     cmdStop_Click();
 }
@@ -667,8 +637,8 @@ void TestSession::PictureResized() {
 }
 
 void TestSession::barColoursSaved() {
-    if (m_controls.phase == SessionPhase::Ready)
-        m_controls.phase = SessionPhase::Opened;
+    if (m_state.session.phase == SessionPhase::Ready)
+        m_state.session.phase = SessionPhase::Opened;
     ClearPicture(kWhite, Picture::White);
     changed();
 }

@@ -3,9 +3,11 @@
 // machine, START and STOP with the logging set-up, the live and logging ticks, freeze and split,
 // the channel buttons, the range choice, printing and copying the chart, and saving the logged
 // samples. It never touches a widget: it keeps the state of the window's controls in `controls()`
-// and tells the window through `onControlsChanged` whenever that state changed; dialogs go
-// through the desktop seam. The window's QTimers follow `controls().Timer1` / `Timer2`, and their
-// handlers are the plain methods Timer1_Timer and Timer2_Timer.
+// and signals controlsChanged whenever that state changed; dialogs go through the desktop seam,
+// and what the main window's commands must follow is reported to it (MainFrame::Report). The
+// window's QTimers follow `controls().Timer1` / `Timer2`, and their handlers are the plain methods
+// Timer1_Timer and Timer2_Timer. The state of the test (SessionPhase) lives in the shared state,
+// where the main window reads whether a test runs.
 
 #include "common/AtomicFile.h"
 #include "common/MainFrame.h"
@@ -15,6 +17,7 @@
 #include "livetest/BarChart.h"
 #include "platform/Desktop.h"
 
+#include <QObject>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -22,21 +25,12 @@
 
 namespace corvin::livetest {
 
-// The states of the test window. Only the handlers below change it.
-enum class SessionPhase {
-    Opened,  // loaded; START waits for a range choice
-    Ready,   // range chosen while no test runs
-    Running, // START passed its set-up (also while a save at the end of logging failed)
-    Stopped, // STOP, a refused set-up, the end of logging
-};
-
 // The periodic-logging option buttons: one of them, or neither (the test options did not
 // preselect logging).
 enum class PeriodicChoice { None, On, Off };
 
 // What the window shows; the window mirrors it into its controls.
 struct SessionControls {
-    SessionPhase phase = SessionPhase::Opened;
     bool FreezeSplitEnabled = false;   // cmdFreezeSplit
     bool FreezeUnsplitEnabled = false; // cmdFreezeUnsplit
     PeriodicChoice periodic = PeriodicChoice::None;
@@ -48,16 +42,13 @@ struct SessionControls {
     bool Timer1 = false; // live timer, 250 ms
     bool Timer2 = false; // logging timer
     int Timer2IntervalMs = 0;
-
-    bool StartEnabled() const { return phase == SessionPhase::Ready; }
-    bool StopEnabled() const { return phase == SessionPhase::Running; }
-    bool ExitEnabled() const { return phase != SessionPhase::Running; }
 };
 
 // How a save of the logged samples ended.
 enum class SaveOutcome { Saved, Cancelled, Failed };
 
-class TestSession {
+class TestSession : public QObject {
+    Q_OBJECT
 public:
     static constexpr int kLiveIntervalMs = 250;
 
@@ -68,12 +59,12 @@ public:
                 platform::Desktop& desktop, MainFrame& frame, BarChart& chart);
 
     const SessionControls& controls() const { return m_controls; }
-    SessionPhase phase() const { return m_controls.phase; }
+    SessionPhase phase() const { return m_state.session.phase; }
+    // START, STOP and EXIT enabled, by the state table.
+    bool StartEnabled() const { return phase() == SessionPhase::Ready; }
+    bool StopEnabled() const { return phase() == SessionPhase::Running; }
+    bool ExitEnabled() const { return phase() != SessionPhase::Running; }
 
-    // Called after every change of controls(); the window mirrors them (timers included).
-    std::function<void()> onControlsChanged;
-    // The window gives the keyboard focus to " HIGH/LOW" (Command6).
-    std::function<void()> onFocusCommand6;
     // The spreadsheet export of the logged samples (STOP when the test options ask for a
     // spreadsheet): the workbook export, which shows its own failure message. Tests may replace it.
     std::function<SaveOutcome()> ExportPeriodicData;
@@ -133,8 +124,11 @@ public:
     void barColoursSaved();
     void barColoursCancelled();
 
-    // Test data file saves, for the window's tests.
-    SaveOutcome SaveToDataFile(bool endOfLogging);
+signals:
+    // After every change of controls(); the window mirrors them (timers included).
+    void controlsChanged();
+    // The window gives the keyboard focus to " HIGH/LOW" (Command6).
+    void focusCommand6Requested();
 
 private:
     enum class Picture { Grey, White, Chart };
@@ -148,6 +142,7 @@ private:
 
     // START's logging set-up; false when it was refused (STOP has run then).
     bool PeriodicSetup();
+    SaveOutcome SaveToDataFile(bool endOfLogging);
     void refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn);
     SaveOutcome SaveFromStop();
     SaveOutcome ExportToSpreadsheet();

@@ -47,8 +47,7 @@ frmInstrumentRange::frmInstrumentRange(QWidget* parent) : QtRangeDialog(parent) 
 }
 
 void frmInstrumentRange::choose(bool high) {
-    if (onRangeChosen)
-        onRangeChosen(high);
+    emit rangeChosen(high);
     hide();
 }
 

@@ -1,24 +1,24 @@
 #pragma once
-// " SET INSTRUMENT RANGE": HIGH or LOW. The choice goes to `onRangeChosen`; the dialog then hides
-// itself (the test window shows the matching scale dialog).
+// " SET INSTRUMENT RANGE": HIGH or LOW. The choice is signalled (rangeChosen); the dialog then
+// hides itself (the test window shows the matching scale dialog).
 
 #include "livetest/QtRangeDialog.h"
-
-#include <functional>
 
 class QPushButton;
 
 namespace corvin::livetest {
 
 class frmInstrumentRange : public QtRangeDialog {
+    Q_OBJECT
 public:
     explicit frmInstrumentRange(QWidget* parent = nullptr);
 
-    // true = HIGH, false = LOW.
-    std::function<void(bool high)> onRangeChosen;
-
     void Command1_Click(); // " HIGH"
     void Command2_Click(); // " LOW"
+
+signals:
+    // true = HIGH, false = LOW.
+    void rangeChosen(bool high);
 
 private:
     void choose(bool high);

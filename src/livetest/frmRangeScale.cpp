@@ -11,7 +11,6 @@ namespace corvin::livetest {
 frmRangeScale::frmRangeScale(bool high, QWidget* parent) : QtRangeDialog(parent), m_high(high) {
     setObjectName(high ? QStringLiteral("frmRangeHigh") : QStringLiteral("frmRangeLow"));
     setWindowTitle(high ? QStringLiteral(" HIGH RANGE") : QStringLiteral(" LOW RANGE"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     auto* frame1 = new QGroupBox(QStringLiteral(" Screen Scale "), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -57,8 +56,7 @@ void frmRangeScale::Command1_Click() {
     m_okPressed = true;
     const int16_t scale = chosenScale();
     hide();
-    if (onOk)
-        onOk(scale);
+    emit okPressed(scale);
 }
 
 } // namespace corvin::livetest

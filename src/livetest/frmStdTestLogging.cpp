@@ -4,6 +4,7 @@
 #include "livetest/TestWindowLayout.h"
 #include "livetest/frmInstrumentRange.h"
 #include "livetest/frmRangeScale.h"
+#include "platform/QtDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,20 +23,18 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
-#include <functional>
 
 namespace corvin::livetest {
 
 namespace {
 
-// Picture1: shows the chart's picture as it is, pixel for pixel, and reports mouse clicks.
+// Picture1: shows the chart's picture as it is, pixel for pixel. (The window watches its mouse
+// clicks through its event filter.)
 class ChartPicture : public QWidget {
 public:
     ChartPicture(const BarChart& chart, QWidget* parent) : QWidget(parent), m_chart(chart) {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
-    std::function<void(QMouseEvent*)> onPress;
-    std::function<void(QMouseEvent*)> onRelease;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -45,14 +44,6 @@ protected:
             p.drawImage(QPoint(0, 0), image);
         else
             p.drawImage(rect(), image);
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (onPress)
-            onPress(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (onRelease)
-            onRelease(event);
     }
 
 private:
@@ -103,9 +94,9 @@ frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary
     build();
     connectControls();
 
-    m_session->onControlsChanged = [this] { syncControls(); };
-    m_session->onFocusCommand6 = [this] { m_command6->setFocus(); };
-    m_chart->onChanged = [this] { m_picture1->update(); };
+    connect(m_session.get(), &TestSession::controlsChanged, this, &frmStdTestLogging::syncControls);
+    connect(m_session.get(), &TestSession::focusCommand6Requested, this, [this] { m_command6->setFocus(); });
+    connect(m_chart.get(), &BarChart::changed, this, [this] { m_picture1->update(); });
 
     // Form_Load.
     const cProbe& probe = m_state.TestProbe();
@@ -123,19 +114,10 @@ frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary
 }
 
 frmStdTestLogging::~frmStdTestLogging() {
-    // Nothing of this window may call back into it while it goes.
-    m_session->onControlsChanged = nullptr;
-    m_session->onFocusCommand6 = nullptr;
-    m_chart->onChanged = nullptr;
-    if (m_rangeDialog)
-        m_rangeDialog->onRangeChosen = nullptr;
-    if (m_scaleDialog)
-        m_scaleDialog->onOk = nullptr;
     // A range choice left open must not leave the main window disabled.
     if ((m_rangeDialog && m_rangeDialog->isVisible()) || (m_scaleDialog && m_scaleDialog->isVisible()))
         m_frame.setFrameEnabled(true);
-    if (m_created)
-        m_frame.WindowDestroyed();
+    uncount();
     // The card stays registered: the main window registered it at start-up and releases it when the
     // program ends. Freeing it here would leave every later test window, which addresses handle 0
     // again, reading zeros from a real driver.
@@ -148,17 +130,8 @@ void frmStdTestLogging::build() {
     m_frameCentre->setObjectName(QStringLiteral("frameCentre"));
     QWidget* fc = m_frameCentre;
 
-    auto* picture = new ChartPicture(*m_chart, fc);
-    picture->setObjectName(QStringLiteral("Picture1"));
-    picture->onPress = [this](QMouseEvent* e) {
-        if (e->button() == Qt::LeftButton && !m_state.display.FullScreenMode)
-            m_command6->setFocus();
-    };
-    picture->onRelease = [this](QMouseEvent* e) {
-        if (e->button() == Qt::RightButton)
-            m_popup->popup(e->globalPosition().toPoint());
-    };
-    m_picture1 = picture;
+    m_picture1 = new ChartPicture(*m_chart, fc);
+    m_picture1->setObjectName(QStringLiteral("Picture1"));
 
     for (int k = 1; k <= kChannelCount; ++k) {
         auto* text = new QLineEdit(fc);
@@ -278,9 +251,9 @@ void frmStdTestLogging::syncTimers() {
 void frmStdTestLogging::syncControls() {
     syncTimers();
     const SessionControls& c = m_session->controls();
-    m_cmdStart->setEnabled(c.StartEnabled());
-    m_cmdStop->setEnabled(c.StopEnabled());
-    m_cmdExit->setEnabled(c.ExitEnabled());
+    m_cmdStart->setEnabled(m_session->StartEnabled());
+    m_cmdStop->setEnabled(m_session->StopEnabled());
+    m_cmdExit->setEnabled(m_session->ExitEnabled());
     m_cmdFreezeSplit->setEnabled(c.FreezeSplitEnabled);
     m_cmdFreezeUnsplit->setEnabled(c.FreezeUnsplitEnabled);
 
@@ -423,17 +396,20 @@ void frmStdTestLogging::resizeEvent(QResizeEvent* event) {
 void frmStdTestLogging::Command6_Click() {
     m_session->Command6_Click();
     if (!m_rangeDialog) {
-        // No parent: the dialog must stay usable while the test window and the main window are
-        // disabled. This window owns it.
-        m_rangeDialog = std::make_unique<frmInstrumentRange>();
-        m_rangeDialog->onRangeChosen = [this](bool high) {
+        // The dialogs belong to the main window (not to this window, which is disabled while
+        // they are open), are modal to it and stay in front of it. This window owns them.
+        m_rangeDialog = std::make_unique<frmInstrumentRange>(m_frame.dialogParent());
+        connect(m_rangeDialog.get(), &frmInstrumentRange::rangeChosen, this, [this](bool high) {
             m_session->RangeChosen(high);
             // A fresh scale dialog each time, opening with Option1 selected.
-            m_scaleDialog = std::make_unique<frmRangeScale>(high);
-            m_scaleDialog->onOk = [this](int16_t scale) { ScaleOk(scale); };
+            m_scaleDialog = std::make_unique<frmRangeScale>(high, m_frame.dialogParent());
+            m_scaleDialog->setFont(dialogFont());
+            connect(m_scaleDialog.get(), &frmRangeScale::okPressed, this, &frmStdTestLogging::ScaleOk);
             m_scaleDialog->show();
-        };
+        });
     }
+    // The dialogs' text matches this window's, which grows with the main window.
+    m_rangeDialog->setFont(dialogFont());
     m_rangeDialog->show();
     m_rangeDialog->raise();
     m_rangeDialog->activateWindow();
@@ -457,9 +433,20 @@ void frmStdTestLogging::cmdExit_Click() {
     window->close();
 }
 
+QFont frmStdTestLogging::dialogFont() const {
+    return platform::TextAtScale(m_scale);
+}
+
+void frmStdTestLogging::uncount() {
+    if (m_created && !m_uncounted) {
+        m_uncounted = true;
+        m_frame.WindowDestroyed();
+    }
+}
+
 void frmStdTestLogging::closeEvent(QCloseEvent* event) {
     // A running test ends through STOP; closing the window under it would leave it running.
-    if (m_state.session.TestRunning) {
+    if (m_state.session.TestRunning()) {
         event->ignore();
         return;
     }
@@ -468,6 +455,9 @@ void frmStdTestLogging::closeEvent(QCloseEvent* event) {
         m_session->cmdExit_Click();
         m_exited = true;
     }
+    // The main window counts its child windows as soon as one closes (FileClose reads the count
+    // at once), not when the window is finally deleted.
+    uncount();
     event->accept();
 }
 
@@ -505,6 +495,17 @@ bool frmStdTestLogging::handleKey(QObject* watched, QKeyEvent* event) {
 bool frmStdTestLogging::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && handleKey(watched, static_cast<QKeyEvent*>(event)))
         return true;
+    if (watched == m_picture1 &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        // A left click on the chart hands the keyboard to " HIGH/LOW"; a right-button release
+        // opens the pop-up menu.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
+            !m_state.display.FullScreenMode)
+            m_command6->setFocus();
+        else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton)
+            m_popup->popup(mouse->globalPosition().toPoint());
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         for (QLineEdit* text : m_text1) {
             if (watched == text) {

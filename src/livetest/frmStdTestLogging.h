@@ -16,6 +16,7 @@
 #include "livetest/TestSession.h"
 #include "platform/Desktop.h"
 
+#include <QFont>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -87,6 +88,10 @@ private:
     void applyFonts(double scale);
     bool handleKey(QObject* watched, QKeyEvent* event);
     void ScaleOk(int16_t screenScale);
+    // The desktop's font at this window's layout scale, for the range dialogs.
+    QFont dialogFont() const;
+    // WindowDestroyed, once, when the window closes (or goes without closing).
+    void uncount();
 
     SharedState& m_state;
     instrument::CardLibrary& m_card;
@@ -131,6 +136,7 @@ private:
 
     bool m_fullScreen = false;
     bool m_created = false;   // WindowCreated called
+    bool m_uncounted = false; // WindowDestroyed called
     bool m_exited = false;    // EXIT ran
     bool m_keyPreview = true; // F1..F7 reach the window whatever has the focus; EXIT ends it
     double m_scale = 1.0;

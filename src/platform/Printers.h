@@ -29,8 +29,10 @@ public:
     virtual void setDefaultPrinter(const QString& printer) = 0;
 
     // Prints one page with the picture at the page's top-left corner, scaled to fit the page
-    // and keeping its proportions. `jobName` names the job (and the PDF file).
-    virtual Status printImage(const QImage& picture, Orientation orientation, const QString& jobName) = 0;
+    // and keeping its proportions. `jobName` names the job (and the PDF file). When the job went
+    // to the PDF printer, `pdfFile` (if given) receives the file written.
+    virtual Status printImage(const QImage& picture, Orientation orientation, const QString& jobName,
+                              QString* pdfFile = nullptr) = 0;
 };
 
 } // namespace corvin::platform

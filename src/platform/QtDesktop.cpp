@@ -23,6 +23,8 @@ void QtHelp::showHelp(const QString& page) {
         m_window = new QTextBrowser;
         m_window->setObjectName(QStringLiteral("helpWindow"));
         m_window->setAttribute(Qt::WA_DeleteOnClose);
+        // The help window never keeps the program running: closing the main window ends it.
+        m_window->setAttribute(Qt::WA_QuitOnClose, false);
         m_window->setWindowTitle(QStringLiteral("Corvin Help"));
         m_window->setOpenExternalLinks(true);
         m_window->setSearchPaths({m_root});

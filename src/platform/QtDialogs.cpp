@@ -3,15 +3,21 @@
 #include "platform/Printers.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPrinterInfo>
+#include <QSpacerItem>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 
 namespace corvin::platform {
 namespace {
@@ -73,8 +79,74 @@ Answer FromQtButton(int button) {
     }
 }
 
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFileDialog::AcceptMode mode) {
+// A question (Yes and No, no Cancel) is answered only with its buttons: Escape and the close
+// box, which Qt would take for No, do nothing. A slip of a key must not give up a test's data.
+class QuestionBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
+// A window manager cuts a title wider than its window: the dialog is made wide enough for its
+// whole title, allowing for a bold title font and the title bar's buttons.
+void FitTitle(QWidget& dialog) {
+    QFont font = dialog.font();
+    font.setBold(true);
+    // The desktop shows the program's name after the title.
+    QString shown = dialog.windowTitle();
+    if (!QGuiApplication::applicationDisplayName().isEmpty())
+        shown += QStringLiteral(" \u2014 ") + QGuiApplication::applicationDisplayName();
+    const int needed = QFontMetrics(font).horizontalAdvance(shown) + 150;
+    // The dialog's layout keeps the dialog at its own minimum size, so the room is asked of it.
+    if (QLayout* layout = dialog.layout()) {
+        const QMargins margins = layout->contentsMargins();
+        layout->addItem(new QSpacerItem(needed - margins.left() - margins.right(), 0, QSizePolicy::Fixed,
+                                        QSizePolicy::Fixed));
+        layout->activate();
+    } else {
+        dialog.setMinimumWidth(needed);
+    }
+}
+
+// An input box as wide as its title: its layout is made only when it is shown.
+class TitledInputDialog : public QInputDialog {
+public:
+    using QInputDialog::QInputDialog;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        if (!m_fitted) {
+            m_fitted = true;
+            FitTitle(*this);
+        }
+        QInputDialog::showEvent(event);
+    }
+
+private:
+    bool m_fitted = false;
+};
+
+void ApplyTextScale(QWidget& dialog, double scale) {
+    dialog.setFont(TextAtScale(scale));
+}
+
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFileDialog::AcceptMode mode,
+                                     double textScale) {
     QFileDialog dialog(parent, d.title, d.initialFolder, ToQtFilter(d.filter));
+    ApplyTextScale(dialog, textScale);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // Asking before an existing file is replaced is what the program's flags ask for; Qt's
@@ -98,6 +170,13 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
 
 } // namespace
 
+QFont TextAtScale(double scale) {
+    QFont font = QApplication::font();
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
+}
+
 QWidget* QtDialogs::parent() const {
     // A modal window in front (the conversion utility, a range dialog) owns the dialogs it asks
     // for, so they open over it rather than behind it.
@@ -106,17 +185,26 @@ QWidget* QtDialogs::parent() const {
     return m_parent ? m_parent.data() : QApplication::activeWindow();
 }
 
+void QtDialogs::applyTextScale(QWidget& dialog) const {
+    ApplyTextScale(dialog, m_textScale);
+}
+
 Answer QtDialogs::message(const MessageBox& box) {
-    QMessageBox dialog(ToQtIcon(box.icon),
-                       box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title, box.text,
-                       ToQtButtons(box.buttons), parent());
-    dialog.setTextFormat(Qt::PlainText); // paths and names may hold '<' or '&'
-    dialog.setDefaultButton(ToQtButton(box.defaultButton));
-    return FromQtButton(dialog.exec());
+    const QString title = box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title;
+    std::unique_ptr<QMessageBox> dialog =
+        box.buttons == Buttons::YesNo ? std::make_unique<QuestionBox>(ToQtIcon(box.icon), title, box.text,
+                                                                      ToQtButtons(box.buttons), parent())
+                                      : std::make_unique<QMessageBox>(ToQtIcon(box.icon), title, box.text,
+                                                                      ToQtButtons(box.buttons), parent());
+    applyTextScale(*dialog);
+    dialog->setTextFormat(Qt::PlainText); // paths and names may hold '<' or '&'
+    dialog->setDefaultButton(ToQtButton(box.defaultButton));
+    return FromQtButton(dialog->exec());
 }
 
 std::optional<QString> QtDialogs::input(const InputBox& box) {
-    QInputDialog dialog(parent());
+    TitledInputDialog dialog(parent());
+    applyTextScale(dialog);
     dialog.setWindowTitle(box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title);
     dialog.setLabelText(QString(box.prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     dialog.setTextValue(box.defaultText);
@@ -126,11 +214,11 @@ std::optional<QString> QtDialogs::input(const InputBox& box) {
 }
 
 std::optional<QString> QtDialogs::openFile(const FileDialog& dialog) {
-    return RunFileDialog(parent(), dialog, QFileDialog::AcceptOpen);
+    return RunFileDialog(parent(), dialog, QFileDialog::AcceptOpen, m_textScale);
 }
 
 std::optional<QString> QtDialogs::saveFile(const FileDialog& dialog) {
-    return RunFileDialog(parent(), dialog, QFileDialog::AcceptSave);
+    return RunFileDialog(parent(), dialog, QFileDialog::AcceptSave, m_textScale);
 }
 
 std::optional<QColor> QtDialogs::chooseColour(const QColor& initial) {
@@ -144,6 +232,7 @@ std::optional<QString> QtDialogs::printSetup(const QString& currentPrinter) {
     // A printer chooser of our own: Qt's print dialog always offers printing to a file, which
     // the program's print set-up leaves out.
     QDialog dialog(parent());
+    applyTextScale(dialog);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(QStringLiteral("Printer:"), &dialog));
@@ -158,6 +247,7 @@ std::optional<QString> QtDialogs::printSetup(const QString& currentPrinter) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
+    FitTitle(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return printers->currentText();

@@ -64,7 +64,8 @@ void QtPrinters::setDefaultPrinter(const QString& printer) {
     m_default = printer;
 }
 
-Status QtPrinters::printImage(const QImage& picture, Orientation orientation, const QString& jobName) {
+Status QtPrinters::printImage(const QImage& picture, Orientation orientation, const QString& jobName,
+                              QString* pdfFile) {
     if (m_default != kPdfPrinterName) {
         QPrinter printer(QPrinterInfo::printerInfo(m_default), QPrinter::HighResolution);
         printer.setDocName(jobName);
@@ -96,6 +97,8 @@ Status QtPrinters::printImage(const QImage& picture, Orientation orientation, co
         QFile::remove(partial);
         return Status::failure(QStringLiteral("Cannot write %1").arg(target));
     }
+    if (pdfFile)
+        *pdfFile = target;
     return Status::success();
 }
 

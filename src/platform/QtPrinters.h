@@ -14,7 +14,8 @@ public:
     int orientation(const QString& printer) const override;
     QString defaultPrinter() const override;
     void setDefaultPrinter(const QString& printer) override;
-    Status printImage(const QImage& picture, Orientation orientation, const QString& jobName) override;
+    Status printImage(const QImage& picture, Orientation orientation, const QString& jobName,
+                      QString* pdfFile = nullptr) override;
 
     // Where the PDF printer puts its files.
     const QString& printoutsFolder() const { return m_folder; }

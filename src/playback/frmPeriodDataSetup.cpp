@@ -213,14 +213,10 @@ void frmPeriodDataSetup::cmdOK_Click() {
 void frmPeriodDataSetup::cmdExit_Click() {
     m_state.periodic.Erase();
     m_state.playback.PlotChannelOrder.fill(0);
-    ReportPlaybackExit();
+    // Auto comes back and FileClose closes the graph window, if one is open.
+    m_frame.Report(ShellEvent::PlaybackExited);
     m_closing = true;
     reject();
-}
-
-void frmPeriodDataSetup::ReportPlaybackExit() {
-    m_frame.bar().setEnabled(QStringLiteral("ToolBar"), QStringLiteral("miTAuto"), true);
-    m_frame.FileClose();
 }
 
 void frmPeriodDataSetup::closeEvent(QCloseEvent* event) {

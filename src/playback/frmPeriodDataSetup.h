@@ -49,9 +49,6 @@ private:
     void buildWindow();
     void Form_Load();
     void showSelection();
-    // wiring: leaving playback by " Exit" (Auto enabled again, then FileClose). The main frame's
-    // event for this replaces the body.
-    void ReportPlaybackExit();
 
     SharedState& m_state;
     platform::Dialogs& m_dialogs;

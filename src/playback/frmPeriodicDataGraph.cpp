@@ -5,6 +5,7 @@
 #include "playback/GraphDrawing.h"
 #include "playback/frmPeriodDataSetup.h"
 
+#include <QCloseEvent>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFrame>
@@ -79,8 +80,20 @@ frmPeriodicDataGraph::frmPeriodicDataGraph(SharedState& state, platform::Desktop
 }
 
 frmPeriodicDataGraph::~frmPeriodicDataGraph() {
-    if (m_created)
+    uncount();
+}
+
+void frmPeriodicDataGraph::uncount() {
+    if (m_created && !m_uncounted) {
+        m_uncounted = true;
         m_frame.WindowDestroyed();
+    }
+}
+
+void frmPeriodicDataGraph::closeEvent(QCloseEvent* event) {
+    // FileClose reads the count at once, before the window is finally deleted.
+    uncount();
+    QWidget::closeEvent(event);
 }
 
 void frmPeriodicDataGraph::buildWindow() {
@@ -411,12 +424,8 @@ void frmPeriodicDataGraph::cmdExit_Click() {
     m_state.periodic.Erase();
     m_state.playback.PlotChannelOrder.fill(0);
     m_state.playback.PlotChannelClicks = 0;
-    ReportPlaybackExit(); // closes this window: nothing may follow
-}
-
-void frmPeriodicDataGraph::ReportPlaybackExit() {
-    m_frame.bar().setEnabled(QStringLiteral("ToolBar"), QStringLiteral("miTAuto"), true);
-    m_frame.FileClose();
+    // Auto comes back and FileClose closes this window: nothing may follow.
+    m_frame.Report(ShellEvent::PlaybackExited);
 }
 
 } // namespace corvin::playback

@@ -57,6 +57,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -69,15 +70,15 @@ private:
     void keepViewInTest(const QCPRange& range);
     void hideCursor();
     QWidget* dialogParent();
-    // wiring: leaving playback by " Exit" (Auto enabled again, then FileClose). The main frame's
-    // event for this replaces the body.
-    void ReportPlaybackExit();
+    // The main window's count of child windows goes down once, as soon as the window closes.
+    void uncount();
 
     SharedState& m_state;
     platform::Desktop& m_desktop;
     MainFrame& m_frame;
     GraphSettings m_settings;
     bool m_created = false;
+    bool m_uncounted = false;
 
     QFrame* m_frameCentre = nullptr;
     QCustomPlot* m_graph = nullptr;

@@ -1,6 +1,7 @@
 #include "probes/frmStandardSignOn.h"
 
 #include "common/TextTrim.h"
+#include "common/ToolNames.h"
 #include "common/Twips.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
@@ -8,6 +9,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -19,9 +21,9 @@ namespace corvin::probes {
 
 namespace {
 
-const QString kProbeLoadedPane = QStringLiteral("miProbeLoaded");
-const QString kDefaultProbePane = QStringLiteral("miDefaultProbe");
-const QString kStatusPane = QStringLiteral("miStatus");
+const QString kProbeLoadedPane = pane::miProbeLoaded;
+const QString kDefaultProbePane = pane::miDefaultProbe;
+const QString kStatusPane = pane::miStatus;
 
 // The text of an entry is the stored 16-character field; every use of it trims it first.
 QString EntryName(const QTreeWidgetItem* item) {
@@ -90,6 +92,14 @@ void frmStandardSignOn::buildWindow() {
     connect(m_lvmain, &QTreeWidget::itemDoubleClicked, this, [this] { lvmain_DblClick(); });
 }
 
+void frmStandardSignOn::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window as its close box does.
+    if (event->matches(QKeySequence::Cancel))
+        closeWindow();
+    else
+        QWidget::keyPressEvent(event);
+}
+
 void frmStandardSignOn::Form_Load() {
     m_state.DefaultProbeName = settings::ReadDefaultProbeName(m_registry);
     m_goPressed = false;
@@ -129,8 +139,8 @@ void frmStandardSignOn::Form_Load() {
     m_lvmain->setCurrentItem(first);
     showSelection(first);
 
-    m_frame.bar().showStatus(kDefaultProbePane, defaultName);
-    m_frame.bar().showStatus(kStatusPane, QStringLiteral("Waiting Probe selection"));
+    m_frame.ShowStatus(kDefaultProbePane, defaultName);
+    m_frame.ShowStatus(kStatusPane, QStringLiteral("Waiting Probe selection"));
 }
 
 void frmStandardSignOn::Form_Activate() {
@@ -196,7 +206,7 @@ void frmStandardSignOn::lvmain_ItemCheck(QTreeWidgetItem* item) {
     }
     m_checking = false;
     m_state.DefaultProbeName = EntryName(item);
-    m_frame.bar().showStatus(kDefaultProbePane, m_state.DefaultProbeName.toUpper());
+    m_frame.ShowStatus(kDefaultProbePane, m_state.DefaultProbeName.toUpper());
 }
 
 void frmStandardSignOn::lvmain_DblClick() {
@@ -210,10 +220,9 @@ void frmStandardSignOn::cmdGO_Click() {
 void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
     const QString name = EntryName(m_lvmain->currentItem());
     if (IsNoProbeEntry(name)) {
+        m_leaving = true;
         closeWindow();
-        m_frame.bar().showStatus(kProbeLoadedPane, QStringLiteral("No probe loaded"));
-        m_frame.bar().showStatus(kStatusPane, QStringLiteral("Create a Probe device"));
-        m_frame.bar().setEnabled(QStringLiteral("mnuTest"), QStringLiteral("mTStandard"), true);
+        m_frame.Report(ShellEvent::ProbeGoWithoutProbe);
         return;
     }
 
@@ -231,12 +240,13 @@ void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
     }
     m_state.CurrentProbe = probe;
 
-    m_frame.bar().showStatus(kProbeLoadedPane, QStringLiteral("Probe ") + name + QStringLiteral(" loaded"));
-    m_frame.bar().showStatus(kStatusPane, QStringLiteral("Waitng RANGE selection"));
+    m_frame.ShowStatus(kProbeLoadedPane, QStringLiteral("Probe ") + name + QStringLiteral(" loaded"));
+    m_frame.ShowStatus(kStatusPane, QStringLiteral("Waitng RANGE selection"));
     if (saveDefault) {
         saveDefaultProbeName();
         m_goPressed = true;
     }
+    m_leaving = true;
     m_frame.OpenTestWindow();
     closeWindow();
 }
@@ -262,6 +272,9 @@ void frmStandardSignOn::closeEvent(QCloseEvent* event) {
             saveDefaultProbeName();
         if (m_registered)
             m_frame.WindowDestroyed();
+        // Left by its own close rather than by Go: the main window's commands come back.
+        if (!m_leaving)
+            m_frame.Report(ShellEvent::ProbeSelectionClosed);
     }
     event->accept();
 }

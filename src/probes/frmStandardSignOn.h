@@ -3,8 +3,8 @@
 // probe file of the probes folder, marks the default probe with a check mark, lets the user pick
 // the probe for the test (Go or a double-click) and change the default probe by checking another
 // entry. Go loads the chosen probe into CurrentProbe and asks the main window for the test
-// window. The default probe name is written back to the registry whichever way the window is
-// left.
+// window. The window's own close (its close box, Escape) leaves probe selection. The default
+// probe name is written back to the registry whichever way the window is left.
 
 #include "common/MainFrame.h"
 #include "common/SharedState.h"
@@ -50,6 +50,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildWindow();
@@ -70,6 +71,7 @@ private:
 
     QString m_selectedFile;
     bool m_goPressed = false;
+    bool m_leaving = false; // Go, a double-click or the no-probe Go closes the window
     bool m_registered = false;
     bool m_closed = false;
     bool m_checking = false; // guards the check-mark handler while it changes check marks itself

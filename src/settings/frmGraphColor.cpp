@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "settings/BarColourFile.h"
 
+#include <QAbstractButton>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,12 +18,11 @@
 namespace corvin::settings {
 namespace {
 
-// One colour box: a bar filled with its channel's colour that reports a click (or Space/Enter
-// while it has the focus).
-class ColourBox : public QWidget {
+// One colour box: a bar filled with its channel's colour, clicked with the mouse (or Space or
+// Enter while it has the focus).
+class ColourBox : public QAbstractButton {
 public:
-    ColourBox(std::function<void()> clicked, QWidget* parent)
-        : QWidget(parent), m_clicked(std::move(clicked)) {
+    explicit ColourBox(QWidget* parent) : QAbstractButton(parent) {
         setFocusPolicy(Qt::StrongFocus);
         setFixedSize(44, 150);
         setCursor(Qt::PointingHandCursor);
@@ -46,19 +46,14 @@ protected:
             style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
         }
     }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            m_clicked();
-    }
     void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-            m_clicked();
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            click();
         else
-            QWidget::keyPressEvent(event);
+            QAbstractButton::keyPressEvent(event);
     }
 
 private:
-    std::function<void()> m_clicked;
     QColor m_colour;
 };
 
@@ -72,7 +67,8 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     auto* bars = new QGridLayout;
     bars->setHorizontalSpacing(12);
     for (int k = 1; k <= 7; ++k) {
-        auto* box = new ColourBox([this, k] { Picture1_Click(k); }, this);
+        auto* box = new ColourBox(this);
+        connect(box, &ColourBox::clicked, this, [this, k] { Picture1_Click(k); });
         box->setObjectName(QStringLiteral("Picture1_%1").arg(k));
         box->setToolTip(QStringLiteral("Click on Bar to set colour"));
         m_boxes[static_cast<std::size_t>(k - 1)] = box;
@@ -119,8 +115,8 @@ void frmGraphColor::setBox(int k, int32_t rgb) {
 }
 
 void frmGraphColor::Picture1_Click(int k) {
-    // The chooser starts without a colour of its own choosing; a cancel changes nothing.
-    const std::optional<QColor> chosen = m_dialogs.chooseColour(QColor());
+    // The chooser opens at the box's colour; a cancel changes nothing.
+    const std::optional<QColor> chosen = m_dialogs.chooseColour(ToQColor(boxColour(k)));
     if (chosen && chosen->isValid())
         setBox(k, FromQColor(*chosen));
 }
@@ -136,14 +132,12 @@ void frmGraphColor::cmdSaveOnExit_Click() {
         return;
     }
     m_state.BarColours = colours;
-    if (onSaved)
-        onSaved();
+    emit saved();
     accept();
 }
 
 void frmGraphColor::cmdExit_Click() {
-    if (onCancelled)
-        onCancelled();
+    emit cancelled();
     reject();
 }
 

@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 namespace corvin {
 struct SharedState;
@@ -25,15 +24,6 @@ class frmGraphColor : public QDialog {
 public:
     frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Called after a successful save, before the dialog closes. The main window connects it to
-    // the test window (when one is open): disable START, clear the chart picture and set its
-    // background to white, so the bars are drawn afresh in the new colours.
-    std::function<void()> onSaved;
-    // Called by " Cancel", before the dialog closes: the test window clears its chart picture
-    // and sets its background to white. Closing the dialog any other way (close box, Escape)
-    // calls neither hook.
-    std::function<void()> onCancelled;
-
     // Where the colour file is written through; tests hand in files that fail.
     void setFileFactory(const AtomicFileFactory& files) { m_files = &files; }
 
@@ -45,6 +35,15 @@ public:
     void cmdSaveOnExit_Click();
     void cmdExit_Click();
     void Form_Click();
+
+signals:
+    // After a successful save, before the dialog closes. The main window passes it on to the
+    // test window (when one is open): START disabled, the chart picture cleared to white, so
+    // the bars are drawn afresh in the new colours.
+    void saved();
+    // " Cancel", before the dialog closes: the test window clears its chart picture to white.
+    // Closing the dialog any other way (close box, Escape) signals neither.
+    void cancelled();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -98,16 +98,15 @@ TEST(SingleInstance, SecondClaimForTheSameHomeAsksTheFirstToRaise) {
     corvin::testing::TempHome tmp;
     const QString runtime = tmp.file(QStringLiteral("run"));
     QtSingleInstance first(tmp.path(), runtime);
-    int raised = 0;
-    first.onRaiseRequested = [&raised] { ++raised; };
+    QSignalSpy raised(&first, &QtSingleInstance::raiseRequested);
     ASSERT_TRUE(first.claim());
 
-    // A second start for the same home finds the lock taken.
+    // A second start for the same home finds the lock taken; its request reaches the first
+    // once the first's event loop runs.
     QtSingleInstance second(tmp.path(), runtime);
     EXPECT_FALSE(second.claim());
-    for (int i = 0; i < 50 && raised == 0; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_EQ(raised, 1);
+    EXPECT_TRUE(raised.wait(5000));
+    EXPECT_EQ(raised.count(), 1);
 
     // Another home is another instance.
     corvin::testing::TempHome otherHome;

@@ -6,6 +6,8 @@
 #include "instrument/NoPause.h"
 #include "livetest/TestSession.h"
 #include "livetest/TestWindowLayout.h"
+#include "livetest/frmInstrumentRange.h"
+#include "livetest/frmRangeScale.h"
 #include "livetest/frmStdTestLogging.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
@@ -15,6 +17,7 @@
 #include "support/TempHome.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
@@ -113,7 +116,7 @@ TEST_F(MainWindowTest, ADamagedSettingsStoreIsReportedOnceAtStartUp) {
 
 TEST_F(MainWindowTest, CloseIsRefusedWhileATestRunsAndReleasesTheCardOtherwise) {
     app::MainWindow& w = started();
-    state.session.TestRunning = true;
+    state.session.phase = SessionPhase::Running;
     QCloseEvent refused;
     QCoreApplication::sendEvent(&w, &refused);
     EXPECT_FALSE(refused.isAccepted());
@@ -123,7 +126,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileATestRunsAndReleasesTheCardOtherwise) 
     w.ActiveBar21_ToolClick(QStringLiteral("mFExit"));
     EXPECT_TRUE(card.calls("FreeBoard").isEmpty());
 
-    state.session.TestRunning = false;
+    state.session.phase = SessionPhase::Stopped;
     QCloseEvent accepted;
     QCoreApplication::sendEvent(&w, &accepted);
     EXPECT_TRUE(accepted.isAccepted());
@@ -134,13 +137,13 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileATestRunsAndReleasesTheCardOtherwise) 
 
 TEST_F(MainWindowTest, HelpAndAboutDoNothingWhileATestRuns) {
     app::MainWindow& w = started();
-    state.session.TestRunning = true;
+    state.session.phase = SessionPhase::Running;
     w.ActiveBar21_ToolClick(QStringLiteral("miHContents"));
     w.ActiveBar21_ToolClick(QStringLiteral("miHAbout"));
     EXPECT_TRUE(desk.help.pages.isEmpty());
     EXPECT_EQ(w.findChild<QWidget*>(QStringLiteral("frmAbout")), nullptr);
 
-    state.session.TestRunning = false;
+    state.session.phase = SessionPhase::Stopped;
     w.ActiveBar21_ToolClick(QStringLiteral("miHContents"));
     EXPECT_EQ(desk.help.pages, QStringList{QStringLiteral("Splash.htm")});
     w.ActiveBar21_ToolClick(QStringLiteral("miHAbout"));
@@ -175,10 +178,63 @@ TEST_F(MainWindowTest, AutoOpensTheTestWindowWithTheDefaultProbe) {
     // The toolbar's own tools stay enabled, and do nothing while the test runs.
     EXPECT_TRUE(w.bar().isEnabled(kTool, QStringLiteral("miTAuto")));
     EXPECT_TRUE(w.bar().isEnabled(kTool, QStringLiteral("miTProbe")));
-    state.session.TestRunning = true;
+    state.session.phase = SessionPhase::Running;
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     EXPECT_EQ(w.clientArea()->subWindowList().size(), 1);
-    state.session.TestRunning = false;
+    state.session.phase = SessionPhase::Stopped;
+}
+
+// Regression: a second Auto stacked a second test window with its own session.
+TEST_F(MainWindowTest, AutoAndStandardWhileATestWindowIsOpenOnlyBringItForward) {
+    makeProbe(QStringLiteral("BENCH"));
+    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    app::MainWindow& w = started();
+    w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    ASSERT_NE(test(), nullptr);
+    w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    w.ActiveBar21_ToolClick(QStringLiteral("mTStandard"));
+    EXPECT_EQ(w.clientArea()->subWindowList().size(), 1);
+    EXPECT_EQ(w.activeChild(), test());
+    EXPECT_EQ(w.ChildWindowCount(), 1);
+}
+
+// Regression: probe selection had no close box and no Escape; left that way, the main window's
+// commands come back.
+TEST_F(MainWindowTest, ProbeSelectionClosedByItsCloseBoxReturnsToTheIdleWindow) {
+    app::MainWindow& w = started();
+    w.ActiveBar21_ToolClick(QStringLiteral("mTStandard"));
+    QMdiSubWindow* sub = w.clientArea()->subWindowList().value(0);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_TRUE(sub->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(sub->close());
+    EXPECT_EQ(w.ChildWindowCount(), 0);
+    for (const auto& [band, tool] : {std::pair{kFile, "mFOpen"},
+                                     {kFile, "mFCreateProbe"},
+                                     {QStringLiteral("mnuTest"), "mTStandard"},
+                                     {QStringLiteral("mnuOptions"), "mOPreferences"},
+                                     {kTool, "miTAuto"}})
+        EXPECT_TRUE(w.bar().isEnabled(band, QLatin1String(tool))) << tool;
+}
+
+// Regression: the range dialogs had no parent and could be buried under the main window.
+TEST_F(MainWindowTest, RangeDialogsBelongToTheMainWindowAndAreModalToIt) {
+    makeProbe(QStringLiteral("BENCH"));
+    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    app::MainWindow& w = started();
+    w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
+    ASSERT_NE(test(), nullptr);
+    test()->Command6_Click();
+    QDialog* range = test()->rangeDialog();
+    EXPECT_EQ(range->parentWidget(), &w);
+    EXPECT_EQ(range->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), range);
+    EXPECT_FALSE(w.close()); // not from under the dialog either
+    test()->rangeDialog()->Command1_Click();
+    QDialog* scale = test()->scaleDialog();
+    EXPECT_EQ(scale->parentWidget(), &w);
+    EXPECT_EQ(QApplication::activeModalWidget(), scale);
+    test()->scaleDialog()->Command1_Click();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(MainWindowTest, StandardOpensProbeSelectionWithTheMenusDisabled) {

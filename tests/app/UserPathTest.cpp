@@ -56,10 +56,18 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     window.show();
     EXPECT_TRUE(desk.dialogs.messages.empty()); // the simulated card was found
 
-    // File > Create Probe Device: the modal dialog, driven through its boxes.
+    // File > Create Probe Device: the modal dialog, driven through its boxes. Should the dialog
+    // not be the one expected, the test fails and every modal dialog is closed, so it never waits.
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<probes::frmProbeConfig*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+        if (!dialog) {
+            ADD_FAILURE() << "the probe creation dialog is not the modal window";
+            for (int i = 0; i < 10 && QApplication::activeModalWidget(); ++i) {
+                if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    modal->reject();
+            }
+            return;
+        }
         TypeAndEnter(dialog->findChild<QLineEdit*>(QStringLiteral("txtProbeName")), QStringLiteral("Cell 7"));
         const QStringList channels{"Anode", "Cathode", "Guard", "Reference", "Heater", "Shield", "Substrate"};
         for (int k = 1; k <= 7; ++k)
@@ -105,7 +113,7 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     session.setPeriodicChoice(livetest::PeriodicChoice::On);
     desk.dialogs.inputs = {QStringLiteral("5"), QStringLiteral("0.1")};
     session.cmdStart_Click();
-    ASSERT_TRUE(state.session.TestRunning);
+    ASSERT_TRUE(state.session.TestRunning());
     EXPECT_EQ(state.periodic.SampleCapacity, 72);
     EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")),
               QStringLiteral("Testing"));
@@ -140,7 +148,7 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
     desk.dialogs.answers = {platform::Answer::Yes};
     desk.dialogs.saveFiles = {saved};
     session.cmdStop_Click();
-    EXPECT_FALSE(state.session.TestRunning);
+    EXPECT_FALSE(state.session.TestRunning());
     EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miStatus")),
               QStringLiteral("Test Stopped"));
 

@@ -465,7 +465,7 @@ TEST_F(BarChartTest, AResizedChartKeepsItsProportions) {
     chart.DrawBar(9, 5.0);
     const auto small = barEdges();
     int changes = 0;
-    chart.onChanged = [&] { ++changes; };
+    QObject::connect(&chart, &BarChart::changed, [&] { ++changes; });
     chart.resize(QSize(1900, 1000));
     EXPECT_EQ(chart.size(), QSize(1900, 1000));
     EXPECT_EQ(darkPixelsIn(chart.image().rect()), 0);

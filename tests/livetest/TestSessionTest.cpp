@@ -143,8 +143,7 @@ TEST_P(SetupTest, AnswersAcceptedOrRefusedWithTheirMessage) {
         EXPECT_EQ(desk.dialogs.lastMessage().icon, c.icon);
         EXPECT_EQ(desk.dialogs.lastMessage().buttons, platform::Buttons::Ok);
         EXPECT_EQ(session->phase(), SessionPhase::Stopped);
-        EXPECT_TRUE(state.session.SetupCancelled);
-        EXPECT_FALSE(state.session.TestRunning);
+        EXPECT_FALSE(state.session.TestRunning());
         EXPECT_FALSE(controls().Timer1);
         EXPECT_FALSE(controls().Timer2);
         EXPECT_EQ(controls().periodic, PeriodicChoice::Off);
@@ -215,7 +214,7 @@ struct Buttons {
     bool start, stop, exit;
 };
 
-void ExpectButtons(const SessionControls& c, Buttons b, const char* where) {
+void ExpectButtons(const TestSession& c, Buttons b, const char* where) {
     EXPECT_EQ(c.StartEnabled(), b.start) << where;
     EXPECT_EQ(c.StopEnabled(), b.stop) << where;
     EXPECT_EQ(c.ExitEnabled(), b.exit) << where;
@@ -223,18 +222,18 @@ void ExpectButtons(const SessionControls& c, Buttons b, const char* where) {
 
 TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
     EXPECT_EQ(session->phase(), SessionPhase::Opened);
-    ExpectButtons(controls(), {false, false, true}, "Opened");
+    ExpectButtons(*session, {false, false, true}, "Opened");
 
     chooseRange(true, 1);
     EXPECT_EQ(session->phase(), SessionPhase::Ready);
-    ExpectButtons(controls(), {true, false, true}, "Ready");
+    ExpectButtons(*session, {true, false, true}, "Ready");
     EXPECT_EQ(status(), QStringLiteral("Ready Hit START to proceed with test"));
     EXPECT_TRUE(frame.frameEnabled);
     EXPECT_TRUE(controls().WindowEnabled);
 
     session->cmdStart_Click();
     EXPECT_EQ(session->phase(), SessionPhase::Running);
-    ExpectButtons(controls(), {false, true, false}, "Running");
+    ExpectButtons(*session, {false, true, false}, "Running");
     EXPECT_EQ(status(), QStringLiteral("Testing"));
     EXPECT_TRUE(frame.commandBar.isEnabled("mnuView", "miFullScreen"));
     EXPECT_FALSE(frame.commandBar.isEnabled("mnuView", "miNormal"));
@@ -249,7 +248,7 @@ TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
 
     session->cmdStop_Click();
     EXPECT_EQ(session->phase(), SessionPhase::Stopped);
-    ExpectButtons(controls(), {false, false, true}, "Stopped");
+    ExpectButtons(*session, {false, false, true}, "Stopped");
     EXPECT_EQ(status(), QStringLiteral("Test Stopped"));
     EXPECT_FALSE(frame.commandBar.isEnabled("mnuView", "miFullScreen"));
     EXPECT_FALSE(controls().FreezeSplitEnabled);
@@ -410,6 +409,20 @@ TEST_F(SessionTest, StopAfterTenTicksOfA4500PlanWritesTenRows) {
     EXPECT_EQ(session->phase(), SessionPhase::Stopped);
 }
 
+// Regression: the save dialog opened wherever Corvin was started from, and a name typed without
+// an extension was written as typed (File > Open then refused it).
+TEST_F(SessionTest, TheSaveDialogStartsInTheDataFolderAndAddsTheExtension) {
+    state.folders.Home = home.path();
+    chooseRange(true, 2);
+    startLogging(QStringLiteral("5"), QStringLiteral("1"));
+    desk.dialogs.answers = {Answer::Yes, Answer::No}; // the dialog is cancelled, then No
+    session->cmdStop_Click();
+    ASSERT_EQ(desk.dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(desk.dialogs.fileDialogs[0].initialFolder, home.file(QStringLiteral("Data")));
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("Data"))).isDir());
+    EXPECT_EQ(desk.dialogs.fileDialogs[0].defaultSuffix, QStringLiteral("DAT"));
+}
+
 TEST_F(SessionTest, StopBeforeTheFirstLoggingTickSavesAFileWithNoRows) {
     chooseRange(true, 2);
     startLogging(QStringLiteral("5"), QStringLiteral("1"));
@@ -427,7 +440,7 @@ TEST_F(SessionTest, NoAtTheEndOfLoggingKeepsTheTestLiveAndALaterStopAsksNothing)
     desk.dialogs.answers = {Answer::No};
     ticks(1);
     EXPECT_EQ(messages(), QStringList(kQuestion));
-    EXPECT_TRUE(state.session.TestRunning);
+    EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(session->phase(), SessionPhase::Running);
     EXPECT_TRUE(controls().Timer1);
     EXPECT_FALSE(controls().Timer2);
@@ -456,7 +469,7 @@ TEST_F(SessionTest, CancelledSaveAtTheEndOfLoggingIsReportedAndStopAsksAgain) {
     ticks(1); // the save dialog is cancelled
     ASSERT_EQ(messages(), QStringList({kQuestion, QStringLiteral("Problems with writing this File")}));
     EXPECT_EQ(desk.dialogs.lastMessage().icon, Icon::Information);
-    EXPECT_TRUE(state.session.TestRunning);
+    EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(session->phase(), SessionPhase::Running);
     EXPECT_FALSE(controls().Timer1);
     EXPECT_FALSE(controls().Timer2);
@@ -540,7 +553,7 @@ TEST_F(SessionTest, FailedSaveAtTheEndOfLoggingKeepsTheSamplesForStop) {
     ticks(1);
     EXPECT_EQ(messages().back(), QStringLiteral("Problems with writing this File"));
     EXPECT_FALSE(QFileInfo::exists(path));
-    EXPECT_TRUE(state.session.TestRunning);
+    EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(state.periodic.PeriodicData[0].size(), 73u);
 
     desk.dialogs.answers = {Answer::Yes};
@@ -725,6 +738,16 @@ TEST_F(SessionTest, PrintGoesToTheDefaultPrinterOnlyWhileATestRuns) {
     EXPECT_EQ(desk.printers.jobs[0].orientation, platform::Orientation::Landscape);
     EXPECT_EQ(desk.printers.jobs[0].picture.size(), chart->size());
     EXPECT_EQ(desk.printers.jobs[0].printer, platform::kPdfPrinterName);
+}
+
+// Regression: a printout to the PDF printer appeared in a folder without a word to the user.
+TEST_F(SessionTest, APrintoutToThePdfPrinterSaysWhereItWent) {
+    chooseRange(true, 2);
+    session->cmdStart_Click();
+    session->cmdPrintTest_Click();
+    ASSERT_EQ(desk.printers.jobs.size(), 1u);
+    const QString file = desk.printers.pdfFolder + QLatin1Char('/') + desk.printers.jobs[0].name + ".pdf";
+    EXPECT_EQ(frame.notices, QStringList(QStringLiteral("Printout written to ") + file));
 }
 
 TEST_F(SessionTest, PrintTestInFullScreenPrintsFromTheNormalLayoutAndReturns) {

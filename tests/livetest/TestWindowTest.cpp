@@ -10,7 +10,6 @@
 #include "support/ScriptedDesktop.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -342,53 +341,6 @@ TEST_F(TestWindowTest, BarColourDialogClearsTheChartAndSavingDisablesStart) {
     EXPECT_EQ(window->chart().image().pixelColor(3, 3), QColor(Qt::white));
     window->barColoursSaved();
     EXPECT_FALSE(child<QPushButton>("cmdStart")->isEnabled());
-}
-
-// ---- pictures for looking at -------------------------------------------------------------------
-
-// Renders the window at the two screen sizes it is made for when CORVIN_SCREENSHOTS names a
-// folder (for looking at the layout; nothing is compared).
-TEST_F(TestWindowTest, Screenshots) {
-    const QString folder = qEnvironmentVariable("CORVIN_SCREENSHOTS");
-    if (folder.isEmpty())
-        GTEST_SKIP() << "set CORVIN_SCREENSHOTS to a folder to render the window";
-    QDir().mkpath(folder);
-    card.setCount(9, 9000);
-    card.setCount(10, -5000);
-    card.setCount(11, 20000);
-    card.setCount(13, 30000);
-    card.setCount(15, 12000);
-    state.CurrentProbe.setCh(3, QStringLiteral("Reference electrode"));
-    chooseRange(true);
-    for (const char* image : {"Image1", "Image2", "Image3", "Image5"})
-        child<QToolButton>(image)->click();
-    child<QRadioButton>("optPeriodicDataOff")->click();
-    child<QPushButton>("cmdStart")->click();
-    for (const QSize size : {QSize(1280, 800 - 100), QSize(1920, 1080 - 100)}) {
-        window->resize(size);
-        window->session().Timer1_Timer();
-        window->grab().save(
-            QStringLiteral("%1/test-window-%2x%3.png").arg(folder).arg(size.width()).arg(size.height()));
-    }
-    window->session().cmdFreezeSplit_Click();
-    card.setCount(9, 4000);
-    window->session().Timer1_Timer();
-    window->grab().save(folder + QStringLiteral("/test-window-split.png"));
-    state.display.FullScreenMode = true;
-    window->resize(1920, 1080);
-    window->showFullScreenLayout();
-    window->session().Timer1_Timer();
-    window->grab().save(folder + QStringLiteral("/test-window-fullscreen.png"));
-    state.display.FullScreenMode = false;
-    window->showNormalLayout();
-    child<QPushButton>("Command6")->click();
-    window->rangeDialog()->grab().save(folder + QStringLiteral("/range.png"));
-    window->rangeDialog()->findChild<QPushButton*>("Command1")->click();
-    window->scaleDialog()->grab().save(folder + QStringLiteral("/range-high.png"));
-    window->scaleDialog()->findChild<QPushButton*>("Command1")->click();
-    desk.dialogs.answers = {platform::Answer::No};
-    child<QPushButton>("cmdStop")->click();
-    window->grab().save(folder + QStringLiteral("/test-window-stopped.png"));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -158,6 +159,19 @@ TEST_F(ProbeSelection, CheckingAnEntryMakesItTheOnlyDefaultAndTheCloseStoresIt) 
     EXPECT_EQ(storedDefault(), QStringLiteral("ALPHA")); // not yet: only when the window closes
     window->close();
     EXPECT_EQ(storedDefault(), QStringLiteral("Beta"));
+}
+
+// Regression: the window could be left only by Go. Escape closes it as its close box does: the
+// default probe is stored and the main window is told probe selection was left.
+TEST_F(ProbeSelection, EscapeClosesTheWindowAndStoresTheDefault) {
+    addProbe(QStringLiteral("ALPHA"), {QStringLiteral("a"), QStringLiteral("b")});
+    addProbe(QStringLiteral("Beta"), {QStringLiteral("a"), QStringLiteral("b")});
+    open();
+    entry(QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    QTest::keyClick(window->lvmain(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(storedDefault(), QStringLiteral("Beta"));
+    EXPECT_EQ(frame.events, std::vector<ShellEvent>{ShellEvent::ProbeSelectionClosed});
 }
 
 TEST_F(ProbeSelection, UncheckingLeavesTheDefaultAndTheCloseStoresTheSameName) {

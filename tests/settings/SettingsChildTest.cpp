@@ -4,7 +4,10 @@
 
 #include "settings/cRegistry.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <string>
 
 using namespace corvin;
 using namespace corvin::settings;
@@ -16,7 +19,8 @@ QString Env(const char* name) {
     return qEnvironmentVariable(name);
 }
 
-// Writes values "W<n>-0" .. "W<n>-99" = n * 1000 + i into one key shared with other writers.
+// Writes values "W<n>-0" .. "W<n>-99" = n * 1000 + i into one key shared with other writers, one
+// value each time the parent says "go" on the standard input, answering "written" when it is.
 TEST(DISABLED_SettingsChild, Writer) {
     const int writer = Env("CORVIN_TEST_WRITER").toInt();
     ManualClock clock;
@@ -27,9 +31,13 @@ TEST(DISABLED_SettingsChild, Writer) {
     reg.setSectionKey(QStringLiteral("Software\\Concurrent"));
     reg.setValueType(kRegDword);
     for (int i = 0; i < 100; ++i) {
+        std::string line;
+        ASSERT_TRUE(std::getline(std::cin, line)) << "the parent stopped at " << i;
         reg.setValueKey(QStringLiteral("W%1-%2").arg(writer).arg(i));
         const RegistryResult r = reg.setValue(writer * 1000 + i);
         ASSERT_TRUE(r.ok()) << r.error().Description.toStdString() << " " << store.lastError().toStdString();
+        std::printf("written %d\n", i);
+        std::fflush(stdout);
     }
 }
 

@@ -75,6 +75,20 @@ ChildResult FinishChild(QProcess& process) {
     return result;
 }
 
+bool StepChild(QProcess& process) {
+    if (!process.waitForStarted(30000))
+        return false;
+    process.write("go\n");
+    for (;;) {
+        while (process.canReadLine()) {
+            if (process.readLine().startsWith("written"))
+                return true;
+        }
+        if (!process.waitForReadyRead(30000))
+            return false;
+    }
+}
+
 ChildResult RunChild(const QString& scenario, const QStringList& environment, bool asNobody) {
     auto process = StartChild(scenario, environment, asNobody);
     return FinishChild(*process);

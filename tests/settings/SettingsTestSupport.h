@@ -44,6 +44,9 @@ ChildResult RunChild(const QString& scenario, const QStringList& environment, bo
 // The same in two steps, so the test can work while the child runs.
 std::unique_ptr<QProcess> StartChild(const QString& scenario, const QStringList& environment, bool asNobody);
 ChildResult FinishChild(QProcess& process);
+// Tells a child started with StartChild to take its next step ("go") and waits until it says
+// it has ("written"); false when it does not.
+bool StepChild(QProcess& process);
 // Whether a child can run as user 65534 (see support/Unprivileged.h).
 bool CanDropPrivileges();
 

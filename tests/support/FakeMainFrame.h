@@ -1,10 +1,12 @@
 #pragma once
-// A main window stand-in for child-window tests: a real command bar, and a record of the frame
-// operations the child asked for.
+// A main window stand-in for child-window tests: a real command bar that answers reported events
+// with the program's enabling rules, and a record of the frame operations the child asked for.
 
+#include "common/EnablingRules.h"
 #include "common/MainFrame.h"
 
 #include <QStringList>
+#include <vector>
 
 namespace corvin::testing {
 
@@ -12,10 +14,24 @@ class FakeMainFrame : public MainFrame {
 public:
     CommandBar commandBar;
     QStringList calls; // "DisplayNormal", "FileClose", ... in order
+    std::vector<ShellEvent> events;
+    QStringList notices;
     int16_t childWindows = 0;
     bool frameEnabled = true;
 
-    CommandBar& bar() override { return commandBar; }
+    void Report(ShellEvent event) override {
+        events.push_back(event);
+        const RuleOutcome outcome = ApplyEnablingRule(commandBar, event);
+        if (outcome.recentFiles == RecentFilesChange::Enable)
+            EnableMRU();
+        else if (outcome.recentFiles == RecentFilesChange::Disable)
+            DissableMRU();
+        if (outcome.runFileClose)
+            FileClose();
+    }
+    void ShowStatus(const QString& pane, const QString& text) override { commandBar.showStatus(pane, text); }
+    void ShowNotice(const QString& text) override { notices << text; }
+    QWidget* dialogParent() const override { return nullptr; }
     void DisplayFullscreen() override { calls << QStringLiteral("DisplayFullscreen"); }
     void DisplayNormal() override { calls << QStringLiteral("DisplayNormal"); }
     void EnableMRU() override { calls << QStringLiteral("EnableMRU"); }

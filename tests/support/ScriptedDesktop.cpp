@@ -39,8 +39,9 @@ std::optional<QString> ScriptedDialogs::saveFile(const platform::FileDialog& dia
     return Next(saveFiles, std::optional<QString>());
 }
 
-std::optional<QColor> ScriptedDialogs::chooseColour(const QColor&) {
+std::optional<QColor> ScriptedDialogs::chooseColour(const QColor& initial) {
     ++colourDialogs;
+    colourInitials.push_back(initial);
     return Next(colours, std::optional<QColor>());
 }
 
@@ -50,8 +51,10 @@ std::optional<QString> ScriptedDialogs::printSetup(const QString&) {
 }
 
 Status RecordingPrinters::printImage(const QImage& picture, platform::Orientation orientation,
-                                     const QString& jobName) {
+                                     const QString& jobName, QString* pdfFile) {
     jobs.push_back({picture, orientation, jobName, defaultName});
+    if (pdfFile && defaultName == platform::kPdfPrinterName)
+        *pdfFile = pdfFolder + QLatin1Char('/') + jobName + QStringLiteral(".pdf");
     return Status::success();
 }
 

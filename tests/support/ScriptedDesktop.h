@@ -29,6 +29,7 @@ public:
     std::vector<platform::InputBox> inputBoxes;
     std::vector<platform::FileDialog> fileDialogs;
     int colourDialogs = 0;
+    std::vector<QColor> colourInitials; // the colour each chooser opened at
     int printSetupDialogs = 0;
 
     QStringList messageTexts() const;
@@ -46,6 +47,7 @@ class RecordingPrinters : public platform::Printers {
 public:
     QStringList installed{platform::kPdfPrinterName};
     QString defaultName = platform::kPdfPrinterName;
+    QString pdfFolder = QStringLiteral("/printouts"); // where the PDF printer's jobs are said to go
     struct Job {
         QImage picture;
         platform::Orientation orientation;
@@ -58,8 +60,8 @@ public:
     int orientation(const QString& printer) const override { return installed.contains(printer) ? 1 : 0; }
     QString defaultPrinter() const override { return defaultName; }
     void setDefaultPrinter(const QString& printer) override { defaultName = printer; }
-    Status printImage(const QImage& picture, platform::Orientation orientation,
-                      const QString& jobName) override;
+    Status printImage(const QImage& picture, platform::Orientation orientation, const QString& jobName,
+                      QString* pdfFile = nullptr) override;
 };
 
 class RecordingClipboard : public platform::Clipboard {
