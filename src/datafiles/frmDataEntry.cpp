@@ -1,5 +1,6 @@
 #include "datafiles/frmDataEntry.h"
 
+#include "common/Twips.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 
@@ -37,7 +38,7 @@ frmDataEntry::frmDataEntry(SharedState& state, platform::Desktop& desktop, QWidg
     setWindowTitle(QStringLiteral("Data File Conversion Utility"));
     setModal(true);
     buildWindow();
-    setMinimumSize(kMinimumWidthTwips / kTwipsPerPixel, kMinimumHeightTwips / kTwipsPerPixel);
+    setMinimumSize(TwipsToPixels(kMinimumWidthTwips), TwipsToPixels(kMinimumHeightTwips));
     // A little room beyond the minimum, as the window was designed.
     resize(minimumSize() * 6 / 5);
 

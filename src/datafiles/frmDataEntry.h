@@ -40,7 +40,6 @@ public:
     frmDataEntry(SharedState& state, platform::Desktop& desktop, QWidget* parent = nullptr,
                  const AtomicFileFactory* files = nullptr);
 
-    static constexpr int kTwipsPerPixel = 15;
     static constexpr int kMinimumWidthTwips = 6615;
     static constexpr int kMinimumHeightTwips = 4290;
 
