@@ -14,6 +14,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     Answer message(const MessageBox& box) override;
+    int choose(const ChoiceBox& box) override;
     std::optional<QString> input(const InputBox& box) override;
     std::optional<QString> openFile(const FileDialog& dialog) override;
     std::optional<QString> saveFile(const FileDialog& dialog) override;
