@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "app/frmAbout.h"
 #include "common/Pictures.h"
+#include "datafiles/RecoveryOffer.h"
 #include "livetest/frmStdTestLogging.h"
 #include "probes/ProbeFile.h"
 #include "probes/frmProbeConfig.h"
@@ -87,6 +88,10 @@ bool MainWindow::Form_Load() {
     // 11
     if (!m_startupNotice.isEmpty())
         desktop.dialogs.information(m_startupNotice);
+
+    // Tests logged but never saved (a crash, a power cut) are offered for saving.
+    datafiles::RecoveryOffer(state.folders.RecoveryFolder(), state.folders.DataFolder(), desktop.dialogs)
+        .Run();
     return true;
 }
 

@@ -3,8 +3,8 @@
 // window that needs it. Grouped as the program thinks of it; the field names are the names the
 // rest of the code and its documentation use.
 
-#include "common/cProbe.h"
 #include "common/cBarColors.h"
+#include "common/cProbe.h"
 
 #include <QString>
 #include <array>
@@ -96,6 +96,8 @@ struct Folders {
     QString DataFolder() const { return Home + QStringLiteral("/Data"); }
     QString TestsFolder() const { return Home + QStringLiteral("/TESTS"); }
     QString BarColourFile() const { return Home + QStringLiteral("/BAR.CFG"); }
+    // The journals of logged tests not yet saved (empty without a home).
+    QString RecoveryFolder() const { return Home.isEmpty() ? QString() : Home + QStringLiteral("/Recovery"); }
 };
 
 struct SharedState {
