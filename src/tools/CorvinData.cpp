@@ -147,8 +147,6 @@ int ProbeCreate(const QStringList& args, QTextStream& out, QTextStream& err) {
 int ProbeDefault(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (args.isEmpty() || args.size() > 2)
         return UsageError(err, QStringLiteral("probe default takes a Corvin home and optionally a name"));
-    if (args[0].isEmpty())
-        return UsageError(err, QStringLiteral("probe default needs a Corvin home, not an empty argument"));
     const QString store = QDir(args[0]).filePath(QStringLiteral("registry.sqlite"));
     if (!QFileInfo(args[0]).isDir())
         return Fail(err, QStringLiteral("%1 is not a folder").arg(args[0]));
