@@ -52,6 +52,7 @@ COMMIT;
 )";
 
 static_assert(kApplicationId == 1129469511);
+static_assert(kSchemaVersion == 1); // the user_version the schema sets
 
 // Names compare as the registry compares them: without regard to case.
 QString Fold(const QString& name) {
