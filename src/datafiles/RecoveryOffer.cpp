@@ -2,6 +2,8 @@
 
 #include "datafiles/RecoveryFiles.h"
 
+#include <QFileInfo>
+
 namespace corvin::datafiles {
 namespace {
 
@@ -86,7 +88,8 @@ void RecoveryOffer::offer(const QString& path) {
 bool RecoveryOffer::save(const QString& path, const RecoveredTest& test) {
     platform::FileDialog dialog;
     dialog.filter = kDataFileFilter;
-    dialog.initialFolder = m_dataFolder;
+    // Data/ when there is one; a folder that does not exist would end up as the file name.
+    dialog.initialFolder = QFileInfo(m_dataFolder).isDir() ? m_dataFolder : QFileInfo(m_dataFolder).path();
     dialog.flags = platform::kDataFileDialogFlags;
     const std::optional<QString> target = m_dialogs.saveFile(dialog);
     if (!target || target->isEmpty())

@@ -79,7 +79,7 @@ TEST_F(Offer, SaveWritesTheTestDataFileAndRemovesTheJournal) {
     run();
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
     EXPECT_EQ(dialogs.fileDialogs[0].filter, QStringLiteral("Data Files (*.DAT)|*.DAT"));
-    EXPECT_EQ(dialogs.fileDialogs[0].initialFolder, data);
+    EXPECT_EQ(dialogs.fileDialogs[0].initialFolder, home.path()); // no Data folder yet
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"The 12 readings were saved to " + target + "."});
     PeriodicDataSet read;
     ASSERT_TRUE(ReadTestDataFile(target, read));
@@ -87,6 +87,15 @@ TEST_F(Offer, SaveWritesTheTestDataFileAndRemovesTheJournal) {
     EXPECT_EQ(read.HeaderValues[0], 10);
     EXPECT_FLOAT_EQ(read.PeriodicData[0][11], 11.0f);
     EXPECT_TRUE(journals().isEmpty());
+}
+
+TEST_F(Offer, TheSaveDialogStartsInTheDataFolder) {
+    journal(QStringLiteral("test-1.journal"), 1);
+    ASSERT_TRUE(QDir().mkpath(data));
+    dialogs.choices = {RecoveryOffer::Save, RecoveryOffer::Keep};
+    run();
+    ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
+    EXPECT_EQ(dialogs.fileDialogs[0].initialFolder, data);
 }
 
 TEST_F(Offer, ACancelledOrFailedSaveKeepsTheJournalAndOffersAgain) {

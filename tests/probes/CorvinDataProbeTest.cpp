@@ -81,15 +81,6 @@ TEST_F(CorvinDataProbe, ListOfAMissingFolderFails) {
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
 }
 
-TEST_F(CorvinDataProbe, ListAndShowPrintControlCharactersEscaped) {
-    QByteArray bytes =
-        QByteArray("Bell\x07") + QByteArray(11, ' ') + QByteArray("two\nlines") + QByteArray(6, ' ');
-    ASSERT_TRUE(TempHome::write(in(QStringLiteral("odd.prb")), bytes));
-    EXPECT_EQ(RunCorvinData({"probe", "list", folder}).out, QStringLiteral("Bell\\x07\n"));
-    EXPECT_TRUE(RunCorvinData({"probe", "show", in(QStringLiteral("odd.prb"))})
-                    .out.startsWith(QStringLiteral("name: Bell\\x07\nchannel 1: two\\x0Alines\n")));
-}
-
 // The child half of ListSaysWhatCannotBeRead: runs as nobody and prints what the list said.
 TEST(CorvinDataProbeChild, ListAsNobody) {
     const QByteArray folder = qgetenv("CORVIN_PROBE_FOLDER");
