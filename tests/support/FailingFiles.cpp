@@ -54,8 +54,10 @@ public:
           m_counts(std::move(counts)) {}
 
     Status append(const QByteArray& bytes) override {
-        if (m_failed || ++m_appends < m_failingAppend)
-            return m_failed ? Status::failure(m_message) : AppendFile::append(bytes);
+        if (m_failed)
+            return Status::failure(m_message);
+        if (++m_appends < m_failingAppend)
+            return AppendFile::append(bytes);
         AppendFile::append(bytes.left(bytes.size() / 2));
         ++m_counts->failed;
         m_failed = true;
