@@ -6,7 +6,16 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using corvin::fuzz::FuzzTarget;
+
+namespace corvin::fuzz {
+// Test names and CTest show the target by its name.
+void PrintTo(const FuzzTarget& target, std::ostream* out) {
+    *out << target.name;
+}
+} // namespace corvin::fuzz
 
 namespace {
 
