@@ -4,6 +4,8 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/QtSingleInstance.h"
+#include "app/StaleTemporaries.h"
+#include "app/StartupRefusal.h"
 #include "common/BuildInfo.h"
 #include "common/Clock.h"
 #include "common/Pictures.h"
@@ -39,6 +41,22 @@ int Fail(const QString& message) {
     return 2;
 }
 
+// A refusal after the command line was understood: also in a message box when a desktop is
+// there, since a Corvin started from the desktop menu has no terminal.
+int Refuse(int& argc, char** argv, const QString& message) {
+    if (!app::DesktopAvailable(qEnvironmentVariable("QT_QPA_PLATFORM"),
+                               qEnvironmentVariableIsSet("DISPLAY") ||
+                                   qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))) {
+        app::ReportStartupRefusal(message, stderr, nullptr);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvin"));
+    platform::QtDialogs dialogs;
+    app::ReportStartupRefusal(message, stderr, &dialogs);
+    return 2;
+}
+
 QStringList ArgumentsOf(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -70,7 +88,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (auto problem = app::PrepareHome(options.home))
-        return Fail(*problem);
+        return Refuse(argc, argv, *problem);
 
     SystemClock clock;
     instrument::LibComedi comedi;
@@ -79,7 +97,7 @@ int main(int argc, char** argv) {
         instrument::SimulatorProfile profile = instrument::SimulatorProfile::Demo();
         if (!options.simulatorProfile.isEmpty()) {
             if (Status s = instrument::SimulatorProfile::Load(options.simulatorProfile, profile); !s)
-                return Fail(s.message());
+                return Refuse(argc, argv, s.message());
         }
         card = std::make_unique<instrument::SimulatedCard>(clock, profile);
     } else if (options.card == app::CardChoice::Comedi) {
@@ -103,6 +121,8 @@ int main(int argc, char** argv) {
     app::QtSingleInstance instance(options.home, runtime);
     if (!instance.claim())
         return 0;
+    // Only this Corvin works in the home now: what a killed one left half-saved can go.
+    app::RemoveStaleTemporaries(options.home);
 
     const QString storePath = settings::SettingsStorePath(options.home);
     QDir().mkpath(QFileInfo(storePath).path());

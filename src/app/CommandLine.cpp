@@ -116,6 +116,12 @@ std::optional<QString> PrepareHome(const QString& home) {
     QTemporaryFile probe(QDir(home).filePath(QStringLiteral(".corvin-write-check-XXXXXX")));
     if (!probe.open())
         return QStringLiteral("The Corvin home %1 cannot be written to.").arg(home);
+    // The probes folder is made at start-up; something else of that name would stop that.
+    const QFileInfo probes(QDir(home).filePath(QStringLiteral("Probes")));
+    if ((probes.exists() || probes.isSymLink()) && !probes.isDir())
+        return QStringLiteral("The probes folder %1 is a file, not a folder. Move it out of the way and "
+                              "start Corvin again.")
+            .arg(probes.filePath());
     return std::nullopt;
 }
 

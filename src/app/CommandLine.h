@@ -32,8 +32,9 @@ ParseResult ParseCommandLine(const QStringList& arguments,
 
 QString UsageText();
 
-// Makes sure the home is a folder we can write in, creating it when it does not exist yet.
-// Returns an error message, or nothing when the home is usable.
+// Makes sure the home is a folder we can write in, creating it when it does not exist yet, and
+// that its "Probes" is a folder or missing. Returns an error message, or nothing when the home
+// is usable.
 std::optional<QString> PrepareHome(const QString& home);
 
 } // namespace corvin::app

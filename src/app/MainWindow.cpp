@@ -7,6 +7,7 @@
 #include "datafiles/frmDataEntry.h"
 #include "datafiles/frmTestOptions.h"
 #include "livetest/TestWindowLayout.h"
+#include "datafiles/RecoveryOffer.h"
 #include "livetest/frmStdTestLogging.h"
 #include "platform/QtDialogs.h"
 #include "probes/ProbeFile.h"
@@ -90,6 +91,10 @@ bool MainWindow::Form_Load() {
     // 11
     if (!m_startupNotice.isEmpty())
         desktop.dialogs.information(m_startupNotice);
+
+    // Tests logged but never saved (a crash, a power cut) are offered for saving.
+    datafiles::RecoveryOffer(state.folders.RecoveryFolder(), state.folders.DataFolder(), desktop.dialogs)
+        .Run();
     return true;
 }
 

@@ -3,6 +3,7 @@
 // target, are synced, and replace the target by a rename, and then the folder itself is synced.
 // A crash or a full disk therefore never leaves a half-written file in place of a good one.
 
+#include "common/AppendFile.h"
 #include "common/Status.h"
 
 #include <QByteArray>
@@ -35,12 +36,16 @@ private:
     std::unique_ptr<QSaveFile> m_file;
 };
 
-// Creates AtomicFiles. Savers take one, so tests can hand in a factory whose files fail.
+// Creates AtomicFiles, and the AppendFiles of the recovery journal. Savers take one, so tests
+// can hand in a factory whose files fail.
 class AtomicFileFactory {
 public:
     virtual ~AtomicFileFactory() = default;
     virtual std::unique_ptr<AtomicFile> create(const QString& path) const {
         return std::make_unique<AtomicFile>(path);
+    }
+    virtual std::unique_ptr<AppendFile> createAppend(const QString& path) const {
+        return std::make_unique<AppendFile>(path);
     }
 };
 

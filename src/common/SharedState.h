@@ -105,6 +105,8 @@ struct Folders {
     QString DataFolder() const { return Home + QStringLiteral("/Data"); }
     QString TestsFolder() const { return Home + QStringLiteral("/TESTS"); }
     QString BarColourFile() const { return Home + QStringLiteral("/BAR.CFG"); }
+    // The journals of logged tests not yet saved (empty without a home).
+    QString RecoveryFolder() const { return Home.isEmpty() ? QString() : Home + QStringLiteral("/Recovery"); }
 };
 
 struct SharedState {

@@ -134,7 +134,16 @@ double SimulatorProfile::CurrentAt(int k, double seconds) const {
 
 Status SimulatorProfile::Load(const QString& path, SimulatorProfile& profile) {
     QFile file(path);
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (info.isDir())
+        return Status::failure(
+            QStringLiteral("Simulator profile %1: is a folder, not a profile file").arg(path));
+    // Opening a pipe would wait for a writer for ever; a device has no end to read to.
+    if (info.exists() && !info.isFile())
+        return Status::failure(
+            QStringLiteral("Simulator profile %1: is not a plain file (a pipe, a socket or a device)")
+                .arg(path));
+    if (!info.exists())
         return Status::failure(QStringLiteral("Simulator profile %1: no such file").arg(path));
     if (!file.open(QIODevice::ReadOnly))
         return Status::failure(

@@ -30,6 +30,8 @@ const QString kEndOfLoggingSaveFailed = QStringLiteral("Problems with writing th
 const QString kStopSaveFailed = QStringLiteral("Problems with writing this file !");
 const QString kErrorRaised = QStringLiteral("Error Raised= ");
 const QString kDataFileFilter = QStringLiteral("Data Files (*.DAT)|*.DAT");
+const QString kNotProtected =
+    QStringLiteral("Testing - NOT protected against a crash, readings kept in memory only (%1)");
 
 QString Fixed20(const QString& name) {
     return name.left(20).leftJustified(20, QLatin1Char(' '));
@@ -159,9 +161,12 @@ void TestSession::cmdStart_Click() {
     setPhase(SessionPhase::Running);
     m_frame.Report(ShellEvent::TestStarted);
 
-    // A refused set-up has run STOP already.
-    if (m_controls.periodic == PeriodicChoice::On && !PeriodicSetup())
-        return;
+    // A refused set-up has run STOP already. An accepted one starts the test's journal.
+    if (m_controls.periodic == PeriodicChoice::On) {
+        if (!PeriodicSetup())
+            return;
+        StartJournal();
+    }
 
     m_state.instrument.ChannelReading = 0.0;
     ZeroBars();
@@ -259,6 +264,7 @@ void TestSession::cmdStop_Click() {
         // Samples are given up only by an explicit No: a cancelled or failed save asks again.
         for (;;) {
             if (!m_desktop.dialogs.askYesNo(kSaveQuestion)) {
+                m_journal.remove(); // the readings given up on purpose
                 setTimer2(false);
                 session.PeriodicLoggingOn = false;
                 session.PeriodicDataDone = false;
@@ -278,6 +284,7 @@ void TestSession::cmdExit_Click() {
     m_state.session.AutoTestMode = false;
     m_state.display.ChannelEnabled.fill(false);
     instrument::ClearDigitalOutputs(m_card, m_state.instrument.BoardHandle, 0);
+    m_journal.remove(); // EXIT without saving gives the readings up
     // The main window's commands come back, the status text and elapsed time are cleared.
     m_frame.Report(ShellEvent::TestWindowExited);
 }
@@ -319,12 +326,14 @@ void TestSession::Timer2_Timer() {
     if (data.SampleCount < data.SampleCapacity && index < data.PeriodicData[0].size()) {
         instrument::PeriodicSweep(m_card, m_pauser, m_state.instrument, data, data.SampleCount);
         ++data.SampleCount;
+        JournalRow(data.SampleCount - 1);
         return;
     }
 
     // The logging is finished: one question, however long it stays open.
     setTimer2(false);
     if (!m_desktop.dialogs.askYesNo(kSaveQuestion)) {
+        m_journal.remove(); // the readings given up on purpose
         m_state.session.PeriodicLoggingOn = false;
         if (m_state.display.FullScreenMode)
             m_frame.DisplayNormal();
@@ -334,6 +343,32 @@ void TestSession::Timer2_Timer() {
     if (m_state.display.FullScreenMode)
         m_frame.DisplayNormal();
     SaveToDataFile(true);
+}
+
+// ---- the recovery journal ---------------------------------------------------------------------
+
+void TestSession::StartJournal() {
+    datafiles::JournalHeader header;
+    header.startTime = m_desktop.clock.now();
+    header.intervalSeconds = m_state.periodic.ReadingIntervalSeconds;
+    header.plannedRows = m_state.periodic.SampleCapacity;
+    header.probeName = m_state.TestProbe().Probe_Name();
+    for (int k = 1; k <= kChannelCount; ++k)
+        header.channelNames[k - 1] = m_state.TestProbe().Ch(k); // the names a save writes
+    if (Status s = m_journal.begin(m_state.folders.RecoveryFolder(), header, *m_files); !s)
+        NotProtected(s);
+}
+
+void TestSession::JournalRow(int row) {
+    datafiles::JournalRow readings;
+    for (int k = 0; k < kChannelCount; ++k)
+        readings[k] = m_state.periodic.PeriodicData[k][static_cast<std::size_t>(row)];
+    if (Status s = m_journal.append(row, readings); !s)
+        NotProtected(s);
+}
+
+void TestSession::NotProtected(const Status& why) {
+    setStatus(kNotProtected.arg(why.message()));
 }
 
 // ---- saving -----------------------------------------------------------------------------------
@@ -402,6 +437,7 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
 }
 
 void TestSession::finishSave(bool endOfLogging) {
+    m_journal.remove(); // the readings are safely saved
     setWindowEnabled(true);
     m_state.session.PeriodicDataDone = true;
     m_state.session.PeriodicLoggingOn = false;

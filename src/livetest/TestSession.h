@@ -13,6 +13,7 @@
 #include "common/MainFrame.h"
 #include "common/SharedState.h"
 #include "common/Status.h"
+#include "datafiles/RecoveryJournal.h"
 #include "instrument/CardLibrary.h"
 #include "livetest/BarChart.h"
 #include "platform/Desktop.h"
@@ -156,6 +157,12 @@ private:
     void Unsplit();
     void setStatus(const QString& text);
 
+    // Recovery journal: started when the logging is armed, one row per logging tick; a failure
+    // leaves the test running and says on the status bar that it is not protected.
+    void StartJournal();
+    void JournalRow(int row);
+    void NotProtected(const Status& why);
+
     SharedState& m_state;
     instrument::CardLibrary& m_card;
     instrument::Pauser& m_pauser;
@@ -164,6 +171,7 @@ private:
     BarChart& m_chart;
     AtomicFileFactory m_defaultFiles;
     const AtomicFileFactory* m_files = &m_defaultFiles;
+    datafiles::RecoveryJournal m_journal;
 
     SessionControls m_controls;
     Picture m_picture = Picture::Grey;

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 
@@ -27,6 +28,17 @@ struct MessageBox {
     Buttons buttons = Buttons::Ok;
     QString title; // empty: the application's own title
     Answer defaultButton = Answer::Ok;
+};
+
+// A question with buttons of its own (for instance "Save as Test Data File…", "Keep for Later",
+// "Discard").
+struct ChoiceBox {
+    QString text;
+    Icon icon = Icon::Question;
+    QStringList buttons;   // left to right
+    int defaultButton = 0; // index into buttons
+    int escapeButton = -1; // what closing the box or Escape means; -1: the box cannot be escaped
+    QString title;         // empty: the application's own title
 };
 
 struct InputBox {
@@ -59,6 +71,8 @@ public:
     virtual ~Dialogs() = default;
 
     virtual Answer message(const MessageBox& box) = 0;
+    // The index of the button chosen (the escape button's when the box is closed).
+    virtual int choose(const ChoiceBox& box) = 0;
     // The text typed, or nothing when cancelled.
     virtual std::optional<QString> input(const InputBox& box) = 0;
     // The full path chosen, or nothing when cancelled.

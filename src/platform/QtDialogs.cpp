@@ -14,6 +14,7 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -200,6 +201,29 @@ Answer QtDialogs::message(const MessageBox& box) {
     dialog->setTextFormat(Qt::PlainText); // paths and names may hold '<' or '&'
     dialog->setDefaultButton(ToQtButton(box.defaultButton));
     return FromQtButton(dialog->exec());
+}
+
+int QtDialogs::choose(const ChoiceBox& box) {
+    QMessageBox dialog(ToQtIcon(box.icon),
+                       box.title.isEmpty() ? QApplication::applicationDisplayName() : box.title, box.text,
+                       QMessageBox::NoButton, parent());
+    dialog.setTextFormat(Qt::PlainText);
+    QList<QPushButton*> buttons;
+    for (const QString& text : box.buttons)
+        buttons << dialog.addButton(text, QMessageBox::ActionRole);
+    if (box.defaultButton >= 0 && box.defaultButton < buttons.size())
+        dialog.setDefaultButton(buttons[box.defaultButton]);
+    if (box.escapeButton >= 0 && box.escapeButton < buttons.size())
+        dialog.setEscapeButton(buttons[box.escapeButton]);
+    // Without an escape button the box offers no way out but its buttons.
+    for (;;) {
+        dialog.exec();
+        const int chosen = int(buttons.indexOf(static_cast<QPushButton*>(dialog.clickedButton())));
+        if (chosen >= 0)
+            return chosen;
+        if (box.escapeButton >= 0)
+            return box.escapeButton;
+    }
 }
 
 std::optional<QString> QtDialogs::input(const InputBox& box) {

@@ -22,6 +22,7 @@ public:
     void setTextScale(double scale) { m_textScale = scale; }
 
     Answer message(const MessageBox& box) override;
+    int choose(const ChoiceBox& box) override;
     std::optional<QString> input(const InputBox& box) override;
     std::optional<QString> openFile(const FileDialog& dialog) override;
     std::optional<QString> saveFile(const FileDialog& dialog) override;

@@ -12,6 +12,12 @@ NewProbeCheck::NewProbeCheck(const QString& typedName,
         m_probe.setCh(k, TrimSpaces(channelTexts[k - 1]));
         if (!m_probe.Ch(k).isEmpty())
             ++m_filledChannels;
+        if (m_badChannel == 0) {
+            if (std::optional<QString> why = UnfitTextReason(m_probe.Ch(k))) {
+                m_badChannel = k;
+                m_badChannelReason = *why;
+            }
+        }
     }
     if (name().size() < kMinimumNameLength)
         m_outcome = Outcome::NameTooShort;
@@ -19,6 +25,8 @@ NewProbeCheck::NewProbeCheck(const QString& typedName,
         m_outcome = Outcome::NameTooLong;
     else if (m_filledChannels < kMinimumChannels)
         m_outcome = Outcome::TooFewChannels;
+    else if (m_badChannel != 0)
+        m_outcome = Outcome::UnfitChannel;
 }
 
 QString NewProbeCheck::message() const {
@@ -29,6 +37,8 @@ QString NewProbeCheck::message() const {
         return QStringLiteral("Test Probe Device name cannot be greater than 16 characters");
     case Outcome::TooFewChannels:
         return QStringLiteral("Need minimum of two fields for a Probe device");
+    case Outcome::UnfitChannel:
+        return QStringLiteral("Channel %1 %2").arg(m_badChannel).arg(m_badChannelReason);
     case Outcome::Ready:
         break;
     }

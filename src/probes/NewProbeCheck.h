@@ -1,7 +1,8 @@
 #pragma once
 // The checks the probe creation dialog makes before it writes a probe: the name, trimmed of
-// spaces, must be 3 to 16 characters, and at least two channel boxes must hold text (they need
-// not be adjacent). The dialog shows message() and does what the outcome says; once the check
+// spaces, must be 3 to 16 characters, at least two channel boxes must hold text (they need
+// not be adjacent), and every channel text must be storable as it is: Windows-1252 characters
+// only, no control characters. The dialog shows message() and does what the outcome says; once the check
 // passes, probe() is what WriteProbeFile stores.
 
 #include "common/SharedState.h"
@@ -19,6 +20,7 @@ public:
         NameTooShort,   // show message(); clear the name and its box, focus the name box
         NameTooLong,    // the same
         TooFewChannels, // show message(); reset the channel boxes, keeping their texts
+        UnfitChannel,   // show message(); put the caret in box badChannel()
     };
 
     NewProbeCheck(const QString& typedName, const std::array<QString, kChannelCount>& channelTexts);
@@ -33,6 +35,8 @@ public:
     }
     // True when the refusal resets the channel boxes.
     bool resetsChannels() const { return m_outcome == Outcome::TooFewChannels; }
+    // The first channel (1..7) whose text cannot be stored; 0 when there is none.
+    int badChannel() const { return m_badChannel; }
 
     // The name trimmed of spaces at both ends.
     const QString& name() const { return m_probe.Probe_Name(); }
@@ -51,6 +55,8 @@ public:
 private:
     cProbe m_probe;
     int m_filledChannels = 0;
+    int m_badChannel = 0;
+    QString m_badChannelReason;
     Outcome m_outcome = Outcome::Ready;
 };
 

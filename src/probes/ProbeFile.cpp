@@ -4,13 +4,13 @@
 #include "common/TextTrim.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,8 +29,28 @@ std::optional<QString> ProbeNameOfFile(const QString& fileName) {
 }
 
 bool IsPlainFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
+    struct stat info {};
+    return ::stat(NativeFileName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Characters Windows does not allow in a file name ("/" has a message of its own).
+const QString kWindowsForbidden = QStringLiteral("<>:\"\\|?*");
+
+// Names Windows keeps for its devices, whatever the extension after them.
+bool IsWindowsDeviceName(const QString& name) {
+    const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    static const QStringList devices{QStringLiteral("CON"),    QStringLiteral("PRN"),
+                                     QStringLiteral("AUX"),    QStringLiteral("NUL"),
+                                     QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
+    if (devices.contains(base))
+        return true;
+    return base.size() == 4 &&
+           (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
+           base.at(3) >= QLatin1Char('1') && base.at(3) <= QLatin1Char('9');
+}
+
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -61,6 +81,37 @@ cProbe ToProbe(const ProbeRecord& record) {
     return probe;
 }
 
+std::optional<QString> UnfitTextReason(const QString& text) {
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("cannot contain control characters");
+    }
+    if (FromCp1252(ToCp1252(text)) != text)
+        return QStringLiteral("can only hold characters of the Windows-1252 code page");
+    return std::nullopt;
+}
+
+QString DecodeFileName(const QByteArray& bytes) {
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (utf8.toUtf8() == bytes)
+        return utf8;
+    return FromCp1252(bytes);
+}
+
+QByteArray NativeFileName(const QString& path) {
+    const QByteArray utf8 = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(utf8.constData(), &info) == 0)
+        return utf8;
+    // A name that DecodeFileName read as Windows-1252 has those bytes on disc.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString name = path.mid(slash + 1);
+    if (FromCp1252(ToCp1252(name)) != name)
+        return utf8;
+    const QByteArray legacy = QFile::encodeName(path.left(slash + 1)) + ToCp1252(name);
+    return ::lstat(legacy.constData(), &info) == 0 ? legacy : utf8;
+}
+
 std::optional<QString> UnsafeProbeNameReason(const QString& name) {
     if (name.isEmpty())
         return QStringLiteral("A probe name cannot be empty");
@@ -68,14 +119,21 @@ std::optional<QString> UnsafeProbeNameReason(const QString& name) {
         return QStringLiteral("\"%1\" is not a file name").arg(name);
     if (name.contains(QLatin1Char('/')))
         return QStringLiteral("A probe name cannot contain \"/\"");
-    for (QChar c : name) {
-        if (c.category() == QChar::Other_Control)
-            return QStringLiteral("A probe name cannot contain control characters");
-    }
-    if (FromCp1252(ToCp1252(name)) != name)
-        return QStringLiteral("A probe name can only hold characters of the Windows-1252 code page");
+    if (std::optional<QString> unfit = UnfitTextReason(name))
+        return QStringLiteral("A probe name ") + *unfit;
     if (name.size() > kProbeFieldLength)
         return QStringLiteral("A probe name cannot be longer than %1 characters").arg(kProbeFieldLength);
+    // Probe files go to the Windows version too, so their names must be Windows file names.
+    for (QChar c : name) {
+        if (kWindowsForbidden.contains(c))
+            return QStringLiteral(
+                       "A probe name cannot contain \"%1\" (Windows does not allow it in file names)")
+                .arg(c);
+    }
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return QStringLiteral("A probe name cannot end in a dot or a space (Windows does not allow it)");
+    if (IsWindowsDeviceName(name))
+        return QStringLiteral("\"%1\" is a name Windows keeps for a device").arg(name);
     return std::nullopt;
 }
 
@@ -120,6 +178,10 @@ Status WriteProbeFile(const QString& folder, const cProbe& probe, const AtomicFi
     };
     if (unsafe)
         return failure(*unsafe);
+    // Saving over a link would write wherever it points, outside the probes folder.
+    if (QFileInfo(path).isSymLink())
+        return failure(QStringLiteral("The probe file is a symbolic link; Corvin replaces only plain files "
+                                      "in the probes folder"));
     if (Status s = WriteFileAtomically(path, EncodeProbeRecord(stored), files); !s)
         return failure(s.message());
     return Status::success();
@@ -129,9 +191,9 @@ Status ReadProbeFile(const QString& path, ProbeRecord& record) {
     // Plain POSIX calls: a listing reads hundreds of these small files. Opening without blocking
     // and checking the kind of file keeps a pipe that happens to be called "x.prb" from stalling
     // the reader until something writes to it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(NativeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return Status::failure(QString::fromLocal8Bit(std::strerror(errno)));
+        return Status::failure(SystemError(errno));
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
@@ -165,31 +227,56 @@ Status ReadProbeFile(const QString& path, cProbe& probe) {
     return s;
 }
 
-QStringList ListProbeFiles(const QString& folder) {
-    // Without QDir::CaseSensitive the name filter ignores case, so "X.PRB" and "x.prb" are both
-    // found. A probe whose name starts with a dot is still a probe, so hidden files count too
-    // (a save's temporary file never ends in ".prb").
-    QDirIterator it(folder, {QStringLiteral("*") + kWrittenExtension}, QDir::Files | QDir::Hidden);
-    QStringList paths;
-    while (it.hasNext())
-        paths.append(it.next());
+Status ListProbeFolder(const QString& folder, QStringList& paths) {
+    // The folder is read by its bytes: names that are not UTF-8 (Windows-1252 names from an
+    // archive of the Windows version) are found too, and come back decoded by DecodeFileName.
+    // "X.PRB" and "x.prb" both count, and so does a probe whose name starts with a dot (a save's
+    // temporary file never ends in ".prb").
+    paths.clear();
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return Status::failure(SystemError(errno));
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = DecodeFileName(QByteArray(entry->d_name));
+        if (!ProbeNameOfFile(name))
+            continue;
+        const QString path = prefix + name;
+        if (IsPlainFile(path))
+            paths.append(path);
+    }
+    ::closedir(dir);
     // By name without regard to case, as the list always came on Windows; names that differ only
     // in case keep one fixed order between them.
     std::sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
         const int c = QString::compare(a, b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
+    return Status::success();
+}
+
+QStringList ListProbeFiles(const QString& folder) {
+    QStringList paths;
+    ListProbeFolder(folder, paths);
     return paths;
 }
 
-std::vector<ProbeListing> ReadProbeListing(const QString& folder) {
-    std::vector<ProbeListing> listing;
-    for (const QString& path : ListProbeFiles(folder)) {
+ProbeFolderReading ReadProbeFolder(const QString& folder) {
+    ProbeFolderReading reading;
+    QStringList paths;
+    reading.folder = ListProbeFolder(folder, paths);
+    for (const QString& path : paths) {
         ProbeListing entry{path, {}};
-        if (ReadProbeFile(path, entry.record))
-            listing.push_back(std::move(entry));
+        if (Status s = ReadProbeFile(path, entry.record); s)
+            reading.probes.push_back(std::move(entry));
+        else
+            reading.unreadable.push_back({path, s.message()});
     }
-    return listing;
+    return reading;
+}
+
+std::vector<ProbeListing> ReadProbeListing(const QString& folder) {
+    return ReadProbeFolder(folder).probes;
 }
 
 } // namespace corvin::probes

@@ -255,6 +255,13 @@ bool frmProbeConfig::confirm(bool asDefault) {
             clearName();
         else if (check.resetsChannels())
             ResetChannelBoxes();
+        else if (check.badChannel() != 0) {
+            QLineEdit* box = txtChannel(check.badChannel());
+            box->setEnabled(true);
+            setHighlighted(check.badChannel(), true);
+            box->setFocus();
+            box->selectAll();
+        }
         return false;
     }
 

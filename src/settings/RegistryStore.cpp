@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvin::settings {
@@ -52,6 +53,7 @@ COMMIT;
 )";
 
 static_assert(kApplicationId == 1129469511);
+static_assert(kSchemaVersion == 1); // the user_version the schema sets
 
 // Names compare as the registry compares them: without regard to case.
 QString Fold(const QString& name) {
@@ -145,7 +147,7 @@ class OpenLock {
 public:
     explicit OpenLock(const QString& path) {
         const QByteArray name = QFile::encodeName(path);
-        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
         if (m_fd >= 0)
             ::flock(m_fd, LOCK_EX);
     }
@@ -179,6 +181,17 @@ const QStringList& Companions() {
     return suffixes;
 }
 
+// A new store is built as "<store>.new-XXXXXX" under the open lock; one still there when the
+// lock is taken was left by a start that was killed half-way, and nobody will finish it.
+void RemoveUnfinishedStores(const QString& path) {
+    const QFileInfo store(path);
+    const QString pattern = store.fileName() + QStringLiteral(".new-??????");
+    const QDir folder = store.absoluteDir();
+    for (const QString& name : folder.entryList({pattern, pattern + QStringLiteral("-journal")},
+                                                QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(folder.filePath(name));
+}
+
 } // namespace
 
 // ---- Opening, checking and replacing the file ----------------------------------------------
@@ -202,6 +215,7 @@ void RegistryStore::open(const Clock& clock) {
     const QString folder = QFileInfo(m_path).absolutePath();
     QDir().mkpath(folder);
     OpenLock lock(m_path + QStringLiteral(".lock"));
+    RemoveUnfinishedStores(m_path);
 
     const QFileInfo info(m_path);
     if (!info.exists() && !info.isSymLink()) {
@@ -257,6 +271,10 @@ void RegistryStore::open(const Clock& clock) {
 
 // Opens the file at m_path and checks it thoroughly; returns what is wrong with it, or nothing.
 QString RegistryStore::tryOpenExisting() {
+    // Only a plain file: opening a pipe would wait for a writer forever, with the lock held.
+    if (struct stat info{};
+        ::stat(QFile::encodeName(m_path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return QStringLiteral("it is not a plain file");
     {
         QFile probe(m_path);
         if (!probe.open(QIODevice::ReadOnly))

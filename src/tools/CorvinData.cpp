@@ -5,7 +5,9 @@
 #include "common/Clock.h"
 #include "common/SharedState.h"
 #include "common/TextTrim.h"
+#include "datafiles/RecoveryFiles.h"
 #include "datafiles/SpreadsheetExport.h"
+#include "datafiles/TestDataChecks.h"
 #include "datafiles/TestDataFile.h"
 #include "playback/GraphDrawing.h"
 #include "playback/PlotRoutine.h"
@@ -48,18 +50,37 @@ const char* const kUsage =
     "                                      draws the test as the playback graph does: the channels\n"
     "                                      in the order given (all seven by default), the title cut\n"
     "                                      to 20 characters; a PNG picture or a vector PDF\n"
+    "  recover list HOME                   the tests of a Corvin home that were logged but never\n"
+    "                                      saved (a crash, a power cut), one journal a line\n"
+    "  recover save JOURNAL OUT.DAT        writes the readings of a journal as a test data file\n"
+    "                                      and removes the journal\n"
     "  --help                              this text\n"
     "  --version                           the program's version\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line\n"
     "(plot: also when the test data file cannot be read; convert: for every failure).\n";
 
+// Text from a file, made safe for a terminal: control characters (line breaks, escapes) are
+// printed as \xHH, so one name stays one line and cannot steer the terminal.
+QString Printable(const QString& text) {
+    QString printable;
+    printable.reserve(text.size());
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            printable += QStringLiteral("\\x") +
+                         QString::number(c.unicode(), 16).rightJustified(2, QLatin1Char('0')).toUpper();
+        else
+            printable += c;
+    }
+    return printable;
+}
+
 // Messages may hold a line break (the program's own texts do); on the terminal they are one line.
 QString OneLine(const QString& message) {
     QString line = message;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(": "));
     line.replace(QLatin1Char('\n'), QStringLiteral(": "));
-    return line;
+    return Printable(line);
 }
 
 int Fail(QTextStream& err, const QString& message, int status = kExitFailed) {
@@ -92,8 +113,15 @@ void AppendFloat(std::string& line, float value) {
 int ProbeList(const QString& folder, QTextStream& out, QTextStream& err) {
     if (!QFileInfo(folder).isDir())
         return Fail(err, QStringLiteral("%1 is not a folder").arg(folder));
-    for (const probes::ProbeListing& entry : probes::ReadProbeListing(folder))
-        out << TrimPadding(entry.record.Probe_Name) << '\n';
+    const probes::ProbeFolderReading reading = probes::ReadProbeFolder(folder);
+    if (!reading.folder)
+        return Fail(err,
+                    QStringLiteral("cannot read the folder %1: %2").arg(folder, reading.folder.message()));
+    for (const probes::ProbeListing& entry : reading.probes)
+        out << Printable(TrimPadding(entry.record.Probe_Name)) << '\n';
+    // The listing goes on without them, but never silently.
+    for (const auto& [path, why] : reading.unreadable)
+        err << "corvin-data: cannot read " << OneLine(path) << ": " << OneLine(why) << '\n';
     return kExitOk;
 }
 
@@ -101,9 +129,9 @@ int ProbeShow(const QString& path, QTextStream& out, QTextStream& err) {
     cProbe probe;
     if (Status s = probes::ReadProbeFile(path, probe); !s)
         return Fail(err, QStringLiteral("cannot read %1: %2").arg(path, s.message()));
-    out << "name: " << probe.Probe_Name() << '\n';
+    out << "name: " << Printable(probe.Probe_Name()) << '\n';
     for (int k = 1; k <= kChannelCount; ++k)
-        out << "channel " << k << ": " << probe.Ch(k) << '\n';
+        out << "channel " << k << ": " << Printable(probe.Ch(k)) << '\n';
     return kExitOk;
 }
 
@@ -113,6 +141,9 @@ int ProbeCreate(const QStringList& args, QTextStream& out, QTextStream& err) {
         return UsageError(err, QStringLiteral("probe create needs a folder and a name"));
     if (args.size() > 2 + kChannelCount)
         return UsageError(err, QStringLiteral("a probe has at most %1 channels").arg(kChannelCount));
+    // An empty folder (an unset shell variable, say) would put the probe at the root of the disc.
+    if (args[0].isEmpty())
+        return UsageError(err, QStringLiteral("probe create needs a folder, not an empty argument"));
     std::array<QString, kChannelCount> channels;
     for (int k = 0; k + 2 < args.size(); ++k)
         channels[k] = args[k + 2];
@@ -170,7 +201,7 @@ int Probe(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (command == QLatin1String("default"))
         return ProbeDefault(rest, out, err);
     if (command == QLatin1String("list") || command == QLatin1String("show")) {
-        if (rest.size() != 1)
+        if (rest.size() != 1 || rest[0].isEmpty())
             return UsageError(err, QStringLiteral("probe %1 takes one argument").arg(command));
         return command == QLatin1String("list") ? ProbeList(rest[0], out, err) : ProbeShow(rest[0], out, err);
     }
@@ -185,6 +216,11 @@ bool ReadData(const QString& path, PeriodicDataSet& data, QTextStream& err) {
     return true;
 }
 
+// What is odd about a file that was read all the same.
+QStringList Warnings(const QString& path, const PeriodicDataSet& data) {
+    return datafiles::TestDataWarnings(data, QFileInfo(path).size());
+}
+
 int Info(const QString& path, QTextStream& out, QTextStream& err) {
     PeriodicDataSet data;
     if (!ReadData(path, data, err))
@@ -193,7 +229,9 @@ int Info(const QString& path, QTextStream& out, QTextStream& err) {
         << "rows: " << data.SampleCapacity << '\n'
         << "stored rows: " << data.HeaderValues[1] << '\n';
     for (int k = 1; k <= kChannelCount; ++k)
-        out << "channel " << k << ": " << TrimPaddingEnd(data.ChannelNames[k - 1]) << '\n';
+        out << "channel " << k << ": " << Printable(TrimPaddingEnd(data.ChannelNames[k - 1])) << '\n';
+    for (const QString& warning : Warnings(path, data))
+        out << "warning: " << warning << '\n';
     return kExitOk;
 }
 
@@ -202,7 +240,7 @@ void WriteCsv(const PeriodicDataSet& data, QTextStream& out) {
     // CSV records end in CR LF.
     QString header = QStringLiteral("Time (s)");
     for (const QString& name : data.ChannelNames)
-        header += QLatin1Char(',') + CsvField(TrimPaddingEnd(name));
+        header += QLatin1Char(',') + CsvField(Printable(TrimPaddingEnd(name)));
     out << header << "\r\n";
     std::string line;
     for (int r = 0; r < data.SampleCapacity; ++r) {
@@ -220,6 +258,8 @@ int Dump(const QString& path, QTextStream& out, QTextStream& err) {
     PeriodicDataSet data;
     if (!ReadData(path, data, err))
         return kExitFailed;
+    for (const QString& warning : Warnings(path, data))
+        err << "corvin-data: warning: " << OneLine(path) << ": " << warning << '\n';
     WriteCsv(data, out);
     return kExitOk;
 }
@@ -392,6 +432,66 @@ int Plot(const QStringList& args, QTextStream& err) {
     return kExitOk;
 }
 
+// One line per journal of HOME/Recovery: when and with which probe its test was logged, and
+// how many readings it holds.
+int RecoverList(const QString& home, QTextStream& out, QTextStream& err) {
+    if (!QFileInfo(home).isDir())
+        return Fail(err, QStringLiteral("%1 is not a folder").arg(home));
+    SharedState state;
+    state.folders.Home = QFileInfo(home).absoluteFilePath();
+    int status = kExitOk;
+    for (const QString& path : datafiles::ListJournals(state.folders.RecoveryFolder())) {
+        datafiles::RecoveredTest test;
+        if (Status s = datafiles::ReadJournalFile(path, test); !s) {
+            status = Fail(err, QStringLiteral("cannot read %1: %2").arg(path, s.message()));
+            continue;
+        }
+        out << Printable(path) << ": "
+            << Printable(test.header.startTime.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
+            << ", probe " << Printable(test.header.probeName) << ", " << test.rows.size()
+            << " readings every " << test.header.intervalSeconds << " s";
+        if (datafiles::JournalInUse(path))
+            out << ", still being logged";
+        out << '\n';
+    }
+    return status;
+}
+
+int RecoverSave(const QString& journal, const QString& target, QTextStream& out, QTextStream& err) {
+    datafiles::RecoveredTest test;
+    if (Status s = datafiles::ReadJournalFile(journal, test); !s)
+        return Fail(err, QStringLiteral("cannot read %1: %2").arg(journal, s.message()));
+    // A file of that name may be a test someone wants to keep; the terminal has no dialog to ask.
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return Fail(err, QStringLiteral("%1 exists already; give a new file name").arg(target));
+    if (Status s = datafiles::SaveRecoveredTest(test, target); !s)
+        return Fail(err, QStringLiteral("cannot write %1: %2").arg(target, s.message()));
+    out << "saved " << test.rows.size() << " readings to " << Printable(target) << '\n';
+    if (datafiles::JournalInUse(journal)) {
+        out << "the journal is kept: its test is still being logged\n";
+        return kExitOk;
+    }
+    if (Status s = datafiles::RemoveJournal(journal); !s)
+        return Fail(err, QStringLiteral("the journal %1 could not be removed: %2").arg(journal, s.message()));
+    return kExitOk;
+}
+
+int Recover(const QStringList& args, QTextStream& out, QTextStream& err) {
+    const QString command = args.value(0);
+    if (command == QLatin1String("list")) {
+        if (args.size() != 2 || args[1].isEmpty())
+            return UsageError(err, QStringLiteral("recover list takes a Corvin home"));
+        return RecoverList(args[1], out, err);
+    }
+    if (command == QLatin1String("save")) {
+        if (args.size() != 3 || args[1].isEmpty() || args[2].isEmpty())
+            return UsageError(err,
+                              QStringLiteral("recover save takes a journal and the test data file to write"));
+        return RecoverSave(args[1], args[2], out, err);
+    }
+    return UsageError(err, QStringLiteral("recover needs list or save"));
+}
+
 } // namespace
 
 int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -412,6 +512,8 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     if (command == QLatin1String("probe"))
         return Probe(rest, out, err);
+    if (command == QLatin1String("recover"))
+        return Recover(rest, out, err);
     if (command == QLatin1String("info") || command == QLatin1String("dump")) {
         if (rest.size() != 1)
             return UsageError(err, QStringLiteral("%1 takes one test data file").arg(command));

@@ -1,7 +1,11 @@
 #include "app/CommandLine.h"
 #include "app/QtSingleInstance.h"
+#include "app/StaleTemporaries.h"
+#include "app/StartupRefusal.h"
+#include "support/ScriptedDesktop.h"
 #include "support/TempHome.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -90,6 +94,87 @@ TEST(Home, IsCreatedWhenMissingAndRefusedWhenAFile) {
     ASSERT_TRUE(error.has_value());
     EXPECT_TRUE(error->contains(QStringLiteral("is a file")));
     EXPECT_FALSE(PrepareHome(file + QStringLiteral("/below")).value_or(QString()).isEmpty());
+}
+
+TEST(Home, AProbesFileInsteadOfTheFolderIsRefusedWithItsOwnMessage) {
+    corvin::testing::TempHome tmp;
+    const QString home = tmp.file(QStringLiteral("home"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    ASSERT_TRUE(corvin::testing::TempHome::write(home + QStringLiteral("/Probes"), "x"));
+    EXPECT_EQ(PrepareHome(home),
+              QStringLiteral("The probes folder %1/Probes is a file, not a folder. Move it "
+                             "out of the way and start Corvin again.")
+                  .arg(home));
+}
+
+// ---- Refusals reach a user who started Corvin from the desktop --------------------------------
+
+TEST(StartupRefusal, IsShownInAMessageBoxWhenADesktopIsThere) {
+    struct Case {
+        const char* platform;
+        bool display;
+        bool desktop;
+    };
+    const Case cases[] = {{"", true, true},
+                          {"", false, false},
+                          {"xcb", false, true},
+                          {"wayland", true, true},
+                          {"offscreen", true, false},
+                          {"minimal", true, false},
+                          {"offscreen:x=1", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.platform);
+        EXPECT_EQ(DesktopAvailable(QString::fromLatin1(c.platform), c.display), c.desktop);
+    }
+
+    corvin::testing::ScriptedDialogs dialogs;
+    std::FILE* terminal = std::tmpfile();
+    ReportStartupRefusal(QStringLiteral("The Corvin home /x cannot be written to."), terminal, &dialogs);
+    std::rewind(terminal);
+    char line[128] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, terminal), nullptr);
+    std::fclose(terminal);
+    EXPECT_STREQ(line, "corvin: The Corvin home /x cannot be written to.\n");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("The Corvin home /x cannot be written to."));
+    EXPECT_EQ(dialogs.messages[0].icon, corvin::platform::Icon::Critical);
+}
+
+// ---- Temporaries a kill left behind --------------------------------------------------------------
+
+TEST(StaleTemporaries, OnlyOurOwnUntouchedForAMinuteAreRemoved) {
+    corvin::testing::TempHome home;
+    for (const char* folder : {"Recovery", "Data", "TESTS"})
+        ASSERT_TRUE(QDir(home.path()).mkpath(QLatin1String(folder)));
+    const QStringList stale = {"Probes/Bench.prb.a1B2c3",
+                               "Probes/OLD.PRB.zzzzzz",
+                               "BAR.CFG.Qw3rty",
+                               ".corvin-write-check-Ab12Cd",
+                               "Recovery/test-20260101-090000.journal.x1y2z3",
+                               "Data/run 4.DAT.abcdef",
+                               "TESTS/t.dat.ABCDEF"};
+    const QStringList kept = {"Probes/Bench.prb",        "Probes/Bench.prb.abc",
+                              "Probes/notes.txt.abcdef", "BAR.CFG",
+                              "Data/run 4.DAT",          "registry.sqlite",
+                              "Probes/Fresh.prb.fresh1"}; // the last: a save under way right now
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-2 * kStaleTemporarySeconds);
+    for (const QString& name : stale + kept) {
+        ASSERT_TRUE(corvin::testing::TempHome::write(home.file(name), "x"));
+        QFile file(home.file(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        if (!name.contains(QLatin1String("fresh"))) {
+            ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+    }
+    QStringList removed = RemoveStaleTemporaries(home.path());
+    QStringList expected;
+    for (const QString& name : stale)
+        expected << home.file(name);
+    removed.sort();
+    expected.sort();
+    EXPECT_EQ(removed, expected);
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFileInfo::exists(home.file(name))) << name.toStdString();
 }
 
 // ---- One instance per home -------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/QtCommandBar.h"
 #include "app/Startup.h"
+#include "datafiles/RecoveryJournal.h"
 #include "instrument/NoPause.h"
 #include "livetest/TestSession.h"
 #include "livetest/TestWindowLayout.h"
@@ -84,6 +85,26 @@ TEST_F(MainWindowTest, StartsWithTheCardSetUpAndFileCloseDisabled) {
     EXPECT_TRUE(QDir(home.file(QStringLiteral("Probes"))).exists());
     EXPECT_EQ(TempHome::read(home.file(QStringLiteral("BAR.CFG"))).size(), 28);
     EXPECT_EQ(w.objectName(), QStringLiteral("MDIMain"));
+}
+
+TEST_F(MainWindowTest, StartUpOffersATestThatWasLoggedButNeverSaved) {
+    datafiles::JournalHeader header;
+    header.startTime = QDateTime(QDate(2026, 1, 2), QTime(8, 0));
+    header.intervalSeconds = 5;
+    header.plannedRows = 10;
+    header.probeName = QStringLiteral("LOST");
+    QString path;
+    {
+        datafiles::RecoveryJournal journal; // the Corvin that logged this is gone
+        ASSERT_TRUE(journal.begin(home.file(QStringLiteral("Recovery")), header));
+        ASSERT_TRUE(journal.append(0, {}));
+        path = journal.path();
+    }
+    started(); // the offer is closed: kept for later
+    ASSERT_EQ(desk.dialogs.choiceBoxes.size(), 1u);
+    EXPECT_TRUE(desk.dialogs.choiceBoxes[0].text.startsWith(QStringLiteral(
+        "A test logged on 2026-01-02 08:00:00 with probe LOST, 1 reading every 5 s, was not saved.")));
+    EXPECT_TRUE(QFileInfo::exists(path));
 }
 
 TEST_F(MainWindowTest, WithoutACardSaysSoOnceAndRunsOnHandleMinusOne) {

@@ -229,3 +229,58 @@ TEST_F(CorvinDataConvert, FailuresAreOneLineAndNeverLeaveAFile) {
         }
     }
 }
+
+// ---- Inconsistent files are read, with warnings ------------------------------------------------
+
+TEST_F(CorvinDataFiles, InfoAndDumpWarnAboutEveryInconsistencyAndStillSucceed) {
+    PeriodicDataSet data;
+    data.Size(2);
+    data.PeriodicData[3][1] = std::numeric_limits<float>::quiet_NaN();
+    data.PeriodicData[5][1] = std::numeric_limits<float>::infinity();
+    Write(data, 31, kNames);
+    QByteArray bytes = TempHome::read(path);
+    const float stored = 7.0f;
+    std::memcpy(bytes.data() + 24 * (7 * 2 + 1) + 20, &stored, 4);
+    bytes.append("extra"); // five bytes that are no record
+    ASSERT_TRUE(TempHome::write(path, bytes));
+
+    const QStringList warnings = {
+        "the file is 557 bytes long, but a test data file of 2 rows is 552 bytes; it was read as 2 rows",
+        "the file says it holds 7 rows, but its length gives 2",
+        "the reading interval 31 s is outside 5 to 30 s",
+        "2 of the readings are not a number or infinite, the first in row 2, channel 4"};
+    const auto info = RunCorvinData({"info", path});
+    EXPECT_EQ(info.status, 0);
+    QString expected;
+    for (const QString& w : warnings)
+        expected += "warning: " + w + "\n";
+    EXPECT_TRUE(info.out.endsWith("channel 7: Seven\n" + expected)) << info.out.toStdString();
+
+    const auto dump = RunCorvinData({"dump", path});
+    EXPECT_EQ(dump.status, 0);
+    expected.clear();
+    for (const QString& w : warnings)
+        expected += "corvin-data: warning: " + path + ": " + w + "\n";
+    EXPECT_EQ(dump.err, expected);
+    EXPECT_EQ(dump.out.count(QStringLiteral("\r\n")), 3);
+}
+
+TEST_F(CorvinDataFiles, AConsistentFileHasNoWarnings) {
+    PeriodicDataSet data;
+    data.Size(4);
+    Write(data, 5, kNames);
+    EXPECT_FALSE(RunCorvinData({"info", path}).out.contains(QStringLiteral("warning")));
+    EXPECT_TRUE(RunCorvinData({"dump", path}).err.isEmpty());
+}
+
+TEST_F(CorvinDataFiles, ControlCharactersInNamesArePrintedEscaped) {
+    PeriodicDataSet data;
+    data.Size(0);
+    Write(data, 5, {"two\nlines", "\x1b[31mred", "tab\there", "d", "e", "f", "g"});
+    const auto info = RunCorvinData({"info", path});
+    EXPECT_TRUE(info.out.contains(QStringLiteral("channel 1: two\\x0Alines\nchannel 2: \\x1B[31mred\n"
+                                                 "channel 3: tab\\x09here\n")))
+        << info.out.toStdString();
+    const auto dump = RunCorvinData({"dump", path});
+    EXPECT_TRUE(dump.out.startsWith(QStringLiteral("Time (s),two\\x0Alines,\\x1B[31mred,tab\\x09here,d,")));
+}

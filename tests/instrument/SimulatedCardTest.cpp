@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <vector>
 
@@ -240,7 +242,13 @@ TEST(SimulatorProfile, MissingUnreadableAndBinaryFilesAreRefused) {
     EXPECT_FALSE(missing.ok());
     EXPECT_EQ(missing.message(), "Simulator profile " + home.file("none.prof") + ": no such file");
 
-    EXPECT_FALSE(SimulatorProfile::Load(home.path(), p).ok()); // a folder
+    EXPECT_EQ(SimulatorProfile::Load(home.path(), p).message(),
+              "Simulator profile " + home.path() + ": is a folder, not a profile file");
+    // A pipe is refused without waiting for someone to write into it.
+    const QString pipe = home.file("pipe.prof");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(SimulatorProfile::Load(pipe, p).message(),
+              "Simulator profile " + pipe + ": is not a plain file (a pipe, a socket or a device)");
 
     const QString binary = home.file("bin.prof");
     ASSERT_TRUE(TempHome::write(binary, QByteArray("channel 1: level 3\0\x01\x02", 21)));

@@ -564,11 +564,12 @@ TEST_F(SessionTest, FailedSaveAtTheEndOfLoggingKeepsTheSamplesForStop) {
 
 TEST_F(SessionTest, SpreadsheetExportFailureIsShownAndNeverTakenForSuccess) {
     state.options.SaveToDataFile = false;
-    FailingFiles failing = FailingFiles::AtCommit();
-    session->setFileFactory(failing);
     chooseRange(true, 2);
     startLogging(QStringLiteral("5"), QStringLiteral("0.1"));
     ticks(2);
+    // The disc fills after the test's journal was started.
+    FailingFiles failing = FailingFiles::AtCommit();
+    session->setFileFactory(failing);
     const QString path = home.file(QStringLiteral("run.xls"));
     desk.dialogs.answers = {Answer::Yes, Answer::No};
     desk.dialogs.saveFiles = {path};

@@ -7,6 +7,10 @@
 
 #include "support/CorvinDataRun.h"
 #include "support/TempHome.h"
+#include "support/Unprivileged.h"
+
+#include <QCoreApplication>
+#include <cstdio>
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,6 +87,55 @@ TEST_F(CorvinDataProbe, ListOfAMissingFolderFails) {
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
 }
 
+// The child half of ListSaysWhatCannotBeRead: runs as nobody and prints what the list said.
+TEST(CorvinDataProbeChild, ListAsNobody) {
+    const QByteArray folder = qgetenv("CORVIN_PROBE_FOLDER");
+    if (qgetenv(corvin::testing::kChildVariable).isEmpty() || folder.isEmpty())
+        GTEST_SKIP() << "runs only as the child of ListSaysWhatCannotBeRead";
+    const auto run = RunCorvinData({"probe", "list", QString::fromUtf8(folder)});
+    printf("CHILD-RESULT status=%d out=%s err=%s\n", run.status,
+           run.out.toUtf8().replace('\n', '|').constData(), run.err.toUtf8().replace('\n', '|').constData());
+}
+
+TEST_F(CorvinDataProbe, ListSaysWhatCannotBeRead) {
+    // A readable probe, one that cannot be read, and a folder that cannot be listed at all.
+    cProbe p;
+    p.setProbe_Name(QStringLiteral("Open"));
+    ASSERT_TRUE(WriteProbeFile(folder, p));
+    p.setProbe_Name(QStringLiteral("Locked"));
+    ASSERT_TRUE(WriteProbeFile(folder, p));
+    ASSERT_TRUE(QFile(in(QStringLiteral("Locked.prb"))).setPermissions(QFileDevice::WriteOwner));
+    const QString closed = home.file(QStringLiteral("Closed"));
+    ASSERT_TRUE(QDir().mkpath(closed));
+    ASSERT_TRUE(QFile(closed).setPermissions(QFileDevice::ExeOwner | QFileDevice::ExeOther));
+
+    const QString lockedLine =
+        "corvin-data: cannot read " + in(QStringLiteral("Locked.prb")) + ": Permission denied";
+    const QString closedLine = "corvin-data: cannot read the folder " + closed + ": Permission denied";
+    if (!corvin::testing::RunningAsRoot()) {
+        const auto list = RunCorvinData({"probe", "list", folder});
+        EXPECT_EQ(list.status, 0);
+        EXPECT_EQ(list.out, QStringLiteral("Open\n"));
+        EXPECT_EQ(list.err, lockedLine + "\n");
+        const auto folderRun = RunCorvinData({"probe", "list", closed});
+        EXPECT_EQ(folderRun.status, 1);
+        EXPECT_EQ(folderRun.err, closedLine + "\n");
+        return;
+    }
+    if (const std::optional<QString> why = corvin::testing::NobodyUnavailable())
+        GTEST_SKIP() << why->toStdString();
+    corvin::testing::LetNobodyReach(folder);
+    const QString list = corvin::testing::RunAsNobody(QStringLiteral("CorvinDataProbeChild.ListAsNobody"),
+                                                      {QStringLiteral("CORVIN_PROBE_FOLDER=") + folder});
+    EXPECT_TRUE(list.contains("CHILD-RESULT status=0 out=Open| err=" + lockedLine + "|"))
+        << list.toStdString();
+    const QString folderList =
+        corvin::testing::RunAsNobody(QStringLiteral("CorvinDataProbeChild.ListAsNobody"),
+                                     {QStringLiteral("CORVIN_PROBE_FOLDER=") + closed});
+    EXPECT_TRUE(folderList.contains("CHILD-RESULT status=1 out= err=" + closedLine + "|"))
+        << folderList.toStdString();
+}
+
 // ---- probe create ----------------------------------------------------------------------------
 
 TEST_F(CorvinDataProbe, CreateWritesTheProbeWithEmptyArgumentsAsEmptyChannels) {
@@ -112,6 +165,7 @@ TEST_F(CorvinDataProbe, CreateRefusesWithTheDialogsMessages) {
         {{"../x", "a", "b"}, 1, QStringLiteral("corvin-data: ") + unsafe + QLatin1Char('\n')},
         {{"abc", "1", "2", "3", "4", "5", "6", "7", "8"}, 2, {}},
         {{}, 2, {}},
+        {{"abc", "a", "two\nlines"}, 1, "corvin-data: Channel 2 cannot contain control characters\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -128,6 +182,18 @@ TEST_F(CorvinDataProbe, CreateRefusesWithTheDialogsMessages) {
 }
 
 // ---- The command line itself -------------------------------------------------------------------
+
+TEST(CorvinDataCommandLine, AnEmptyFolderArgumentIsAUsageErrorAndWritesNothing) {
+    const QString name = QStringLiteral("corvin-empty-folder-%1").arg(QCoreApplication::applicationPid());
+    for (const QStringList& args : {QStringList{"probe", "create", "", name, "a", "b"},
+                                    QStringList{"probe", "list", ""}, QStringList{"probe", "show", ""}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const auto run = RunCorvinData(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/") + name + QStringLiteral(".prb")));
+}
 
 TEST(CorvinDataCommandLine, HelpListsTheCommands) {
     const auto run = RunCorvinData({"--help"});

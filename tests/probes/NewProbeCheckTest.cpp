@@ -89,3 +89,30 @@ TEST(NewProbeCheck, TheProbeHoldsTheTrimmedTexts) {
     EXPECT_EQ(check.probe().Ch2(), QString());
     EXPECT_EQ(check.probe().Ch3(), QStringLiteral("three"));
 }
+
+// ---- Channel texts must be storable as they are -----------------------------------------------
+
+TEST(NewProbeCheck, ChannelTextsOutsideWindows1252OrWithControlCharactersAreRefused) {
+    struct Case {
+        Channels channels;
+        int bad;
+        QString message;
+    };
+    const Case cases[] = {
+        {{"a", "b", QString::fromUtf16(u"Ω ohm")},
+         3,
+         QStringLiteral("Channel 3 can only hold characters of the Windows-1252 code page")},
+        {{"a", "two\nlines"}, 2, QStringLiteral("Channel 2 cannot contain control characters")},
+        {{"\x1b[31mred", "b", "tab\there"}, 1, QStringLiteral("Channel 1 cannot contain control characters")},
+        {{"µA", "é €"}, 0, QString()}, // all Windows-1252
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bad);
+        const NewProbeCheck check(QStringLiteral("abc"), c.channels);
+        EXPECT_EQ(check.ready(), c.bad == 0);
+        EXPECT_EQ(check.badChannel(), c.bad);
+        EXPECT_EQ(check.message(), c.message);
+        EXPECT_FALSE(check.clearsName());
+        EXPECT_FALSE(check.resetsChannels());
+    }
+}

@@ -275,6 +275,22 @@ TEST_F(ProbeFiles, UnsafeNamesAreRefusedAndNothingIsWritten) {
         {QStringLiteral("seventeen chars!!"),
          QStringLiteral("A probe name cannot be longer than 16 characters")},
         {QStringLiteral("   "), QStringLiteral("A probe name cannot be empty")},
+        // Names the Windows version could not open.
+        {QStringLiteral("a:b"),
+         QStringLiteral("A probe name cannot contain \":\" (Windows does not allow it in "
+                        "file names)")},
+        {QStringLiteral("a\\b"),
+         QStringLiteral("A probe name cannot contain \"\\\" (Windows does not allow it "
+                        "in file names)")},
+        {QStringLiteral("why?"),
+         QStringLiteral("A probe name cannot contain \"?\" (Windows does not allow it in "
+                        "file names)")},
+        {QStringLiteral("CON"), QStringLiteral("\"CON\" is a name Windows keeps for a device")},
+        {QStringLiteral("nul.x"), QStringLiteral("\"nul.x\" is a name Windows keeps for a device")},
+        {QStringLiteral("Lpt9"), QStringLiteral("\"Lpt9\" is a name Windows keeps for a device")},
+        {QStringLiteral("end."),
+         QStringLiteral("A probe name cannot end in a dot or a space (Windows does not "
+                        "allow it)")},
     };
     const QSet<QString> homeBefore = FilesIn(home.path());
     for (const Case& c : cases) {
@@ -287,6 +303,55 @@ TEST_F(ProbeFiles, UnsafeNamesAreRefusedAndNothingIsWritten) {
     }
     EXPECT_TRUE(FilesIn(folder).isEmpty());
     EXPECT_EQ(FilesIn(home.path()), homeBefore);
+}
+
+TEST_F(ProbeFiles, NamesCloseToWindowsDeviceNamesAreFine) {
+    for (const char* name : {"CONSOLE", "COM0", "LPT10", "nullify", "a.b", ".dotted"})
+        EXPECT_EQ(UnsafeProbeNameReason(QString::fromLatin1(name)), std::nullopt) << name;
+}
+
+TEST_F(ProbeFiles, AProbeFileThatIsALinkIsNeverWrittenThrough) {
+    const QString outside = home.file(QStringLiteral("outside.txt"));
+    ASSERT_TRUE(TempHome::write(outside, QByteArray("not a probe")));
+    ASSERT_TRUE(QFile::link(outside, in(QStringLiteral("Linked.prb"))));
+    ASSERT_TRUE(QFile::link(home.file(QStringLiteral("nowhere")), in(QStringLiteral("Dangling.prb"))));
+    for (const char* name : {"Linked", "Dangling"}) {
+        SCOPED_TRACE(name);
+        const Status s = WriteProbeFile(folder, MakeProbe(QString::fromLatin1(name), {{1, "a"}, {2, "b"}}));
+        ASSERT_FALSE(s);
+        EXPECT_TRUE(s.message().endsWith(QStringLiteral(" to disc\nThe probe file is a symbolic link; Corvin "
+                                                        "replaces only plain files in the probes folder")))
+            << s.message().toStdString();
+    }
+    EXPECT_EQ(TempHome::read(outside), QByteArray("not a probe"));
+    EXPECT_TRUE(QFileInfo(in(QStringLiteral("Linked.prb"))).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("nowhere"))));
+}
+
+TEST_F(ProbeFiles, AFileNameInWindows1252IsListedReadAndFound) {
+    // "Sonde\xE9.prb", as an archive unpacked from the Windows version names it: not UTF-8.
+    const QByteArray latin1 = QFile::encodeName(folder) + "/Sonde\xE9.prb";
+    const QByteArray record = EncodeProbeRecord(MakeProbe(QStringLiteral("Sondeé"), {{1, "a"}, {2, "b"}}));
+    FILE* f = std::fopen(latin1.constData(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(record.constData(), 1, std::size_t(record.size()), f);
+    std::fclose(f);
+
+    const QString path = in(QStringLiteral("Sondeé.prb"));
+    EXPECT_EQ(ListProbeFiles(folder), QStringList{path});
+    EXPECT_EQ(NativeFileName(path), latin1);
+    cProbe probe;
+    ASSERT_TRUE(ReadProbeFile(path, probe));
+    EXPECT_EQ(probe.Ch1(), QStringLiteral("a"));
+    EXPECT_EQ(ResolveProbePath(folder, QStringLiteral("Sondeé")), path);
+    EXPECT_EQ(DecodeFileName("Sonde\xC3\xA9"), QStringLiteral("Sondeé")); // UTF-8 stays UTF-8
+}
+
+TEST_F(ProbeFiles, AFolderThatCannotBeListedIsAnError) {
+    QStringList paths;
+    const Status s = ListProbeFolder(in(QStringLiteral("absent")), paths);
+    EXPECT_EQ(s.message(), QStringLiteral("No such file or directory"));
+    EXPECT_FALSE(ReadProbeFolder(in(QStringLiteral("absent"))).folder);
 }
 
 TEST_F(ProbeFiles, MissingFolderIsAWriteError) {

@@ -225,6 +225,17 @@ TEST_F(ProbeCreation, OneChannelIsRefusedAndTheBoxesAreResetWithTheirTextsKept) 
     EXPECT_TRUE(filesUnderHome().isEmpty());
 }
 
+TEST_F(ProbeCreation, AChannelTextOutsideWindows1252IsRefusedWhereItWasTyped) {
+    typeProbe(QStringLiteral("Greek"), {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x")});
+    box(3)->setText(QString::fromUtf16(u"Ω")); // typed with an input method: no key of its own
+    button("cmdConfirm")->click();
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral(
+                                  "Channel 3 can only hold characters of the Windows-1252 code page")});
+    EXPECT_EQ(dialog->focusWidget(), box(3));
+    EXPECT_EQ(box(3)->text(), QString::fromUtf16(u"Ω"));
+    EXPECT_TRUE(filesUnderHome().isEmpty());
+}
+
 // ---- Writing -------------------------------------------------------------------------------------
 
 TEST_F(ProbeCreation, ConfirmingTwiceOverwritesWithoutAsking) {

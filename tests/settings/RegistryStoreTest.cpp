@@ -375,6 +375,39 @@ TEST_F(RegistryStoreTest, ASoundDatabaseOfAnotherProgramIsMovedAsideToo) {
     EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral(".damaged-20260101-090000")));
 }
 
+TEST_F(RegistryStoreTest, AStoreThatIsAPipeOrAFolderIsSetAsideWithoutWaiting) {
+    for (const char* kind : {"pipe", "folder"}) {
+        SCOPED_TRACE(kind);
+        TempHome where;
+        const QString store = ct::StorePath(where);
+        if (QByteArray(kind) == "pipe") {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(store).constData(), 0600), 0);
+        } else {
+            ASSERT_TRUE(QDir().mkpath(store));
+        }
+        RegistryStore opened(store, clock); // a pipe would have blocked here for good
+        EXPECT_TRUE(opened.persistent());
+        EXPECT_TRUE(opened.notice().contains(QStringLiteral("it is not a plain file")))
+            << opened.notice().toStdString();
+        const QFileInfo aside(store + QStringLiteral(".damaged-20260101-090000"));
+        EXPECT_TRUE(QByteArray(kind) == "pipe" ? !aside.isFile() && aside.exists() : aside.isDir());
+        EXPECT_TRUE(QFileInfo(store).isFile());
+    }
+}
+
+TEST_F(RegistryStoreTest, AHalfMadeStoreOfAKilledStartIsRemoved) {
+    { RegistryStore first(path, clock); }
+    const QStringList leftovers = {path + ".new-a1B2c3", path + ".new-a1B2c3-journal", path + ".new-Zz9999"};
+    for (const QString& file : leftovers)
+        ASSERT_TRUE(TempHome::write(file, "half made"));
+    ASSERT_TRUE(TempHome::write(path + ".newest", "not ours"));
+    RegistryStore store(path, clock);
+    EXPECT_TRUE(store.notice().isEmpty());
+    for (const QString& file : leftovers)
+        EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(path + ".newest"));
+}
+
 TEST_F(RegistryStoreTest, TheAsideNameNeverReplacesAnEarlierOne) {
     const QString aside = path + QStringLiteral(".damaged-20260101-090000");
     ASSERT_TRUE(TempHome::write(aside, "earlier"));

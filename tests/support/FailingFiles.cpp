@@ -45,6 +45,33 @@ private:
     std::shared_ptr<FailingFiles::Counts> m_counts;
 };
 
+// A real AppendFile whose Nth append fails: half of it reaches the file, as on a full disc.
+class FailingAppendFile : public AppendFile {
+public:
+    FailingAppendFile(const QString& path, int failingAppend, QString message,
+                      std::shared_ptr<FailingFiles::Counts> counts)
+        : AppendFile(path), m_failingAppend(failingAppend), m_message(std::move(message)),
+          m_counts(std::move(counts)) {}
+
+    Status append(const QByteArray& bytes) override {
+        if (m_failed)
+            return Status::failure(m_message);
+        if (++m_appends < m_failingAppend)
+            return AppendFile::append(bytes);
+        AppendFile::append(bytes.left(bytes.size() / 2));
+        ++m_counts->failed;
+        m_failed = true;
+        return Status::failure(m_message);
+    }
+
+private:
+    int m_failingAppend;
+    int m_appends = 0;
+    bool m_failed = false;
+    QString m_message;
+    std::shared_ptr<FailingFiles::Counts> m_counts;
+};
+
 FailingFiles::FailingFiles(int failingWrite, Persistence persistence)
     : m_failingWrite(failingWrite), m_persistence(persistence) {}
 
@@ -56,17 +83,35 @@ FailingFiles FailingFiles::AtCommit(Persistence persistence) {
     return FailingFiles(0, persistence);
 }
 
+FailingFiles FailingFiles::OnAppend(int n, Persistence persistence) {
+    FailingFiles files(0, persistence);
+    files.m_failingAppend = n < 1 ? 1 : n;
+    return files;
+}
+
 FailingFiles& FailingFiles::withMessage(QString message) {
     m_message = std::move(message);
     return *this;
 }
 
 std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
+    if (m_failingAppend > 0)
+        return std::make_unique<AtomicFile>(path);
     const bool fails = m_persistence == Persistence::Always || m_counts->created == 0;
     ++m_counts->created;
     if (!fails)
         return std::make_unique<AtomicFile>(path);
     return std::make_unique<FailingFile>(path, m_failingWrite, m_message, m_counts);
+}
+
+std::unique_ptr<AppendFile> FailingFiles::createAppend(const QString& path) const {
+    if (m_failingAppend == 0)
+        return std::make_unique<AppendFile>(path);
+    const bool fails = m_persistence == Persistence::Always || m_counts->created == 0;
+    ++m_counts->created;
+    if (!fails)
+        return std::make_unique<AppendFile>(path);
+    return std::make_unique<FailingAppendFile>(path, m_failingAppend, m_message, m_counts);
 }
 
 } // namespace corvin::testing

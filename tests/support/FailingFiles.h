@@ -2,7 +2,8 @@
 // An AtomicFileFactory whose files fail on purpose, to show that a failed save leaves the old
 // file whole. A file fails on its Nth write (after passing part of the bytes on, as a full disk
 // would) or at commit; either for the first file the factory makes only, or for every file.
-// A file that failed never commits, even if the saver goes on and asks it to.
+// A file that failed never commits, even if the saver goes on and asks it to. The same goes for
+// the append files of the recovery journal: OnAppend makes the Nth append fail.
 
 #include "common/AtomicFile.h"
 
@@ -19,8 +20,12 @@ public:
     static FailingFiles OnWrite(int n, Persistence persistence = Persistence::Once);
     // Files whose writes succeed but whose commit fails.
     static FailingFiles AtCommit(Persistence persistence = Persistence::Once);
+    // Ordinary atomic files; append files whose `n`th append (from 1) fails after passing half
+    // of its bytes on, and every append after it.
+    static FailingFiles OnAppend(int n, Persistence persistence = Persistence::Once);
 
     std::unique_ptr<AtomicFile> create(const QString& path) const override;
+    std::unique_ptr<AppendFile> createAppend(const QString& path) const override;
 
     // The system's words the failure reports; "No space left on device" unless changed.
     FailingFiles& withMessage(QString message);
@@ -36,13 +41,15 @@ private:
     };
     FailingFiles(int failingWrite, Persistence persistence);
 
-    int m_failingWrite; // 0: fail at commit
+    int m_failingWrite;      // 0: fail at commit
+    int m_failingAppend = 0; // 0: atomic files fail, appends do not
     Persistence m_persistence;
     QString m_message = QStringLiteral("No space left on device");
     // Shared so that copies of the factory (savers take it by reference, tests keep it by value)
     // count together; create() is const as the factory interface asks.
     std::shared_ptr<Counts> m_counts = std::make_shared<Counts>();
     friend class FailingFile;
+    friend class FailingAppendFile;
 };
 
 } // namespace corvin::testing

@@ -24,6 +24,11 @@ platform::Answer ScriptedDialogs::message(const platform::MessageBox& box) {
     return Next(answers, box.defaultButton);
 }
 
+int ScriptedDialogs::choose(const platform::ChoiceBox& box) {
+    choiceBoxes.push_back(box);
+    return Next(choices, box.escapeButton);
+}
+
 std::optional<QString> ScriptedDialogs::input(const platform::InputBox& box) {
     inputBoxes.push_back(box);
     return Next(inputs, std::optional<QString>());

@@ -18,6 +18,7 @@ public:
     // What each kind of dialog will answer next; an empty queue means the user cancels
     // (a message box with no scripted answer returns its default button).
     std::deque<platform::Answer> answers;
+    std::deque<int> choices; // button indexes; an empty queue closes the box (its escape button)
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QString>> openFiles;
     std::deque<std::optional<QString>> saveFiles;
@@ -26,6 +27,7 @@ public:
 
     // What was shown, in order.
     std::vector<platform::MessageBox> messages;
+    std::vector<platform::ChoiceBox> choiceBoxes;
     std::vector<platform::InputBox> inputBoxes;
     std::vector<platform::FileDialog> fileDialogs;
     int colourDialogs = 0;
@@ -36,6 +38,7 @@ public:
     const platform::MessageBox& lastMessage() const { return messages.back(); }
 
     platform::Answer message(const platform::MessageBox& box) override;
+    int choose(const platform::ChoiceBox& box) override;
     std::optional<QString> input(const platform::InputBox& box) override;
     std::optional<QString> openFile(const platform::FileDialog& dialog) override;
     std::optional<QString> saveFile(const platform::FileDialog& dialog) override;

@@ -1,0 +1,113 @@
+#include "datafiles/JournalFormat.h"
+
+#include "common/Cp1252.h"
+#include "common/Crc32.h"
+
+#include <QtEndian>
+
+#include <bit>
+#include <cstring>
+
+namespace corvin::datafiles {
+namespace {
+
+constexpr char kMagic[] = "CRVNJRNL";
+constexpr int kMagicLength = 8;
+constexpr int kHeaderCrcAt = kJournalHeaderLength - 4;
+constexpr int kFrameCrcAt = kJournalFrameLength - 4;
+
+template <typename T> void Put(QByteArray& bytes, T value) {
+    const T le = qToLittleEndian(value);
+    bytes.append(reinterpret_cast<const char*>(&le), sizeof le);
+}
+
+template <typename T> T Get(const char* at) {
+    T le;
+    std::memcpy(&le, at, sizeof le);
+    return qFromLittleEndian(le);
+}
+
+void PutCrc(QByteArray& bytes) {
+    Put<uint32_t>(bytes, Crc32(bytes));
+}
+
+QString WithoutTrailingSpaces(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.left(end);
+}
+
+} // namespace
+
+QByteArray EncodeJournalHeader(const JournalHeader& header) {
+    QByteArray bytes(kMagic, kMagicLength);
+    bytes.reserve(kJournalHeaderLength);
+    Put<uint16_t>(bytes, kJournalVersion);
+    Put<uint16_t>(bytes, kJournalHeaderLength);
+    Put<int64_t>(bytes, header.startTime.toMSecsSinceEpoch());
+    Put<int16_t>(bytes, header.intervalSeconds);
+    Put<int16_t>(bytes, header.plannedRows);
+    bytes.append(ToFixedField(header.probeName, kJournalProbeNameLength));
+    for (const QString& name : header.channelNames)
+        bytes.append(ToFixedField(name, kJournalChannelNameLength));
+    PutCrc(bytes);
+    return bytes;
+}
+
+QByteArray EncodeJournalFrame(uint32_t row, const JournalRow& readings) {
+    QByteArray bytes;
+    bytes.reserve(kJournalFrameLength);
+    Put<uint32_t>(bytes, row);
+    for (float value : readings)
+        Put<uint32_t>(bytes, std::bit_cast<uint32_t>(value));
+    PutCrc(bytes);
+    return bytes;
+}
+
+Status DecodeJournal(QByteArrayView bytes, RecoveredTest& test) {
+    if (bytes.size() < kJournalHeaderLength)
+        return Status::failure(
+            QStringLiteral("it is %1 bytes long, too short to hold a journal header").arg(bytes.size()));
+    const char* h = bytes.data();
+    if (std::memcmp(h, kMagic, kMagicLength) != 0)
+        return Status::failure(QStringLiteral("it is not a Corvin recovery journal"));
+    if (const auto version = Get<uint16_t>(h + 8); version != kJournalVersion)
+        return Status::failure(
+            QStringLiteral("it has journal version %1, which this version of Corvin does not read")
+                .arg(version));
+    if (Get<uint16_t>(h + 10) != kJournalHeaderLength ||
+        Get<uint32_t>(h + kHeaderCrcAt) != Crc32(QByteArrayView(h, kHeaderCrcAt)))
+        return Status::failure(QStringLiteral("its header is damaged"));
+
+    RecoveredTest read;
+    read.header.startTime = QDateTime::fromMSecsSinceEpoch(Get<int64_t>(h + 12), Qt::UTC);
+    read.header.intervalSeconds = Get<int16_t>(h + 20);
+    read.header.plannedRows = Get<int16_t>(h + 22);
+    if (!read.header.startTime.isValid() || read.header.intervalSeconds < 5 ||
+        read.header.intervalSeconds > 30 || read.header.plannedRows < 0)
+        return Status::failure(QStringLiteral("its header is damaged"));
+    read.header.probeName = WithoutTrailingSpaces(FromCp1252(QByteArray(h + 24, kJournalProbeNameLength)));
+    for (int k = 0; k < kChannelCount; ++k)
+        read.header.channelNames[k] =
+            FromCp1252(QByteArray(h + 40 + k * kJournalChannelNameLength, kJournalChannelNameLength));
+
+    qint64 at = kJournalHeaderLength;
+    while (at + kJournalFrameLength <= bytes.size() &&
+           read.rows.size() < static_cast<std::size_t>(read.header.plannedRows)) {
+        const char* f = bytes.data() + at;
+        if (Get<uint32_t>(f + kFrameCrcAt) != Crc32(QByteArrayView(f, kFrameCrcAt)) ||
+            Get<uint32_t>(f) != read.rows.size())
+            break;
+        JournalRow row;
+        for (int k = 0; k < kChannelCount; ++k)
+            row[k] = std::bit_cast<float>(Get<uint32_t>(f + 4 + 4 * k));
+        read.rows.push_back(row);
+        at += kJournalFrameLength;
+    }
+    read.ignoredBytes = bytes.size() - at;
+    test = std::move(read);
+    return Status::success();
+}
+
+} // namespace corvin::datafiles
