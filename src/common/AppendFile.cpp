@@ -1,5 +1,7 @@
 #include "common/AppendFile.h"
 
+#include "common/PlainFile.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -10,13 +12,6 @@
 #include <unistd.h>
 
 namespace corvin {
-namespace {
-
-QString SystemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 AppendFile::AppendFile(QString path) : m_path(std::move(path)) {}
 
@@ -26,19 +21,14 @@ AppendFile::~AppendFile() {
 
 Status AppendFile::open() {
     close();
-    const QByteArray name = QFile::encodeName(m_path);
-    // O_NONBLOCK: a pipe put where the file should be must not stall the caller.
-    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    QString error;
+    int64_t size = 0;
+    const int fd = OpenPlainFile(QFile::encodeName(m_path), O_WRONLY | O_APPEND | O_NOFOLLOW, error, &size);
     if (fd < 0)
-        return Status::failure(SystemError(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return Status::failure(QStringLiteral("Not a plain file"));
-    }
+        return Status::failure(error);
     ::flock(fd, LOCK_EX | LOCK_NB);
     m_fd = fd;
-    m_size = info.st_size;
+    m_size = size;
     return Status::success();
 }
 

@@ -3,6 +3,7 @@
 // Core code returns it; windows show the message through the desktop seam.
 
 #include <QString>
+#include <cstring>
 #include <utility>
 
 namespace corvin {
@@ -25,5 +26,10 @@ private:
     bool m_ok = true;
     QString m_message;
 };
+
+// The system's own words for an error number ("No space left on device").
+inline QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 } // namespace corvin

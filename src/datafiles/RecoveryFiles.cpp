@@ -1,6 +1,8 @@
 #include "datafiles/RecoveryFiles.h"
 
 #include "common/AppendFile.h"
+#include "common/AtomicFile.h"
+#include "common/PlainFile.h"
 #include "datafiles/RecoveryJournal.h"
 #include "datafiles/TestDataFile.h"
 
@@ -15,22 +17,6 @@
 #include <unistd.h>
 
 namespace corvin::datafiles {
-namespace {
-
-QString SystemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-void SyncFolder(const QString& folder) {
-    const QByteArray name = QFile::encodeName(folder);
-    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-} // namespace
 
 QStringList ListJournals(const QString& folder) {
     const QString pattern = QStringLiteral("*") + QString::fromLatin1(RecoveryJournal::kExtension);
@@ -45,33 +31,11 @@ QStringList ListJournals(const QString& folder) {
 }
 
 Status ReadJournalFile(const QString& path, RecoveredTest& test) {
-    // Without blocking, and only a plain file: a pipe named like a journal must not hang start-up.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return Status::failure(SystemError(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return Status::failure(QStringLiteral("it is not a plain file"));
-    }
-    // Whatever lies past the most frames a journal can hold is not read at all.
-    QByteArray bytes(std::min<qint64>(info.st_size, kMaxJournalLength), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, std::size_t(bytes.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            return Status::failure(SystemError(error));
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    ::close(fd);
-    bytes.truncate(got);
+    // A pipe named like a journal must not hang start-up; whatever lies past the most frames a
+    // journal can hold is not read.
+    QByteArray bytes;
+    if (Status s = ReadPlainFile(QFile::encodeName(path), kMaxJournalLength, bytes); !s)
+        return s;
     return DecodeJournal(bytes, test);
 }
 

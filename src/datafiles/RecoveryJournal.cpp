@@ -10,15 +10,6 @@
 namespace corvin::datafiles {
 namespace {
 
-void SyncFolder(const QString& folder) {
-    const QByteArray name = QFile::encodeName(folder);
-    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // test-<yyyyMMdd-HHmmss>.journal, made unique with -2, -3, ... should a name be taken.
 QString FreeName(const QString& folder, const QDateTime& start) {
     const QString base =

@@ -5,8 +5,8 @@
 #include "playback/GraphDrawing.h"
 #include "playback/frmPeriodDataSetup.h"
 
-#include <QCloseEvent>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>

@@ -1,6 +1,7 @@
 #include "probes/ProbeFile.h"
 
 #include "common/Cp1252.h"
+#include "common/PlainFile.h"
 #include "common/TextTrim.h"
 
 #include <QDir>
@@ -47,10 +48,6 @@ bool IsWindowsDeviceName(const QString& name) {
     return base.size() == 4 &&
            (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
            base.at(3) >= QLatin1Char('1') && base.at(3) <= QLatin1Char('9');
-}
-
-QString SystemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -188,34 +185,12 @@ Status WriteProbeFile(const QString& folder, const cProbe& probe, const AtomicFi
 }
 
 Status ReadProbeFile(const QString& path, ProbeRecord& record) {
-    // Plain POSIX calls: a listing reads hundreds of these small files. Opening without blocking
-    // and checking the kind of file keeps a pipe that happens to be called "x.prb" from stalling
-    // the reader until something writes to it.
-    const int fd = ::open(NativeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return Status::failure(SystemError(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return Status::failure(QStringLiteral("Not a plain file"));
-    }
-    char buffer[kProbeRecordLength];
-    qsizetype got = 0;
-    while (got < kProbeRecordLength) {
-        const ssize_t n = ::read(fd, buffer + got, std::size_t(kProbeRecordLength - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const QString why = QString::fromLocal8Bit(std::strerror(errno));
-            ::close(fd);
-            return Status::failure(why);
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    ::close(fd);
-    record = DecodeProbeRecord(QByteArray(buffer, got));
+    // A listing reads hundreds of these small files; a pipe that happens to be called "x.prb"
+    // must not stall it.
+    QByteArray bytes;
+    if (Status s = ReadPlainFile(NativeFileName(path), kProbeRecordLength, bytes); !s)
+        return s;
+    record = DecodeProbeRecord(bytes);
     return Status::success();
 }
 

@@ -347,7 +347,7 @@ QString RegistryStore::createFresh() {
     if (::link(tempName.constData(), target.constData()) != 0 && errno != EEXIST) {
         // Some file systems have no hard links; the open lock keeps a plain rename safe enough.
         if (QFileInfo::exists(m_path) || ::rename(tempName.constData(), target.constData()) != 0)
-            return QString::fromLocal8Bit(std::strerror(errno));
+            return SystemError(errno);
     }
     SyncFolder(QFileInfo(m_path).absolutePath());
     return tryOpenExisting();

@@ -258,7 +258,7 @@ TEST_F(JournalFiles, APipeNamedLikeAJournalIsRefusedWithoutWaiting) {
     const QString pipe = folder + QStringLiteral("/test-1.journal");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     RecoveredTest test;
-    EXPECT_EQ(ReadJournalFile(pipe, test).message(), QStringLiteral("it is not a plain file"));
+    EXPECT_EQ(ReadJournalFile(pipe, test).message(), QStringLiteral("Not a plain file"));
 }
 
 TEST_F(JournalFiles, SetAsideKeepsTheBytesUnderANewName) {
