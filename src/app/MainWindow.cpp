@@ -251,8 +251,8 @@ void MainWindow::openedByName(playback::OpenOutcome outcome) {
 }
 
 void MainWindow::ShowPlayback() {
+    // At the text size of the graph window, as when the graph's ReSelect shows it again.
     playback::frmPeriodDataSetup setup(m_services.state, m_services.desktop.dialogs, *this, this);
-    matchTestWindowText(setup);
     connect(&setup, &playback::frmPeriodDataSetup::graphRequested, this, &MainWindow::ShowGraph);
     setup.exec();
 }
@@ -270,8 +270,8 @@ void MainWindow::ShowGraph() {
 
 QString MainWindow::NotOpenedWhileBusyMessage(const QString& path) {
     return QStringLiteral("The test data file") + QLatin1Char('\n') + path + QLatin1Char('\n') +
-           QStringLiteral("was not opened: Corvin has a test, a stored test or a dialog open. "
-                          "Close it first, then open the file again.");
+           QStringLiteral("was not opened because Corvin is busy with a test, a stored test or a "
+                          "dialog. Finish that first, then open the file again.");
 }
 
 bool MainWindow::idleForStoredTest() const {
