@@ -314,7 +314,6 @@ TEST(UserPath, FromFileOpenToAPrintedGraphAndBackToIdle) {
     });
     window.commandBarView().action(QStringLiteral("ToolBar"), QStringLiteral("mFOpen"))->trigger();
     ASSERT_TRUE(selection.ran());
-    EXPECT_EQ(desk.dialogs.fileDialogs.back().title, QStringLiteral("Select a Test File"));
 
     // The graph fills the client area; " Plot Graph" draws channel 5 as set 1.
     playback::frmPeriodicDataGraph* graph = window.graphWindow();
@@ -337,11 +336,7 @@ TEST(UserPath, FromFileOpenToAPrintedGraphAndBackToIdle) {
     QTest::mouseClick(graph->findChild<QWidget*>(QStringLiteral("cmdExit")), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.clientArea()->subWindowList().isEmpty());
-    EXPECT_EQ(window.ChildWindowCount(), 0);
-    for (const char* tool : {"mFOpen", "mFCreateProbe"})
-        EXPECT_TRUE(window.bar().isEnabled(QStringLiteral("mnuFile"), QLatin1String(tool))) << tool;
     EXPECT_TRUE(window.bar().isEnabled(QStringLiteral("ToolBar"), QStringLiteral("miTAuto")));
-    EXPECT_TRUE(window.bar().isEnabled(QStringLiteral("mnuTest"), QStringLiteral("mTStandard")));
     QAction* recent = window.commandBarView().action(QStringLiteral("mnuFile"), QStringLiteral("miFMRU1"));
     EXPECT_TRUE(recent->isVisible() && recent->isEnabled());
     EXPECT_EQ(recent->text(), settings::cMRUFileList::Caption(1, run));
