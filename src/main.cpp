@@ -1,5 +1,6 @@
-// corvin: the command line, the Corvin home, one instance per home, and the start of the main
-// window with the card, the settings store and the desktop it works with.
+// corvin: the command line, the Corvin home, one instance per home (a second start hands its
+// test data file to the first), and the start of the main window with the card, the settings
+// store and the desktop it works with.
 
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
@@ -119,8 +120,12 @@ int main(int argc, char** argv) {
     if (runtime.isEmpty())
         runtime = QDir::tempPath();
     app::QtSingleInstance instance(options.home, runtime);
-    if (!instance.claim())
-        return 0;
+    if (!instance.claim(options.testDataFile)) {
+        if (instance.handedOver())
+            return 0;
+        return Fail(
+            QStringLiteral("a Corvin already runs for the home %1 but does not answer").arg(options.home));
+    }
     // Only this Corvin works in the home now: what a killed one left half-saved can go.
     app::RemoveStaleTemporaries(options.home);
 
@@ -141,13 +146,16 @@ int main(int argc, char** argv) {
     app::MainWindow window({state, *card, pauser, desktop, registry});
     dialogs.setParent(&window);
     window.setStartupNotice(registry.notice());
-    QObject::connect(&instance, &app::QtSingleInstance::raiseRequested, &window, [&window] {
-        window.showNormal();
-        window.raise();
-        window.activateWindow();
-    });
+    QObject::connect(&instance, &app::QtSingleInstance::raiseRequested, &window,
+                     &app::MainWindow::BringToFront);
+    // Queued: the open shows modal windows, which must not run inside the socket's own handler.
+    QObject::connect(&instance, &app::QtSingleInstance::openRequested, &window,
+                     &app::MainWindow::OpenTestDataFile, Qt::QueuedConnection);
     QObject::connect(&window, &app::MainWindow::textScaleChanged, &window,
                      [&dialogs](double scale) { dialogs.setTextScale(scale); });
+    // The file of the command line opens once the start-up has finished and the window is up.
+    if (!options.testDataFile.isEmpty())
+        window.OpenTestDataFile(options.testDataFile);
     if (!window.Form_Load())
         return 1;
     // Open as large as the screen allows; a desktop that maximises windows does the rest.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QUrl>
 
 namespace corvin::app {
 namespace {
@@ -43,8 +44,12 @@ std::optional<QString> ValueOf(const QStringList& args, int& i, const QString& n
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: corvin [options]\n"
+        "Usage: corvin [options] [FILE.DAT]\n"
         "Runs tests on the MULTIQ seven-channel micro-ampere instrument.\n"
+        "\n"
+        "FILE.DAT, a test data file, is opened for playback once Corvin has started; when a\n"
+        "Corvin already runs for the same home, that one opens it. It is not opened while a test\n"
+        "or another window is open.\n"
         "\n"
         "Options:\n"
         "  --card=none|sim|comedi[:DEVICE]\n"
@@ -56,6 +61,8 @@ QString UsageText() {
         "  --sim-profile=FILE    channel currents of the simulated instrument\n"
         "  --help                this text\n"
         "  --version             the program's version\n"
+        "  --                    ends the options: what follows is the file, even when it\n"
+        "                        starts with a dash\n"
         "\n"
         "Environment: CORVIN_CARD, CORVIN_HOME and CORVIN_SIM_PROFILE do what the options do;\n"
         "the options win.\n");
@@ -69,11 +76,23 @@ ParseResult ParseCommandLine(const QStringList& arguments,
     QString home = environment("CORVIN_HOME");
     o.simulatorProfile = environment("CORVIN_SIM_PROFILE");
     bool cardFromEnvironment = !card.isEmpty();
+    QString file;
+    bool optionsEnded = false;
 
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         bool missing = false;
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+        if (optionsEnded || !a.startsWith(QLatin1Char('-'))) {
+            if (!file.isNull())
+                return {
+                    std::nullopt,
+                    QStringLiteral("only one test data file can be opened, not '%1' and '%2'").arg(file, a)};
+            if (a.isEmpty())
+                return {std::nullopt, QStringLiteral("the test data file has an empty name")};
+            file = a;
+        } else if (a == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o.showHelp = true;
         } else if (a == QLatin1String("--version")) {
             o.showVersion = true;
@@ -103,6 +122,17 @@ ParseResult ParseCommandLine(const QStringList& arguments,
         o.card = *choice;
     }
     o.home = QDir::cleanPath(QFileInfo(home.isEmpty() ? defaultHome : home).absoluteFilePath());
+    if (!file.isNull()) {
+        // A file manager may hand over a URL instead of a path.
+        if (file.startsWith(QLatin1String("file:"))) {
+            const QUrl url(file);
+            if (url.isLocalFile())
+                file = url.toLocalFile();
+        }
+        // Absolute against the folder corvin was started in: a Corvin already running elsewhere
+        // opens it too.
+        o.testDataFile = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    }
     return {o, {}};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The command line and environment of corvin: which card to use and where the Corvin home is.
+// The command line and environment of corvin: which card to use, where the Corvin home is, and
+// a test data file to open once the program has started.
 
 #include <QString>
 #include <QStringList>
@@ -12,9 +13,10 @@ enum class CardChoice { None, Simulated, Comedi };
 
 struct Options {
     CardChoice card = CardChoice::None;
-    QString cardDevice;               // the Comedi device of --card=comedi:DEVICE; empty: /dev/comedi0..7
-    QString home;                     // absolute path of the Corvin home
-    QString simulatorProfile;         // optional channel profile of the simulated card
+    QString cardDevice;       // the Comedi device of --card=comedi:DEVICE; empty: /dev/comedi0..7
+    QString home;             // absolute path of the Corvin home
+    QString simulatorProfile; // optional channel profile of the simulated card
+    QString testDataFile;     // absolute path of a test data file to open, or empty
     bool showHelp = false;
     bool showVersion = false;
 };

@@ -10,11 +10,17 @@
 #include "livetest/TestWindowLayout.h"
 #include "livetest/frmStdTestLogging.h"
 #include "platform/QtDialogs.h"
+#include "playback/StoredTestOpener.h"
+#include "playback/frmPeriodDataSetup.h"
+#include "playback/frmPeriodicDataGraph.h"
 #include "probes/ProbeFile.h"
 #include "probes/frmProbeConfig.h"
 #include "probes/frmStandardSignOn.h"
 #include "settings/BarColourFile.h"
 #include "settings/DefaultProbeSetting.h"
+#include "settings/RecentFilesMenu.h"
+#include "settings/RegistryStore.h"
+#include "settings/cRegistry.h"
 #include "settings/frmGraphColor.h"
 
 #include <QApplication>
@@ -31,6 +37,21 @@ namespace corvin::app {
 namespace {
 
 const QString kNoProbes = QStringLiteral("<No Probe Devices Available>");
+
+// The recent-files list's place in the settings store.
+settings::cRegistry RecentFilesKey(settings::RegistryStore& store) {
+    settings::cRegistry registry(store);
+    registry.setClassKey(static_cast<int32_t>(settings::kHkeyCurrentUser));
+    registry.setSectionKey(settings::kRecentFilesKey);
+    return registry;
+}
+
+// A menu caption shows "&" as an access-key mark: the path's own "&" is doubled so it shows as it
+// is, and only the entry's digit stays the access key.
+QString ShownAsIs(const QString& caption) {
+    const qsizetype pathStart = caption.indexOf(QStringLiteral(")  ")) + 3;
+    return caption.left(pathStart) + caption.mid(pathStart).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
 
 } // namespace
 
@@ -68,7 +89,12 @@ bool MainWindow::Form_Load() {
     state.folders.HelpFile = QStringLiteral("Splash.htm");
     QDir().mkpath(state.folders.ProbesFolder);
 
-    // 3: the recent-files list comes from the settings store (its menu entries start hidden).
+    // 3: the recent-files list from the settings store, always four entries long from now on;
+    // a file that has gone since the last run drops out.
+    settings::cRegistry recentKey = RecentFilesKey(m_services.registry);
+    m_recent.Load(recentKey);
+    m_recent.setMaxFileCount(settings::kRecentFilesCapacity);
+    RebuildRecentFiles();
     ProcessEvents();
 
     // 4
@@ -95,6 +121,13 @@ bool MainWindow::Form_Load() {
     // Tests logged but never saved (a crash, a power cut) are offered for saving.
     datafiles::RecoveryOffer(state.folders.RecoveryFolder(), state.folders.DataFolder(), desktop.dialogs)
         .Run();
+    m_loaded = true;
+    // A file named from outside during the start-up opens once the window is up.
+    if (!m_pendingFile.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, path = std::exchange(m_pendingFile, QString())] { OpenTestDataFile(path); },
+            Qt::QueuedConnection);
+    }
     return true;
 }
 
@@ -111,12 +144,20 @@ QWidget* MainWindow::activeChild() const {
     return sub ? sub->widget() : nullptr;
 }
 
-livetest::frmStdTestLogging* MainWindow::testWindow() const {
+template <typename Window> Window* MainWindow::childWindow() const {
     for (QMdiSubWindow* sub : m_client->subWindowList()) {
-        if (auto* w = qobject_cast<livetest::frmStdTestLogging*>(sub->widget()))
+        if (auto* w = qobject_cast<Window*>(sub->widget()))
             return w;
     }
     return nullptr;
+}
+
+livetest::frmStdTestLogging* MainWindow::testWindow() const {
+    return childWindow<livetest::frmStdTestLogging>();
+}
+
+playback::frmPeriodicDataGraph* MainWindow::graphWindow() const {
+    return childWindow<playback::frmPeriodicDataGraph>();
 }
 
 // ---- Commands ------------------------------------------------------------------------------
@@ -125,15 +166,14 @@ void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& t
     const bool testRunning = m_services.state.session.TestRunning();
     const QString& t = toolName;
     if (t == tool::mFOpen) {
-        NotAvailableYet(QStringLiteral("Opening a stored test"));
+        OpenWithDialog();
     } else if (t == tool::mFClose) {
         FileClose();
     } else if (t == tool::mFCreateProbe || t == tool::miTProbe) {
         if (!testRunning)
             ShowProbeCreation();
     } else if (t.startsWith(QLatin1String("miFMRU"))) {
-        Q_UNUSED(tag);
-        NotAvailableYet(QStringLiteral("Opening a stored test"));
+        OpenRecentFile(tag);
     } else if (t == tool::mFExit) {
         if (!testRunning)
             ExitCommand();
@@ -182,9 +222,101 @@ bool MainWindow::bringTestWindowForward() {
     return true;
 }
 
-void MainWindow::NotAvailableYet(const QString& what) {
-    m_services.desktop.dialogs.information(what +
-                                           QStringLiteral(" is not available in this version of Corvin."));
+// ---- Stored tests ----------------------------------------------------------------------------
+
+void MainWindow::OpenWithDialog() {
+    Report(ShellEvent::StoredTestOpening);
+    playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
+    if (opener.OpenWithDialog() != playback::OpenOutcome::Opened) {
+        // Cancelled or refused (the reason has been shown): back to where the user was.
+        Report(ShellEvent::StoredTestOpeningFailed);
+        return;
+    }
+    RebuildRecentFiles();
+    ProcessEvents();
+    ShowPlayback();
+}
+
+void MainWindow::OpenRecentFile(const QString& tag) {
+    playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
+    openedByName(opener.OpenRecent(tag));
+}
+
+void MainWindow::OpenByName(const QString& path) {
+    playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
+    openedByName(opener.OpenByName(path));
+}
+
+void MainWindow::openedByName(playback::OpenOutcome outcome) {
+    // A file that could not be read leaves the menus as they were.
+    if (outcome != playback::OpenOutcome::Opened)
+        return;
+    Report(ShellEvent::StoredTestOpening);
+    ShowPlayback();
+}
+
+void MainWindow::ShowPlayback() {
+    // At the text size of the graph window, as when the graph's ReSelect shows it again.
+    playback::frmPeriodDataSetup setup(m_services.state, m_services.desktop.dialogs, *this, this);
+    connect(&setup, &playback::frmPeriodDataSetup::graphRequested, this, &MainWindow::ShowGraph);
+    setup.exec();
+}
+
+void MainWindow::ShowGraph() {
+    if (playback::frmPeriodicDataGraph* graph = graphWindow()) {
+        for (QMdiSubWindow* sub : m_client->subWindowList()) {
+            if (sub->widget() == graph)
+                m_client->setActiveSubWindow(sub);
+        }
+        return;
+    }
+    addChild(new playback::frmPeriodicDataGraph(m_services.state, m_services.desktop, *this));
+}
+
+QString MainWindow::NotOpenedWhileBusyMessage(const QString& path) {
+    return QStringLiteral("The test data file") + QLatin1Char('\n') + path + QLatin1Char('\n') +
+           QStringLiteral("was not opened because Corvin is busy with a test, a stored test or a "
+                          "dialog. Finish that first, then open the file again.");
+}
+
+bool MainWindow::idleForStoredTest() const {
+    // File > Open is available exactly when no test, probe selection or stored test is open; a
+    // dialog of the main window (the conversion utility works on the same data) counts too.
+    return !m_services.state.session.TestRunning() && m_client->subWindowList().isEmpty() &&
+           !QApplication::activeModalWidget() && m_bar.isEnabled(band::mnuFile, tool::mFOpen);
+}
+
+void MainWindow::OpenTestDataFile(const QString& path) {
+    if (!m_loaded) {
+        m_pendingFile = path;
+        return;
+    }
+    BringToFront();
+    if (!idleForStoredTest()) {
+        m_services.desktop.dialogs.information(NotOpenedWhileBusyMessage(path));
+        return;
+    }
+    OpenByName(path);
+}
+
+void MainWindow::BringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::RebuildRecentFiles() {
+    using settings::RecentFilesMenu;
+    const RecentFilesMenu::Rebuild rebuild = RecentFilesMenu::ForList(m_recent);
+    for (const RecentFilesMenu::Entry& entry : rebuild.entries) {
+        m_bar.setCaption(settings::kRecentFilesBand, entry.tool, ShownAsIs(entry.caption));
+        m_bar.setTag(settings::kRecentFilesBand, entry.tool, entry.tag);
+        m_bar.setVisible(settings::kRecentFilesBand, entry.tool, true);
+        // While a stored test is open the entries stay unavailable, the newly shown one too.
+        m_bar.setEnabled(settings::kRecentFilesBand, entry.tool, m_recentEnabled);
+    }
+    m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, rebuild.separatorVisible);
 }
 
 void MainWindow::StandardTest() {
@@ -308,9 +440,24 @@ void MainWindow::DisplayNormal() {
         test->showNormalLayout();
 }
 
-void MainWindow::EnableMRU() {}
+void MainWindow::EnableMRU() {
+    m_recentEnabled = true;
+    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
+    for (const QString& tool : change.tools) {
+        // A hidden action reads as disabled whatever it was set to: shown first.
+        m_bar.setVisible(settings::kRecentFilesBand, tool, true);
+        m_bar.setEnabled(settings::kRecentFilesBand, tool, true);
+    }
+    m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, change.separatorVisible);
+}
 
-void MainWindow::DissableMRU() {}
+void MainWindow::DissableMRU() {
+    m_recentEnabled = false;
+    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
+    for (const QString& tool : change.tools)
+        m_bar.setEnabled(settings::kRecentFilesBand, tool, false);
+    m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, change.separatorVisible);
+}
 
 void MainWindow::FileClose() {
     // Child windows count themselves down as they close, so the count is right at once (and a
@@ -397,6 +544,8 @@ void MainWindow::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    settings::cRegistry recentKey = RecentFilesKey(m_services.registry);
+    m_recent.Save(recentKey);
     for (QMdiSubWindow* sub : m_client->subWindowList())
         sub->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,6 +1,7 @@
 #pragma once
-// The main window: the frame of the program, its menus, toolbar and status bar, and the client
-// area that holds one child window at a time (probe selection, the test window, playback).
+// The main window: the frame of the program, its menus, toolbar and status bar with the
+// recent-files entries, and the client area that holds one child window at a time (probe
+// selection, the test window, the playback graph).
 
 #include "app/QtCommandBar.h"
 #include "common/CommandBar.h"
@@ -8,6 +9,7 @@
 #include "common/SharedState.h"
 #include "instrument/CardLibrary.h"
 #include "platform/Desktop.h"
+#include "settings/cMRUFileList.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -21,6 +23,10 @@ class RegistryStore;
 namespace corvin::livetest {
 class frmStdTestLogging;
 }
+namespace corvin::playback {
+class frmPeriodicDataGraph;
+enum class OpenOutcome;
+} // namespace corvin::playback
 
 namespace corvin::app {
 
@@ -53,6 +59,14 @@ public:
     // Saves what the program keeps between runs and releases the card: the unload.
     void Form_Unload();
 
+    // A test data file named from outside the program (its command line, or another start of
+    // Corvin for the same home): opened by name, as a recent file is, when the main window is
+    // idle; otherwise the user is told it was not opened and nothing changes. Before the
+    // start-up has finished, the file waits for its end.
+    void OpenTestDataFile(const QString& path);
+    // Brings the window to the front (another start of Corvin asked for it).
+    void BringToFront();
+
     CommandBar& bar() { return m_bar; }
 
     // MainFrame
@@ -77,6 +91,10 @@ public:
     // The child window in front, or null.
     QWidget* activeChild() const;
     livetest::frmStdTestLogging* testWindow() const;
+    playback::frmPeriodicDataGraph* graphWindow() const;
+    const settings::cMRUFileList& recentFiles() const { return m_recent; }
+
+    static QString NotOpenedWhileBusyMessage(const QString& path);
 
     // The last notice to show once the window is up (e.g. a damaged settings store set aside).
     void setStartupNotice(const QString& notice) { m_startupNotice = notice; }
@@ -106,11 +124,24 @@ private:
     void ShowHelpContents();
     void ShowAbout();
     void ShowProbeCreation();
-    void NotAvailableYet(const QString& what);
+    // File > Open and the recent-files entries.
+    void OpenWithDialog();
+    void OpenRecentFile(const QString& tag);
+    void OpenByName(const QString& path);
+    // After a successful open by name: the stored-test menus, then playback.
+    void openedByName(playback::OpenOutcome outcome);
+    // The channel selection, modally; its OK opens (or brings forward) the graph window.
+    void ShowPlayback();
+    void ShowGraph();
+    // Whether nothing is open or running that a stored test opened from outside would upset.
+    bool idleForStoredTest() const;
+    // The recent-files entries of the File menu follow the list.
+    void RebuildRecentFiles();
     // The program's own dialogs take the text size of the test window, as the desktop's do.
     void matchTestWindowText(QWidget& dialog) const;
 
     QMdiSubWindow* frontSubWindow() const;
+    template <typename Window> Window* childWindow() const;
     // Puts a child window into the client area, filling it; with a title bar and close box
     // when the window can be left by its own close.
     void addChild(QWidget* child, bool closeBox = false);
@@ -121,7 +152,13 @@ private:
     QtCommandBar* m_barView = nullptr;
     QMdiArea* m_client = nullptr;
     int16_t m_childWindows = 0;
+    settings::cMRUFileList m_recent;
+    // Whether the recent-files entries are enabled (EnableMRU) or disabled (DissableMRU); an
+    // entry the rebuild shows for the first time takes this state.
+    bool m_recentEnabled = true;
+    bool m_loaded = false;
     bool m_unloaded = false;
+    QString m_pendingFile; // named from outside before the start-up had finished
     QString m_startupNotice;
     double m_textScale = 0.0;
 };

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QMap>
 #include <QProcess>
 #include <QSignalSpy>
@@ -78,6 +79,28 @@ TEST(CommandLine, BadInputIsRefusedWithAMessage) {
     }
     const auto r = Parse({}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("pci")}});
     EXPECT_TRUE(r.error.contains(QStringLiteral("CORVIN_CARD")));
+}
+
+TEST(CommandLine, OneTestDataFileMadeAbsoluteAgainstTheCurrentFolder) {
+    auto r = Parse({QStringLiteral("--card=sim"), QStringLiteral("runs/../run 1.DAT")});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->testDataFile, QDir::current().filePath(QStringLiteral("run 1.DAT")));
+    EXPECT_EQ(r.options->card, CardChoice::Simulated);
+
+    // After "--" a name may start with a dash; a file manager's URL is a path too.
+    r = Parse({QStringLiteral("--"), QStringLiteral("-odd.DAT")});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->testDataFile, QDir::current().filePath(QStringLiteral("-odd.DAT")));
+    r = Parse({QStringLiteral("file:///tmp/a%20b.DAT")});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->testDataFile, QStringLiteral("/tmp/a b.DAT"));
+
+    EXPECT_TRUE(Parse({}).options->testDataFile.isEmpty());
+    r = Parse({QStringLiteral("/a.DAT"), QStringLiteral("/b.DAT")});
+    EXPECT_FALSE(r.options);
+    EXPECT_TRUE(r.error.contains(QStringLiteral("only one test data file"))) << r.error.toStdString();
+    EXPECT_FALSE(Parse({QStringLiteral("")}).options);
+    EXPECT_TRUE(UsageText().startsWith(QStringLiteral("Usage: corvin [options] [FILE.DAT]\n")));
 }
 
 // ---- The home folder -------------------------------------------------------------------------
@@ -197,4 +220,53 @@ TEST(SingleInstance, SecondClaimForTheSameHomeAsksTheFirstToRaise) {
     corvin::testing::TempHome otherHome;
     QtSingleInstance third(otherHome.path(), runtime);
     EXPECT_TRUE(third.claim());
+}
+
+TEST(SingleInstance, ASecondStartWithAFileHandsItToTheFirst) {
+    corvin::testing::TempHome tmp;
+    const QString runtime = tmp.file(QStringLiteral("run"));
+    QtSingleInstance first(tmp.path(), runtime);
+    QSignalSpy raised(&first, &QtSingleInstance::raiseRequested);
+    QSignalSpy opened(&first, &QtSingleInstance::openRequested);
+    ASSERT_TRUE(first.claim());
+
+    const QString path = QStringLiteral("/data/Prüfung 3/run\n%20&.DAT");
+    QtSingleInstance second(tmp.path(), runtime);
+    EXPECT_FALSE(second.claim(path));
+    EXPECT_TRUE(second.handedOver());
+    ASSERT_TRUE(opened.wait(5000));
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.front().front().toString(), path);
+    EXPECT_EQ(raised.count(), 1) << "the window comes forward as well";
+}
+
+TEST(SingleInstance, RequestsThatAreNotOursAreIgnored) {
+    corvin::testing::TempHome tmp;
+    const QString runtime = tmp.file(QStringLiteral("run"));
+    QtSingleInstance first(tmp.path(), runtime);
+    QSignalSpy raised(&first, &QtSingleInstance::raiseRequested);
+    QSignalSpy opened(&first, &QtSingleInstance::openRequested);
+    ASSERT_TRUE(first.claim());
+    const QStringList sockets = QDir(runtime).entryList({QStringLiteral("*.socket")}, QDir::System);
+    ASSERT_EQ(sockets.size(), 1);
+
+    // A relative path and an unknown word, then a request of ours on the same connection: only
+    // that one is taken.
+    QLocalSocket socket;
+    socket.connectToServer(QDir(runtime).filePath(sockets.front()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write("open run.DAT\nshutdown\nraise\n");
+    ASSERT_TRUE(socket.waitForBytesWritten(5000));
+    ASSERT_TRUE(raised.wait(5000));
+    EXPECT_EQ(raised.count(), 1);
+    EXPECT_EQ(opened.count(), 0);
+
+    // A line longer than any request ends the connection.
+    QLocalSocket flood;
+    flood.connectToServer(QDir(runtime).filePath(sockets.front()));
+    ASSERT_TRUE(flood.waitForConnected(5000));
+    QSignalSpy dropped(&flood, &QLocalSocket::disconnected);
+    flood.write(QByteArray(QtSingleInstance::kLongestRequest + 10, 'x'));
+    EXPECT_TRUE(dropped.wait(5000));
+    EXPECT_EQ(opened.count(), 0);
 }

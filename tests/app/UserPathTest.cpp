@@ -1,8 +1,9 @@
 // The whole path of a lab user, offscreen on the simulated instrument, with scripted dialogs:
 // create a probe as the default, start a standard test, pick the probe, choose the range, switch
 // channels on, log readings, look at the full-screen chart, stop, save, and leave the test
-// window; then start again with Auto. And the spreadsheet path: Test Options set to Excel, a
-// logged test stopped into a workbook, and a stored test converted with the conversion utility.
+// window; then start again with Auto. The spreadsheet path: Test Options set to Excel, a logged
+// test stopped into a workbook, and a stored test converted with the conversion utility. And the
+// playback path: a stored test opened, plotted, printed and left.
 #include "app/MainWindow.h"
 #include "datafiles/TestDataFile.h"
 #include "datafiles/frmDataEntry.h"
@@ -13,6 +14,10 @@
 #include "livetest/frmInstrumentRange.h"
 #include "livetest/frmRangeScale.h"
 #include "livetest/frmStdTestLogging.h"
+#include "platform/QtPrinters.h"
+#include "playback/PlaybackFixtures.h"
+#include "playback/frmPeriodDataSetup.h"
+#include "playback/frmPeriodicDataGraph.h"
 #include "probes/ProbeFile.h"
 #include "probes/frmProbeConfig.h"
 #include "probes/frmStandardSignOn.h"
@@ -20,13 +25,18 @@
 #include "settings/RegistryStore.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TempHome.h"
+#include "support/WhenShown.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
 using namespace corvin;
 using corvin::testing::ScriptedDesktop;
@@ -268,6 +278,69 @@ TEST(UserPath, FromTestOptionsToWorkbooksOfALiveTestAndOfAStoredOne) {
     EXPECT_EQ(desk.dialogs.fileDialogs.back().title, QStringLiteral("Test Option SaveAs XLS File"));
     EXPECT_TRUE(TempHome::read(converted).startsWith("PK"));
     EXPECT_TRUE(state.periodic.PeriodicData[0].empty());
+    EXPECT_TRUE(window.close());
+}
+
+int PdfPages(const QByteArray& pdf) {
+    int pages = 0;
+    for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1))
+        pages += pdf.mid(at, 12) != "/Type /Pages" ? 1 : 0;
+    return pages;
+}
+
+TEST(UserPath, FromFileOpenToAPrintedGraphAndBackToIdle) {
+    TempHome home;
+    SharedState state;
+    state.folders.Home = home.path();
+    ScriptedDesktop desk;
+    platform::QtPrinters printers(home.file(QStringLiteral("Printouts")));
+    platform::Desktop desktop{desk.dialogs, printers, desk.clipboard, desk.help, desk.clock};
+    instrument::SimulatedCard card(desk.clock);
+    instrument::NoPause pauser;
+    settings::RegistryStore registry(home.file(QStringLiteral("registry.sqlite")), desk.clock);
+    QDir().mkpath(home.file(QStringLiteral("TESTS")));
+    const QString run = home.file(QStringLiteral("TESTS/run.DAT"));
+    ASSERT_TRUE(corvin::testing::WriteTest(run, 600));
+    app::MainWindow window({state, card, pauser, desktop, registry});
+    ASSERT_TRUE(window.Form_Load());
+    window.resize(1280, 800);
+    window.show();
+
+    // The toolbar's Open, the file, then channels 5, 2 and 7 clicked in the selection and OK.
+    desk.dialogs.openFiles = {run};
+    corvin::testing::WhenShown<playback::frmPeriodDataSetup> selection([](playback::frmPeriodDataSetup& s) {
+        for (const char* name : {"Picture1_5", "Picture1_2", "Picture1_7", "cmdOK"})
+            QTest::mouseClick(s.findChild<QWidget*>(QString::fromLatin1(name)), Qt::LeftButton);
+    });
+    window.commandBarView().action(QStringLiteral("ToolBar"), QStringLiteral("mFOpen"))->trigger();
+    ASSERT_TRUE(selection.ran());
+
+    // The graph fills the client area; " Plot Graph" draws channel 5 as set 1.
+    playback::frmPeriodicDataGraph* graph = window.graphWindow();
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(window.activeChild(), graph);
+    EXPECT_EQ(window.clientArea()->subWindowList().front()->geometry(),
+              window.clientArea()->viewport()->rect());
+    QTest::mouseClick(graph->findChild<QWidget*>(QStringLiteral("cmdPlotGraph")), Qt::LeftButton);
+    ASSERT_EQ(graph->graph()->graphCount(), 3);
+    EXPECT_TRUE(graph->graph()->graph(0)->name().startsWith(QStringLiteral("Collector")));
+
+    // " Print Graph": one page on the PDF printer.
+    QTest::mouseClick(graph->findChild<QWidget*>(QStringLiteral("cmdPrintGraph")), Qt::LeftButton);
+    const QStringList printouts =
+        QDir(home.file(QStringLiteral("Printouts"))).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    ASSERT_EQ(printouts.size(), 1);
+    EXPECT_EQ(PdfPages(TempHome::read(home.file(QStringLiteral("Printouts/") + printouts.front()))), 1);
+
+    // " Exit": back to the idle window, the file at the head of the recent list.
+    QTest::mouseClick(graph->findChild<QWidget*>(QStringLiteral("cmdExit")), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.clientArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(window.bar().isEnabled(QStringLiteral("ToolBar"), QStringLiteral("miTAuto")));
+    QAction* recent = window.commandBarView().action(QStringLiteral("mnuFile"), QStringLiteral("miFMRU1"));
+    EXPECT_TRUE(recent->isVisible() && recent->isEnabled());
+    EXPECT_EQ(recent->text(), settings::cMRUFileList::Caption(1, run));
+    EXPECT_TRUE(desk.dialogs.messages.empty());
     EXPECT_TRUE(window.close());
 }
 
