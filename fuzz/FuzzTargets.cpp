@@ -4,6 +4,7 @@
 #include "common/TextTrim.h"
 #include "datafiles/JournalFormat.h"
 #include "datafiles/RecoveryFiles.h"
+#include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataChecks.h"
 #include "datafiles/TestDataFile.h"
 #include "instrument/SimulatorProfile.h"
@@ -12,6 +13,7 @@
 #include "settings/BarColourFile.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 
 #include <array>
@@ -35,13 +37,14 @@ bool SameBits(float a, float b) {
     return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
 
-constexpr std::array<FuzzTarget, 6> kTargets{{
+constexpr std::array<FuzzTarget, 7> kTargets{{
     {"test_data_file", FuzzTestDataFile},
     {"probe_file", FuzzProbeFile},
     {"bar_colour_file", FuzzBarColourFile},
     {"simulator_profile", FuzzSimulatorProfile},
     {"recovery_journal", FuzzRecoveryJournal},
     {"probe_names", FuzzProbeNames},
+    {"workbook_names", FuzzWorkbookNames},
 }};
 
 } // namespace
@@ -141,6 +144,32 @@ void FuzzProbeNames(const uint8_t* data, std::size_t size) {
     Require(stored.Probe_Name() == check.name());
     for (int k = 1; k <= kChannelCount; ++k)
         Require(stored.Ch(k) == TrimPadding(check.probe().Ch(k).left(probes::kProbeFieldLength)));
+}
+
+void FuzzWorkbookNames(const uint8_t* data, std::size_t size) {
+    // A file name, then the seven channel names, separated by zero bytes: the names as a test data
+    // file stores them (Windows-1252), the file name as typed (UTF-8).
+    const QList<QByteArray> parts = Bytes(data, size).split('\0');
+    QString path = QString::fromUtf8(parts.value(0));
+    const QString typed = path;
+    // A name keeps what was typed; one without an extension gets ".xls".
+    if (datafiles::FormatForName(path) == datafiles::WorkbookFormat::Xls)
+        Require(path == typed || path.startsWith(typed));
+
+    PeriodicDataSet test;
+    test.Size(2);
+    test.HeaderValues[0] = 5;
+    for (int k = 0; k < kChannelCount; ++k)
+        test.ChannelNames[k] = FromCp1252(parts.value(k + 1).left(20));
+    test.PeriodicData[0][1] = 0.1f;
+    datafiles::SheetCells sheet;
+    Require(bool(datafiles::FillPeriodicSheet(test, QDateTime(QDate(2026, 12, 8), QTime(9, 30)),
+                                              datafiles::ExportCaller::ConvertMenu, sheet)));
+    for (const auto format : {datafiles::WorkbookFormat::Xls, datafiles::WorkbookFormat::Xlsx}) {
+        QByteArray workbook;
+        // Whatever the names hold, a workbook comes out.
+        Require(bool(datafiles::EncodeWorkbook(sheet, format, workbook)) && !workbook.isEmpty());
+    }
 }
 
 } // namespace corvin::fuzz

@@ -25,8 +25,9 @@ void FuzzSimulatorProfile(const uint8_t* data, std::size_t size);
 void FuzzRecoveryJournal(const uint8_t* data, std::size_t size);
 // Probe names and channel texts as typed: the checks, and what a probe file keeps of them.
 void FuzzProbeNames(const uint8_t* data, std::size_t size);
-// Slot for the spreadsheet writers' sheet and file names ("workbook_names"): added together with
-// the writers, as FuzzWorkbookNames, in this list and in fuzz/CMakeLists.txt.
+// The spreadsheet writers with the names they take: the seven channel names and a chosen file
+// name, into both workbook formats.
+void FuzzWorkbookNames(const uint8_t* data, std::size_t size);
 
 // Every target above, for the regression test.
 std::span<const FuzzTarget> AllTargets();
