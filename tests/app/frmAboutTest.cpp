@@ -12,7 +12,6 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using corvin::app::frmAbout;
