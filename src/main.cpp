@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Corvin"));
     // The desktop entry's name (without .desktop) is the application id the window system sees, so
     // that Wayland compositors and X11 task bars find the entry's name and icon for our windows.
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
     QGuiApplication::setWindowIcon(Pictures::ApplicationWindowIcon());
 
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
