@@ -2,6 +2,7 @@
 
 #include "datafiles/RecoveryFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace corvin::datafiles {
@@ -88,8 +89,11 @@ void RecoveryOffer::offer(const QString& path) {
 bool RecoveryOffer::save(const QString& path, const RecoveredTest& test) {
     platform::FileDialog dialog;
     dialog.filter = kDataFileFilter;
-    // Data/ when there is one; a folder that does not exist would end up as the file name.
-    dialog.initialFolder = QFileInfo(m_dataFolder).isDir() ? m_dataFolder : QFileInfo(m_dataFolder).path();
+    // As after a test: the home's Data folder (created when missing; a folder that does not
+    // exist would end up as the file name), and a name typed without an extension becomes a .DAT
+    // file that File > Open finds.
+    dialog.initialFolder = QDir().mkpath(m_dataFolder) ? m_dataFolder : QFileInfo(m_dataFolder).path();
+    dialog.defaultSuffix = QStringLiteral("DAT");
     dialog.flags = platform::kDataFileDialogFlags;
     const std::optional<QString> target = m_dialogs.saveFile(dialog);
     if (!target || target->isEmpty())

@@ -79,7 +79,6 @@ TEST_F(Offer, SaveWritesTheTestDataFileAndRemovesTheJournal) {
     run();
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
     EXPECT_EQ(dialogs.fileDialogs[0].filter, QStringLiteral("Data Files (*.DAT)|*.DAT"));
-    EXPECT_EQ(dialogs.fileDialogs[0].initialFolder, home.path()); // no Data folder yet
     EXPECT_EQ(dialogs.messageTexts(), QStringList{"The 12 readings were saved to " + target + "."});
     PeriodicDataSet read;
     ASSERT_TRUE(ReadTestDataFile(target, read));
@@ -89,13 +88,14 @@ TEST_F(Offer, SaveWritesTheTestDataFileAndRemovesTheJournal) {
     EXPECT_TRUE(journals().isEmpty());
 }
 
-TEST_F(Offer, TheSaveDialogStartsInTheDataFolder) {
+TEST_F(Offer, TheSaveDialogStartsInTheDataFolderMadeWhenMissingAndAddsDat) {
     journal(QStringLiteral("test-1.journal"), 1);
-    ASSERT_TRUE(QDir().mkpath(data));
     dialogs.choices = {RecoveryOffer::Save, RecoveryOffer::Keep};
     run();
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
     EXPECT_EQ(dialogs.fileDialogs[0].initialFolder, data);
+    EXPECT_TRUE(QFileInfo(data).isDir());
+    EXPECT_EQ(dialogs.fileDialogs[0].defaultSuffix, QStringLiteral("DAT"));
 }
 
 TEST_F(Offer, ACancelledOrFailedSaveKeepsTheJournalAndOffersAgain) {
