@@ -390,6 +390,9 @@ void frmPeriodicDataGraph::cmdSaveGraphAs_Click() {
     dialog.title = QStringLiteral("Save Graph As");
     dialog.filter = QStringLiteral("PNG Picture (*.png)|*.png|PDF Document (*.pdf)|*.pdf");
     dialog.initialFolder = m_state.folders.TestsFolder();
+    // A name typed without an extension gets the chosen type's, before the dialog asks about
+    // replacing a file of that name.
+    dialog.defaultSuffix = QStringLiteral("png");
     const std::optional<QString> chosen = m_desktop.dialogs.saveFile(dialog);
     if (!chosen)
         return;

@@ -232,6 +232,7 @@ TEST_F(Playback, SaveGraphAsWritesAPngOrAPdf) {
     for (int i = 0; i < 3; ++i)
         Click(frame.graph, QStringLiteral("cmdSaveGraphAs"));
     EXPECT_EQ(desk.dialogs.fileDialogs.back().title, QStringLiteral("Save Graph As"));
+    EXPECT_EQ(desk.dialogs.fileDialogs.back().defaultSuffix, QStringLiteral("png"));
     QImage png(home.file(QStringLiteral("graph.png")));
     EXPECT_EQ(png.size(), frame.graph->graph()->size());
     EXPECT_TRUE(TempHome::read(home.file(QStringLiteral("graph.PDF"))).startsWith("%PDF"));
