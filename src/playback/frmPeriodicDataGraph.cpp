@@ -372,9 +372,12 @@ void frmPeriodicDataGraph::cmdPrintGraph_Click() {
     m_picture1->setPixmap(QPixmap::fromImage(picture));
     const QString job = QStringLiteral("Corvin graph %1")
                             .arg(m_desktop.clock.now().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")));
-    if (Status printed = m_desktop.printers.printImage(picture, platform::Orientation::Landscape, job);
+    QString pdfFile;
+    if (Status printed = m_desktop.printers.printImage(picture, platform::Orientation::Landscape, job, &pdfFile);
         !printed)
         m_desktop.dialogs.message({PrinterFailureMessage(printed.message())});
+    else if (!pdfFile.isEmpty())
+        m_frame.ShowNotice(QStringLiteral("Printout written to ") + pdfFile);
 }
 
 void frmPeriodicDataGraph::cmdSavetoClipboard_Click() {

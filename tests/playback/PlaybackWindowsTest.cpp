@@ -157,6 +157,8 @@ TEST_F(Playback, SelectPlotPrintCopyAndExitBackToIdle) {
     Click(&graph, QStringLiteral("cmdPrintGraph"));
     ASSERT_EQ(Printouts().size(), 1) << "one printout on the PDF printer";
     EXPECT_EQ(PdfPages(TempHome::read(home.file(QStringLiteral("Printouts/") + Printouts().front()))), 1);
+    EXPECT_EQ(frame.notices, QStringList(QStringLiteral("Printout written to ") +
+                                         home.file(QStringLiteral("Printouts/") + Printouts().front())));
     Click(&graph, QStringLiteral("cmdSavetoClipboard"));
     ASSERT_EQ(desk.clipboard.images.size(), 1u);
     EXPECT_EQ(desk.clipboard.images.front().size(), plot->size());
