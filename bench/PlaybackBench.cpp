@@ -69,53 +69,51 @@ void BM_OpenAndFirstPaint(benchmark::State& s) {
 }
 BENCHMARK(BM_OpenAndFirstPaint)->Arg(4500)->Arg(32000)->Unit(benchmark::kMillisecond);
 
-// A graph of 7 x 32,000 samples zoomed to a quarter of the test, moved by a tenth of the view
-// and repainted, as one step of a drag; and one wheel step of zoom.
-void BM_PanRepaint(benchmark::State& s) {
+// The graph window of a test of 7 x 32,000 samples, plotted, at the client area's size.
+struct PlottedLongTest {
+    PlottedLongTest() {
+        playback::StoredTestOpener(state, desk.dialogs, recent).OpenByName(WriteTest(home, 32000));
+        ChooseAllSeven(state.playback);
+        window.resize(kClientArea);
+        window.show();
+        window.cmdPlotGraph_Click();
+    }
+    void repaint() { window.graph()->replot(QCustomPlot::rpImmediateRefresh); }
+    QCPAxis* sampleAxis() { return window.graph()->xAxis; }
+
     testing::TempHome home;
-    const QString path = WriteTest(home, 32000);
     testing::ScriptedDesktop desk;
     testing::FakeMainFrame frame;
     SharedState state;
     settings::cMRUFileList recent;
-    playback::StoredTestOpener(state, desk.dialogs, recent).OpenByName(path);
-    ChooseAllSeven(state.playback);
-    playback::frmPeriodicDataGraph window(state, desk.desktop, frame);
-    window.resize(kClientArea);
-    window.show();
-    window.cmdPlotGraph_Click();
-    QCPAxis* axis = window.graph()->xAxis;
+    playback::frmPeriodicDataGraph window{state, desk.desktop, frame};
+};
+
+// The graph zoomed to a quarter of the test, moved by a tenth of the view and repainted, as one
+// step of a drag; and one wheel step of zoom.
+void BM_PanRepaint(benchmark::State& s) {
+    PlottedLongTest test;
+    QCPAxis* axis = test.sampleAxis();
     axis->setRange(8000, 16000);
     double step = 800;
     for (auto _ : s) {
         if (axis->range().upper + step > 32000 || axis->range().lower + step < 1)
             step = -step;
         axis->moveRange(step);
-        window.graph()->replot(QCustomPlot::rpImmediateRefresh);
+        test.repaint();
     }
 }
 BENCHMARK(BM_PanRepaint)->Unit(benchmark::kMillisecond);
 
 void BM_ZoomRepaint(benchmark::State& s) {
-    testing::TempHome home;
-    const QString path = WriteTest(home, 32000);
-    testing::ScriptedDesktop desk;
-    testing::FakeMainFrame frame;
-    SharedState state;
-    settings::cMRUFileList recent;
-    playback::StoredTestOpener(state, desk.dialogs, recent).OpenByName(path);
-    ChooseAllSeven(state.playback);
-    playback::frmPeriodicDataGraph window(state, desk.desktop, frame);
-    window.resize(kClientArea);
-    window.show();
-    window.cmdPlotGraph_Click();
-    QCPAxis* axis = window.graph()->xAxis;
+    PlottedLongTest test;
+    QCPAxis* axis = test.sampleAxis();
     bool in = true;
     for (auto _ : s) {
         // One wheel step (the factor QCustomPlot uses for 120 units of wheel) in, then out.
         axis->scaleRange(in ? 0.85 : 1.0 / 0.85, 16000);
         in = !in;
-        window.graph()->replot(QCustomPlot::rpImmediateRefresh);
+        test.repaint();
     }
 }
 BENCHMARK(BM_ZoomRepaint)->Unit(benchmark::kMillisecond);
