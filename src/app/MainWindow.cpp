@@ -4,6 +4,7 @@
 #include "app/frmAbout.h"
 #include "common/EnablingRules.h"
 #include "common/Pictures.h"
+#include "common/TextTrim.h"
 #include "datafiles/RecoveryOffer.h"
 #include "datafiles/frmDataEntry.h"
 #include "datafiles/frmTestOptions.h"
@@ -339,7 +340,7 @@ void MainWindow::AutoTest() {
                 state.DefaultProbe = probe;
                 state.session.AutoTestMode = true;
                 Report(ShellEvent::AutoTestStarted);
-                ShowStatus(pane::miDefaultProbe, name.trimmed().toUpper());
+                ShowStatus(pane::miDefaultProbe, TrimSpaces(name).toUpper());
                 OpenTestWindow();
                 return;
             }

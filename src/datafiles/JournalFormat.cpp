@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Crc32.h"
+#include "common/TextTrim.h"
 
 #include <QtEndian>
 
@@ -29,13 +30,6 @@ template <typename T> T Get(const char* at) {
 
 void PutCrc(QByteArray& bytes) {
     Put<uint32_t>(bytes, Crc32(bytes));
-}
-
-QString WithoutTrailingSpaces(const QString& text) {
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.left(end);
 }
 
 } // namespace
@@ -87,7 +81,7 @@ Status DecodeJournal(QByteArrayView bytes, RecoveredTest& test) {
     if (!read.header.startTime.isValid() || read.header.intervalSeconds < 5 ||
         read.header.intervalSeconds > 30 || read.header.plannedRows < 0)
         return Status::failure(QStringLiteral("its header is damaged"));
-    read.header.probeName = WithoutTrailingSpaces(FromCp1252(QByteArray(h + 24, kJournalProbeNameLength)));
+    read.header.probeName = TrimPaddingEnd(FromCp1252(QByteArray(h + 24, kJournalProbeNameLength)));
     for (int k = 0; k < kChannelCount; ++k)
         read.header.channelNames[k] =
             FromCp1252(QByteArray(h + 40 + k * kJournalChannelNameLength, kJournalChannelNameLength));

@@ -120,7 +120,7 @@ void frmStandardSignOn::Form_Load() {
         item->setToolTip(0, probe.path);
     }
 
-    const QString defaultName = m_state.DefaultProbeName.trimmed().toUpper();
+    const QString defaultName = TrimSpaces(m_state.DefaultProbeName).toUpper();
     for (int i = 0; i < m_lvmain->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_lvmain->topLevelItem(i);
         const bool isDefault = !defaultName.isEmpty() && EntryName(item).toUpper() == defaultName;
