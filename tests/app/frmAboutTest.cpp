@@ -206,6 +206,7 @@ TEST(HelpManual, TheMessagesPageQuotesTheProgramsWords) {
         "Logging Finished ,  Save Data to Disc ?",
         "Problems with writing this File",
         "Problems with writing this file !Error Raised= ",
+        "Testing - NOT protected against a crash, readings kept in memory only",
         "File is not a Periodic Data File",
         "Problems Reading File Back Corrupted Data !",
         "No channels selected to graph",
