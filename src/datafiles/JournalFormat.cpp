@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Crc32.h"
+#include "common/LittleEndian.h"
 #include "common/TextTrim.h"
 
 #include <QtEndian>
@@ -17,11 +18,6 @@ constexpr int kMagicLength = 8;
 constexpr int kHeaderCrcAt = kJournalHeaderLength - 4;
 constexpr int kFrameCrcAt = kJournalFrameLength - 4;
 
-template <typename T> void Put(QByteArray& bytes, T value) {
-    const T le = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char*>(&le), sizeof le);
-}
-
 template <typename T> T Get(const char* at) {
     T le;
     std::memcpy(&le, at, sizeof le);
@@ -29,7 +25,7 @@ template <typename T> T Get(const char* at) {
 }
 
 void PutCrc(QByteArray& bytes) {
-    Put<uint32_t>(bytes, Crc32(bytes));
+    AppendLittleEndian<uint32_t>(bytes, Crc32(bytes));
 }
 
 } // namespace
@@ -37,11 +33,11 @@ void PutCrc(QByteArray& bytes) {
 QByteArray EncodeJournalHeader(const JournalHeader& header) {
     QByteArray bytes(kMagic, kMagicLength);
     bytes.reserve(kJournalHeaderLength);
-    Put<uint16_t>(bytes, kJournalVersion);
-    Put<uint16_t>(bytes, kJournalHeaderLength);
-    Put<int64_t>(bytes, header.startTime.toMSecsSinceEpoch());
-    Put<int16_t>(bytes, header.intervalSeconds);
-    Put<int16_t>(bytes, header.plannedRows);
+    AppendLittleEndian<uint16_t>(bytes, kJournalVersion);
+    AppendLittleEndian<uint16_t>(bytes, kJournalHeaderLength);
+    AppendLittleEndian<int64_t>(bytes, header.startTime.toMSecsSinceEpoch());
+    AppendLittleEndian<int16_t>(bytes, header.intervalSeconds);
+    AppendLittleEndian<int16_t>(bytes, header.plannedRows);
     bytes.append(ToFixedField(header.probeName, kJournalProbeNameLength));
     for (const QString& name : header.channelNames)
         bytes.append(ToFixedField(name, kJournalChannelNameLength));
@@ -52,9 +48,9 @@ QByteArray EncodeJournalHeader(const JournalHeader& header) {
 QByteArray EncodeJournalFrame(uint32_t row, const JournalRow& readings) {
     QByteArray bytes;
     bytes.reserve(kJournalFrameLength);
-    Put<uint32_t>(bytes, row);
+    AppendLittleEndian<uint32_t>(bytes, row);
     for (float value : readings)
-        Put<uint32_t>(bytes, std::bit_cast<uint32_t>(value));
+        AppendLittleEndian<uint32_t>(bytes, std::bit_cast<uint32_t>(value));
     PutCrc(bytes);
     return bytes;
 }

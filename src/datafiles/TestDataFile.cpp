@@ -1,6 +1,7 @@
 #include "datafiles/TestDataFile.h"
 
 #include "common/Cp1252.h"
+#include "common/LittleEndian.h"
 #include "common/Rounding.h"
 
 #include <QFile>
@@ -20,8 +21,7 @@ const QByteArray kBlankText(kTextLength, ' ');
 
 void AppendRecord(QByteArray& bytes, const QByteArray& text, float value) {
     bytes.append(text);
-    const quint32 le = qToLittleEndian(std::bit_cast<quint32>(value));
-    bytes.append(reinterpret_cast<const char*>(&le), sizeof le);
+    AppendLittleEndian(bytes, std::bit_cast<quint32>(value));
 }
 
 // The records of the file for `rows` rows, checked against 16 bits by the caller.

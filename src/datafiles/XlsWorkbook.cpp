@@ -1,5 +1,7 @@
 #include "datafiles/XlsWorkbook.h"
 
+#include "common/LittleEndian.h"
+
 #include "datafiles/ColumnWidths.h"
 #include "datafiles/CompoundFile.h"
 
@@ -54,21 +56,15 @@ public:
         return *this;
     }
     Data& u16(quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        m_bytes.append(b, 2);
+        AppendLittleEndian(m_bytes, v);
         return *this;
     }
     Data& u32(quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        m_bytes.append(b, 4);
+        AppendLittleEndian(m_bytes, v);
         return *this;
     }
     Data& f64(double v) {
-        char b[8];
-        qToLittleEndian(std::bit_cast<quint64>(v), b);
-        m_bytes.append(b, 8);
+        AppendLittleEndian(m_bytes, std::bit_cast<quint64>(v));
         return *this;
     }
     Data& bytes(const QByteArray& b) {

@@ -1,5 +1,7 @@
 #include "datafiles/ZipPackage.h"
 
+#include "common/LittleEndian.h"
+
 #include <QtEndian>
 
 #include <zlib.h>
@@ -26,14 +28,10 @@ quint32 Get32(const QByteArray& b, qsizetype at) {
 }
 
 void Append16(QByteArray& b, quint16 v) {
-    char c[2];
-    qToLittleEndian(v, c);
-    b.append(c, 2);
+    AppendLittleEndian(b, v);
 }
 void Append32(QByteArray& b, quint32 v) {
-    char c[4];
-    qToLittleEndian(v, c);
-    b.append(c, 4);
+    AppendLittleEndian(b, v);
 }
 
 Status Broken(const QString& why) {
