@@ -24,16 +24,22 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     virtual Status open();
+    // Hands all of `bytes` to the system. A short or failed write (a full disc) ends the save:
+    // the temporary file goes, and this and every later call report the system's reason.
     virtual Status write(const QByteArray& bytes);
-    // Makes the new content the file's content. Its message is the one the system gave for the
-    // whole save (for instance "No space left on device").
+    // Syncs the new content to the disc, renames it over the target and syncs the folder. Only
+    // when all of that worked is the save a success; its message is the system's own words
+    // ("No space left on device").
     virtual Status commit();
 
     const QString& path() const { return m_path; }
 
 private:
+    Status abandon(const QString& why);
+
     QString m_path;
     std::unique_ptr<QSaveFile> m_file;
+    QString m_failure; // why the save failed, once it has
 };
 
 // Creates AtomicFiles, and the AppendFiles of the recovery journal. Savers take one, so tests
@@ -49,8 +55,8 @@ public:
     }
 };
 
-// Syncs a folder, so that a file just renamed or created in it survives a power cut.
-void SyncFolder(const QString& folder);
+// Syncs a folder, so that a file just renamed, created or removed in it survives a power cut.
+Status SyncFolder(const QString& folder);
 
 // Writes the whole of `bytes` to `path` atomically.
 Status WriteFileAtomically(const QString& path, const QByteArray& bytes,

@@ -7,6 +7,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -53,6 +54,15 @@ QByteArray EncodeJournalFrame(uint32_t row, const JournalRow& readings) {
         AppendLittleEndian<uint32_t>(bytes, std::bit_cast<uint32_t>(value));
     PutCrc(bytes);
     return bytes;
+}
+
+bool IsEmptyJournal(QByteArrayView bytes) {
+    if (bytes.size() >= kJournalHeaderLength)
+        return false;
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == 0; }))
+        return true;
+    const auto magic = std::min<qsizetype>(bytes.size(), kMagicLength);
+    return std::memcmp(bytes.data(), kMagic, std::size_t(magic)) == 0;
 }
 
 Status DecodeJournal(QByteArrayView bytes, RecoveredTest& test) {

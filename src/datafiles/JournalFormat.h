@@ -64,6 +64,11 @@ struct RecoveredTest {
     qint64 ignoredBytes = 0;
 };
 
+// True for the bytes of a journal whose header never reached the disc: nothing, zeros, or a
+// beginning of the header cut short (a crash or a full disc while a test started). Such a journal
+// holds no reading; anything else too short for a header is a damaged file.
+bool IsEmptyJournal(QByteArrayView bytes);
+
 // Reads a journal from its bytes. Fails, with the reason, only when the header cannot be read;
 // the frames never fail (see above).
 Status DecodeJournal(QByteArrayView bytes, RecoveredTest& test);

@@ -39,6 +39,11 @@ Status ReadJournalFile(const QString& path, RecoveredTest& test) {
     return DecodeJournal(bytes, test);
 }
 
+bool JournalIsEmpty(const QString& path) {
+    QByteArray bytes;
+    return ReadPlainFile(QFile::encodeName(path), kJournalHeaderLength, bytes) && IsEmptyJournal(bytes);
+}
+
 bool JournalInUse(const QString& path) {
     return IsLockedForAppend(path);
 }
@@ -51,7 +56,7 @@ Status SetJournalAside(const QString& path, QString& aside) {
     QFile file(path);
     if (!file.rename(name))
         return Status::failure(file.errorString());
-    SyncFolder(QFileInfo(path).absolutePath());
+    static_cast<void>(SyncFolder(QFileInfo(path).absolutePath())); // undone at worst by a power cut
     aside = name;
     return Status::success();
 }
@@ -80,7 +85,7 @@ Status RemoveJournal(const QString& path) {
     QFile file(path);
     if (!file.remove())
         return Status::failure(file.errorString());
-    SyncFolder(QFileInfo(path).absolutePath());
+    static_cast<void>(SyncFolder(QFileInfo(path).absolutePath())); // undone at worst by a power cut
     return Status::success();
 }
 

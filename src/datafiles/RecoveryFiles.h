@@ -20,6 +20,9 @@ QStringList ListJournals(const QString& folder);
 // Reads the journal at `path`. Fails when the file cannot be read or its header is unreadable.
 Status ReadJournalFile(const QString& path, RecoveredTest& test);
 
+// True when the journal at `path` holds no header and so no reading (see IsEmptyJournal).
+bool JournalIsEmpty(const QString& path);
+
 // True while a running Corvin is still logging into the journal at `path`.
 bool JournalInUse(const QString& path);
 

@@ -60,7 +60,8 @@ void RecoveryJournal::remove() {
     if (m_path.isEmpty())
         return;
     QFile::remove(m_path);
-    SyncFolder(QFileInfo(m_path).absolutePath());
+    // A power cut could bring the journal back, which only offers saved readings once more.
+    static_cast<void>(SyncFolder(QFileInfo(m_path).absolutePath()));
     m_path.clear();
 }
 

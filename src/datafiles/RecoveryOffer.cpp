@@ -50,6 +50,13 @@ void RecoveryOffer::Run() {
 }
 
 void RecoveryOffer::offer(const QString& path) {
+    // A test that could not even start its journal (a full disc) left nothing to offer: the
+    // file goes out of the way without a word, kept in case someone wants to look at it.
+    if (JournalIsEmpty(path)) {
+        QString aside;
+        static_cast<void>(SetJournalAside(path, aside));
+        return;
+    }
     RecoveredTest test;
     if (Status read = ReadJournalFile(path, test); !read) {
         QString aside;

@@ -422,9 +422,11 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     const Status status = datafiles::WriteTestDataFile(
         *path, m_state.periodic, m_state.periodic.ReadingIntervalSeconds, names, *m_files);
     if (!status) {
-        // The samples stay in memory, so the user can save them again.
-        m_desktop.dialogs.information(endOfLogging ? kEndOfLoggingSaveFailed
-                                                   : kStopSaveFailed + kErrorRaised + status.message());
+        // The samples stay in memory and the journal on disc, so the user can free some space
+        // and save them again (STOP asks once more). The system's reason says what went wrong.
+        m_desktop.dialogs.information(endOfLogging
+                                          ? kEndOfLoggingSaveFailed + QStringLiteral(" (%1)").arg(status.message())
+                                          : kStopSaveFailed + kErrorRaised + status.message());
         setWindowEnabled(true);
         return SaveOutcome::Failed;
     }

@@ -1,8 +1,12 @@
 #include "platform/QtPrinters.h"
 
+#include "common/AtomicFile.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
@@ -16,7 +20,7 @@ QPageLayout::Orientation ToPageOrientation(Orientation o) {
 
 // Paints the picture at the page's top-left corner, as large as the page allows without
 // changing its proportions.
-bool PaintOnPage(QPrinter& printer, const QImage& picture) {
+bool PaintOnPage(QPagedPaintDevice& printer, const QImage& picture) {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
@@ -75,7 +79,8 @@ Status QtPrinters::printImage(const QImage& picture, Orientation orientation, co
         return Status::success();
     }
 
-    // The PDF printer: the page goes to a temporary name first and is renamed when whole.
+    // The PDF printer: the page is made in memory on a page like the system printer's default,
+    // then written atomically, so a full disc leaves no half-written printout and says why.
     if (!QDir().mkpath(m_folder))
         return Status::failure(QStringLiteral("Cannot create the folder %1").arg(m_folder));
     // One file per job, named after it; a second job of the same name gets a number.
@@ -83,20 +88,21 @@ Status QtPrinters::printImage(const QImage& picture, Orientation orientation, co
     QString target = folder.filePath(SafeJobName(jobName) + QStringLiteral(".pdf"));
     for (int n = 2; QFile::exists(target); ++n)
         target = folder.filePath(QStringLiteral("%1 (%2).pdf").arg(SafeJobName(jobName)).arg(n));
-    const QString partial = target + QStringLiteral(".part");
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(partial);
-    printer.setDocName(jobName);
-    printer.setPageOrientation(ToPageOrientation(orientation));
-    if (!PaintOnPage(printer, picture)) {
-        QFile::remove(partial);
-        return Status::failure(QStringLiteral("Cannot write %1").arg(partial));
+    const QPrinter page(QPrinter::HighResolution);
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setResolution(page.resolution());
+        writer.setPageLayout(page.pageLayout());
+        writer.setPageOrientation(ToPageOrientation(orientation));
+        writer.setTitle(jobName);
+        writer.setCreator(QStringLiteral("Corvin"));
+        if (!PaintOnPage(writer, picture))
+            return Status::failure(QStringLiteral("Cannot make the printout %1").arg(target));
     }
-    if (!QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        return Status::failure(QStringLiteral("Cannot write %1").arg(target));
-    }
+    if (Status s = WriteFileAtomically(target, pdf.data()); !s)
+        return Status::failure(QStringLiteral("Cannot write %1: %2").arg(target, s.message()));
     if (pdfFile)
         *pdfFile = target;
     return Status::success();

@@ -252,7 +252,7 @@ void RegistryStore::open(const Clock& clock) {
         if (QFileInfo::exists(m_path + suffix))
             QFile::rename(m_path + suffix, aside + suffix);
     }
-    SyncFolder(folder);
+    static_cast<void>(SyncFolder(folder)); // the store works on; only a power cut could undo it
 
     const QString error = createFresh();
     if (!error.isEmpty()) {
@@ -349,7 +349,7 @@ QString RegistryStore::createFresh() {
         if (QFileInfo::exists(m_path) || ::rename(tempName.constData(), target.constData()) != 0)
             return SystemError(errno);
     }
-    SyncFolder(QFileInfo(m_path).absolutePath());
+    static_cast<void>(SyncFolder(QFileInfo(m_path).absolutePath())); // as above
     return tryOpenExisting();
 }
 

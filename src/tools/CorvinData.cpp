@@ -442,6 +442,10 @@ int RecoverList(const QString& home, QTextStream& out, QTextStream& err) {
     int status = kExitOk;
     for (const QString& path : datafiles::ListJournals(state.folders.RecoveryFolder())) {
         datafiles::RecoveredTest test;
+        if (datafiles::JournalIsEmpty(path)) {
+            out << Printable(path) << ": empty, holds no readings (a test that could not start its journal)\n";
+            continue;
+        }
         if (Status s = datafiles::ReadJournalFile(path, test); !s) {
             status = Fail(err, QStringLiteral("cannot read %1: %2").arg(path, s.message()));
             continue;

@@ -61,6 +61,16 @@ TEST_F(CorvinDataRecover, ListNamesAJournalStillBeingLogged) {
     EXPECT_TRUE(run.out.endsWith(QStringLiteral(", 0 readings every 5 s, still being logged\n")));
 }
 
+TEST_F(CorvinDataRecover, ListOfAJournalWithoutItsHeaderSaysItHoldsNothing) {
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/test-0.journal");
+    ASSERT_TRUE(TempHome::write(path, QByteArray()));
+    const auto run = RunCorvinData({"recover", "list", home.path()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, path + ": empty, holds no readings (a test that could not start its journal)\n");
+    EXPECT_TRUE(run.err.isEmpty());
+}
+
 TEST_F(CorvinDataRecover, ListOfAnUnreadableJournalSaysSoAndFails) {
     QDir().mkpath(folder);
     ASSERT_TRUE(TempHome::write(folder + QStringLiteral("/test-x.journal"), QByteArray("junk")));

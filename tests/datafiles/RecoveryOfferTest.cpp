@@ -139,6 +139,24 @@ TEST_F(Offer, EveryJournalIsOfferedOldestFirst) {
     EXPECT_TRUE(dialogs.choiceBoxes[1].text.contains(QStringLiteral(", 2 readings every")));
 }
 
+// A test started on a full disc could leave a journal without its header: nothing to offer or
+// to alarm anyone with.
+TEST_F(Offer, AJournalThatNeverGotItsHeaderIsSetAsideQuietly) {
+    QDir().mkpath(folder);
+    const QByteArray shapes[] = {QByteArray(), QByteArray(40, '\0'), QByteArray("CRVNJR"),
+                                 QByteArray("CRVNJRNL\x01\x00\xb8")};
+    int n = 0;
+    for (const QByteArray& bytes : shapes) {
+        const QString path = folder + QStringLiteral("/test-%1.journal").arg(++n);
+        ASSERT_TRUE(TempHome::write(path, bytes));
+    }
+    run();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.choiceBoxes.empty());
+    EXPECT_TRUE(ListJournals(folder).isEmpty());
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
+}
+
 TEST_F(Offer, AnUnreadableJournalIsSetAsideNeverDeleted) {
     QDir().mkpath(folder);
     const QString path = folder + QStringLiteral("/test-1.journal");

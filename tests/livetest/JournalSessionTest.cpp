@@ -10,6 +10,7 @@
 #include "support/FakeMainFrame.h"
 #include "support/ScriptedDesktop.h"
 #include "support/TempHome.h"
+#include "support/TinyDisc.h"
 #include "support/Unprivileged.h"
 
 #include <QCoreApplication>
@@ -172,7 +173,8 @@ TEST_F(JournalledTest, AFailedSaveKeepsTheJournalUntilASaveSucceeds) {
     test.dialogs().answers = {Answer::Yes};
     test.dialogs().saveFiles = {home.file(QStringLiteral("end.DAT"))};
     test.tick(); // the end of the logging: Yes, and the save fails
-    EXPECT_EQ(test.dialogs().messageTexts().back(), QStringLiteral("Problems with writing this File"));
+    EXPECT_EQ(test.dialogs().messageTexts().back(),
+              QStringLiteral("Problems with writing this File (No space left on device)"));
     ExpectSameRows(test.recovered(), test.state().periodic, 2);
 
     test.dialogs().answers = {Answer::Yes};
@@ -210,6 +212,50 @@ TEST_F(JournalledTest, AJournalThatCannotBeStartedLeavesTheTestRunning) {
               QStringLiteral("Testing - NOT protected against a crash, readings kept in memory only "
                              "(the folder %1 cannot be created)")
                   .arg(home.file(QStringLiteral("Recovery"))));
+}
+
+// ---- A real full disc ------------------------------------------------------------------------
+
+TEST(FullDiscSession, TheReadingsAndTheJournalStayUntilASaveWorks) {
+    testing::TinyDisc disc;
+    SKIP_WITHOUT_TINY_DISC(disc);
+    SimulatedTest test(disc.path());
+    test.start();
+    test.tick();
+    test.tick();
+    QDir().mkpath(disc.file(QStringLiteral("Data")));
+    disc.fill();
+    const QString path = disc.file(QStringLiteral("Data/T.DAT"));
+    test.dialogs().answers = {Answer::Yes, Answer::Ok, Answer::Yes};
+    test.dialogs().saveFiles = {path, path};
+    // The user reads why, frees some space, and answers the question that comes back.
+    test.dialogs().onMessage = [&disc](const platform::MessageBox& box) {
+        if (box.text.startsWith(QStringLiteral("Problems")))
+            disc.free();
+    };
+    const QStringList journals = test.journals();
+    test.session().cmdStop_Click();
+    EXPECT_EQ(test.dialogs().messageTexts(),
+              QStringList({kQuestion, QStringLiteral("Problems with writing this file !Error Raised= No space left on device"),
+                           kQuestion}));
+    EXPECT_EQ(QFileInfo(path).size(), 24 * (7 * 2 + 9));
+    EXPECT_TRUE(test.journals().isEmpty());
+    EXPECT_EQ(journals.size(), 1);
+}
+
+TEST(FullDiscSession, ATestStartedOnAFullDiscIsNotProtectedFromItsFirstMoment) {
+    testing::TinyDisc disc;
+    SKIP_WITHOUT_TINY_DISC(disc);
+    SimulatedTest test(disc.path());
+    QDir().mkpath(disc.file(QStringLiteral("Recovery")));
+    disc.fill();
+    test.start();
+    EXPECT_EQ(test.status(), QStringLiteral("Testing - NOT protected against a crash, readings kept in memory "
+                                            "only (No space left on device)"));
+    EXPECT_TRUE(QDir(disc.file(QStringLiteral("Recovery"))).isEmpty()) << "no empty journal is left";
+    test.tick();
+    EXPECT_EQ(test.state().periodic.SampleCount, 1);
+    EXPECT_EQ(test.session().phase(), SessionPhase::Running);
 }
 
 // ---- A real crash ----------------------------------------------------------------------------

@@ -551,7 +551,7 @@ TEST_F(SessionTest, FailedSaveAtTheEndOfLoggingKeepsTheSamplesForStop) {
     desk.dialogs.answers = {Answer::Yes};
     desk.dialogs.saveFiles = {path};
     ticks(1);
-    EXPECT_EQ(messages().back(), QStringLiteral("Problems with writing this File"));
+    EXPECT_EQ(messages().back(), QStringLiteral("Problems with writing this File (No space left on device)"));
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(state.periodic.PeriodicData[0].size(), 73u);

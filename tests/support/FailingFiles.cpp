@@ -13,6 +13,11 @@ public:
     Status write(const QByteArray& bytes) override {
         if (m_failed)
             return fail();
+        if (const qint64 room = m_counts->take(bytes.size()); room < bytes.size()) {
+            AtomicFile::write(bytes.left(room));
+            ++m_counts->failed;
+            return fail();
+        }
         if (m_failingWrite > 0 && ++m_writes == m_failingWrite) {
             // Half the bytes reach the temporary file, as when the disc fills up mid-write.
             AtomicFile::write(bytes.left(bytes.size() / 2));
@@ -56,9 +61,10 @@ public:
     Status append(const QByteArray& bytes) override {
         if (m_failed)
             return Status::failure(m_message);
-        if (++m_appends < m_failingAppend)
+        const qint64 room = m_counts->take(bytes.size());
+        if (room == bytes.size() && (m_failingAppend == 0 || ++m_appends < m_failingAppend))
             return AppendFile::append(bytes);
-        AppendFile::append(bytes.left(bytes.size() / 2));
+        AppendFile::append(bytes.left(room < bytes.size() ? room : bytes.size() / 2));
         ++m_counts->failed;
         m_failed = true;
         return Status::failure(m_message);
@@ -89,12 +95,22 @@ FailingFiles FailingFiles::OnAppend(int n, Persistence persistence) {
     return files;
 }
 
+FailingFiles FailingFiles::DiscFullAfter(qint64 bytes) {
+    FailingFiles files(-1, Persistence::Always);
+    files.m_counts->freeBytes = std::max<qint64>(0, bytes);
+    return files;
+}
+
 FailingFiles& FailingFiles::withMessage(QString message) {
     m_message = std::move(message);
     return *this;
 }
 
 std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
+    if (m_counts->freeBytes >= 0) {
+        ++m_counts->created;
+        return std::make_unique<FailingFile>(path, -1, m_message, m_counts);
+    }
     if (m_failingAppend > 0)
         return std::make_unique<AtomicFile>(path);
     const bool fails = m_persistence == Persistence::Always || m_counts->created == 0;
@@ -105,6 +121,10 @@ std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
 }
 
 std::unique_ptr<AppendFile> FailingFiles::createAppend(const QString& path) const {
+    if (m_counts->freeBytes >= 0) {
+        ++m_counts->created;
+        return std::make_unique<FailingAppendFile>(path, 0, m_message, m_counts);
+    }
     if (m_failingAppend == 0)
         return std::make_unique<AppendFile>(path);
     const bool fails = m_persistence == Persistence::Always || m_counts->created == 0;

@@ -3,11 +3,13 @@
 // file whole. A file fails on its Nth write (after passing part of the bytes on, as a full disk
 // would) or at commit; either for the first file the factory makes only, or for every file.
 // A file that failed never commits, even if the saver goes on and asks it to. The same goes for
-// the append files of the recovery journal: OnAppend makes the Nth append fail.
+// the append files of the recovery journal: OnAppend makes the Nth append fail. DiscFullAfter
+// stands for a disc with only so many bytes free, shared by every file the factory makes.
 
 #include "common/AtomicFile.h"
 
 #include <QString>
+#include <algorithm>
 #include <memory>
 
 namespace corvin::testing {
@@ -24,6 +26,10 @@ public:
     // of its bytes on, and every append after it.
     static FailingFiles OnAppend(int n, Persistence persistence = Persistence::Once);
 
+    // A disc with `bytes` free: every file the factory makes, atomic or append, takes its bytes
+    // from that space; the write that goes past it passes on what fits and fails.
+    static FailingFiles DiscFullAfter(qint64 bytes);
+
     std::unique_ptr<AtomicFile> create(const QString& path) const override;
     std::unique_ptr<AppendFile> createAppend(const QString& path) const override;
 
@@ -33,11 +39,21 @@ public:
     // How many files were made, and how many of them failed.
     int filesCreated() const { return m_counts->created; }
     int failures() const { return m_counts->failed; }
+    // The bytes the files have been given so far (with DiscFullAfter).
+    qint64 bytesUsed() const { return m_counts->used; }
 
 private:
     struct Counts {
         int created = 0;
         int failed = 0;
+        qint64 freeBytes = -1; // -1: no limit
+        qint64 used = 0;
+        // How much of `size` bytes fits; counts it as used.
+        qint64 take(qint64 size) {
+            const qint64 room = freeBytes < 0 ? size : std::min(size, freeBytes - used);
+            used += room;
+            return room;
+        }
     };
     FailingFiles(int failingWrite, Persistence persistence);
 

@@ -21,6 +21,8 @@ QStringList ScriptedDialogs::messageTexts() const {
 
 platform::Answer ScriptedDialogs::message(const platform::MessageBox& box) {
     messages.push_back(box);
+    if (onMessage)
+        onMessage(box);
     return Next(answers, box.defaultButton);
 }
 

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QStringList>
+#include <functional>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     int colourDialogs = 0;
     std::vector<QColor> colourInitials; // the colour each chooser opened at
     int printSetupDialogs = 0;
+    // Called with every message box as it is shown, for a test that acts while it is open.
+    std::function<void(const platform::MessageBox&)> onMessage;
 
     QStringList messageTexts() const;
     const platform::MessageBox& lastMessage() const { return messages.back(); }
