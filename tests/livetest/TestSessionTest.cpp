@@ -368,7 +368,7 @@ TEST_F(SessionTest, SeventyTwoSamplesAtFiveSecondsForATenthOfAnHourThenTheQuesti
     ASSERT_EQ(messages(), QStringList(kQuestion));
     EXPECT_EQ(desk.dialogs.messages[0].icon, Icon::Question);
     EXPECT_EQ(desk.dialogs.messages[0].buttons, platform::Buttons::YesNo);
-    EXPECT_EQ(desk.dialogs.messages[0].defaultButton, Answer::No);
+    EXPECT_EQ(desk.dialogs.messages[0].defaultButton, Answer::Yes); // Enter keeps the readings
     ASSERT_EQ(desk.dialogs.fileDialogs.size(), 1u);
     EXPECT_EQ(desk.dialogs.fileDialogs[0].filter, QStringLiteral("Data Files (*.DAT)|*.DAT"));
     EXPECT_EQ(desk.dialogs.fileDialogs[0].flags, 0x840A);
@@ -546,9 +546,9 @@ TEST_F(SessionTest, FailedSaveKeepsTheOldFileAndTheSamplesAndARetryWritesTheExac
 
     FailingFiles failing = FailingFiles::AtCommit();
     session->setFileFactory(failing);
-    desk.dialogs.answers = {Answer::Yes, Answer::No};
+    desk.dialogs.answers = {Answer::Yes, Answer::Ok, Answer::No};
     desk.dialogs.saveFiles = {path};
-    session->cmdStop_Click(); // Yes, the save fails, asked again: No
+    session->cmdStop_Click(); // Yes, the save fails (OK), asked again: No
     ASSERT_EQ(messages().size(), 3);
     EXPECT_EQ(messages()[1],
               QStringLiteral("Problems with writing this file !Error Raised= No space left on device"));
@@ -600,7 +600,7 @@ TEST_F(SessionTest, SpreadsheetExportFailureIsShownAndNeverTakenForSuccess) {
     FailingFiles failing = FailingFiles::AtCommit();
     session->setFileFactory(failing);
     const QString path = home.file(QStringLiteral("run.xls"));
-    desk.dialogs.answers = {Answer::Yes, Answer::No};
+    desk.dialogs.answers = {Answer::Yes, Answer::Ok, Answer::No};
     desk.dialogs.saveFiles = {path};
     session->cmdStop_Click();
     ASSERT_EQ(messages(), QStringList({kQuestion, QStringLiteral("Problems Writing Excel File"), kQuestion}));
