@@ -88,6 +88,10 @@ int main(int argc, char** argv) {
         std::printf("corvin %s\n", kVersion);
         return 0;
     }
+    // Without a window system Qt would abort, after the home was made: say why, touching nothing.
+    if (!app::DisplayReachable(qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariableIsSet("DISPLAY"),
+                               qEnvironmentVariableIsSet("WAYLAND_DISPLAY")))
+        return Fail(app::kNoDisplayMessage);
     if (auto problem = app::PrepareHome(options.home))
         return Refuse(argc, argv, *problem);
 

@@ -99,6 +99,10 @@ ParseResult ParseCommandLine(const QStringList& arguments,
         } else if (auto v = ValueOf(arguments, i, QStringLiteral("--card"), missing)) {
             card = *v;
             cardFromEnvironment = false;
+            // "--card=" names no card: a mistake, not a choice of the default.
+            if (card.isEmpty())
+                return {std::nullopt,
+                        QStringLiteral("unknown card '': use none, sim, comedi or comedi:DEVICE")};
         } else if (auto h = ValueOf(arguments, i, QStringLiteral("--home"), missing)) {
             home = *h;
             if (home.isEmpty())

@@ -6,6 +6,7 @@
 #include "common/Pictures.h"
 #include "common/TextTrim.h"
 #include "datafiles/RecoveryOffer.h"
+#include "datafiles/SpreadsheetExport.h"
 #include "datafiles/frmDataEntry.h"
 #include "datafiles/frmTestOptions.h"
 #include "livetest/TestWindowLayout.h"
@@ -28,10 +29,12 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace corvin::app {
@@ -66,6 +69,13 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     setCentralWidget(m_client);
     m_client->viewport()->installEventFilter(this);
     m_barView = new QtCommandBar(m_bar, *this);
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("notice"));
+    m_notice->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(m_notice, 1);
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    connect(m_noticeTimer, &QTimer::timeout, m_notice, &QLabel::clear);
     connect(&m_bar, &CommandBar::toolClicked, this, &MainWindow::ActiveBar21_ToolClick);
     connect(this, &MainWindow::shellEvent, this, &MainWindow::applyEnablingRule);
     // A change of the toolbar (shown or hidden) changes the client area: the band notification
@@ -100,6 +110,12 @@ bool MainWindow::Form_Load() {
 
     // 4
     Report(ShellEvent::Startup);
+    m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, false);
+    // The date pane shows today's date, and the next one after midnight.
+    showToday();
+    auto* dateTimer = new QTimer(this);
+    connect(dateTimer, &QTimer::timeout, this, &MainWindow::showToday);
+    dateTimer->start(60 * 1000);
 
     // 5
     if (!PrinterCheckPasses(desktop.printers)) {
@@ -204,8 +220,12 @@ void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& t
     } else if (t == tool::miTAuto) {
         if (!testRunning && !bringTestWindowForward())
             AutoTest();
+    } else if (t == tool::mFPrintGraph) {
+        // Enabled only while a graph is open: it prints that graph.
+        if (playback::frmPeriodicDataGraph* graph = graphWindow())
+            graph->cmdPrintGraph_Click();
     }
-    // mFPrintGraph, mTIndependent and miHSearch have no action.
+    // mTIndependent and miHSearch have no action.
 }
 
 bool MainWindow::bringTestWindowForward() {
@@ -271,7 +291,12 @@ void MainWindow::ShowGraph() {
         }
         return;
     }
-    addChild(new playback::frmPeriodicDataGraph(m_services.state, m_services.desktop, *this));
+    auto* graph = new playback::frmPeriodicDataGraph(m_services.state, m_services.desktop, *this);
+    addChild(graph);
+    // File > Print Graph prints the open graph, and only while there is one.
+    m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, true);
+    connect(graph, &QObject::destroyed, this,
+            [this] { m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, false); });
 }
 
 QString MainWindow::NotOpenedWhileBusyMessage(const QString& path) {
@@ -419,12 +444,19 @@ void MainWindow::applyEnablingRule(ShellEvent event) {
         FileClose();
 }
 
+void MainWindow::showToday() {
+    const QString today = datafiles::ShortDateText(m_services.desktop.clock.now().date());
+    if (m_bar.caption(band::sb, pane::tDate) != today)
+        m_bar.setCaption(band::sb, pane::tDate, today);
+}
+
 void MainWindow::ShowStatus(const QString& pane, const QString& text) {
     m_bar.showStatus(pane, text);
 }
 
 void MainWindow::ShowNotice(const QString& text) {
-    statusBar()->showMessage(text, 15000);
+    m_notice->setText(text);
+    m_noticeTimer->start(15000);
 }
 
 void MainWindow::DisplayFullscreen() {

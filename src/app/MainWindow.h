@@ -14,8 +14,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QTimer;
 
 namespace corvin::settings {
 class RegistryStore;
@@ -133,6 +135,7 @@ private:
     // The channel selection, modally; its OK opens (or brings forward) the graph window.
     void ShowPlayback();
     void ShowGraph();
+    void showToday();
     // Whether nothing is open or running that a stored test opened from outside would upset.
     bool idleForStoredTest() const;
     // The recent-files entries of the File menu follow the list.
@@ -150,6 +153,10 @@ private:
     AppServices m_services;
     CommandBar m_bar;
     QtCommandBar* m_barView = nullptr;
+    // Passing notes (what was written where) in a pane of their own, so the panes the program
+    // keeps writing (the elapsed time) never draw over them.
+    QLabel* m_notice = nullptr;
+    QTimer* m_noticeTimer = nullptr;
     QMdiArea* m_client = nullptr;
     int16_t m_childWindows = 0;
     settings::cMRUFileList m_recent;

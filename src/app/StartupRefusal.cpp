@@ -9,6 +9,17 @@ bool DesktopAvailable(const QString& qpaPlatform, bool displayVariableSet) {
     return displayVariableSet || !platform.isEmpty();
 }
 
+bool DisplayReachable(const QString& qpaPlatform, bool displaySet, bool waylandDisplaySet) {
+    const QString platform = qpaPlatform.section(QLatin1Char(':'), 0, 0);
+    if (platform.isEmpty())
+        return displaySet || waylandDisplaySet;
+    if (platform == QLatin1String("xcb"))
+        return displaySet;
+    if (platform.startsWith(QLatin1String("wayland")))
+        return waylandDisplaySet;
+    return true;
+}
+
 void ReportStartupRefusal(const QString& message, std::FILE* terminal, platform::Dialogs* dialogs) {
     std::fprintf(terminal, "corvin: %s\n", message.toLocal8Bit().constData());
     std::fflush(terminal);

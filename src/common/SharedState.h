@@ -104,6 +104,11 @@ struct Folders {
     QString HelpFile;     // the help start page
     QString DataFolder() const { return Home + QStringLiteral("/Data"); }
     QString TestsFolder() const { return Home + QStringLiteral("/TESTS"); }
+    // The folder a test data file was last saved to or opened from in this run (empty: none yet).
+    QString LastTestFolder;
+    // Where File > Open, the save of a test and Save Graph As start: the last folder used, the
+    // Data folder at first.
+    QString TestFilesFolder() const { return LastTestFolder.isEmpty() ? DataFolder() : LastTestFolder; }
     QString BarColourFile() const { return Home + QStringLiteral("/BAR.CFG"); }
     // The journals of logged tests not yet saved (empty without a home).
     QString RecoveryFolder() const { return Home.isEmpty() ? QString() : Home + QStringLiteral("/Recovery"); }

@@ -7,11 +7,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace corvin::datafiles {
 
 const QString kSpreadsheetFilter = QStringLiteral("Data Files (*.XLS)|*.XLS|Excel Workbook (*.xlsx)|*.xlsx");
 const QString kProblemsWritingExcel = QStringLiteral("Problems Writing Excel File");
+const QString kWorkbookWritten = QStringLiteral("Workbook written to ");
 const QStringList kWorkbookSheetNames = {QStringLiteral("Sheet1"), QStringLiteral("Sheet2"),
                                          QStringLiteral("Sheet3")};
 
@@ -33,8 +35,16 @@ std::array<int, kChannelCount> ProgressSteps(int rows) {
     return steps;
 }
 
-QString GeneralDateTimeText(const QDateTime& when) {
-    return QLocale::system().toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+QString ShortDateText(const QDate& date, const QLocale& locale) {
+    // The locale's short date, but never with a two-digit year ("12/8/26" reads as any century).
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression kShortYear(QStringLiteral("(?<!y)yy(?!y)"));
+    format.replace(kShortYear, QStringLiteral("yyyy"));
+    return locale.toString(date, format);
+}
+
+QString GeneralDateTimeText(const QDateTime& when, const QLocale& locale) {
+    return ShortDateText(when.date(), locale) + QLatin1Char(' ') +
            when.time().toString(QStringLiteral("HH:mm:ss"));
 }
 

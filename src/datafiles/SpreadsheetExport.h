@@ -19,6 +19,7 @@
 #include "platform/Dialogs.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -52,14 +53,19 @@ struct ExportResult {
 
 extern const QString kSpreadsheetFilter;      // "Data Files (*.XLS)|*.XLS|Excel Workbook (*.xlsx)|*.xlsx"
 extern const QString kProblemsWritingExcel;   // "Problems Writing Excel File"
+extern const QString kWorkbookWritten;        // "Workbook written to ", followed by the path
 extern const QStringList kWorkbookSheetNames; // "Sheet1", "Sheet2", "Sheet3"
 
 // The progress indicator's value after channel columns 1..7 of `rows` rows: p0 = 0,
 // pj = round(rows / 7 + pj-1) (halves to even), the seventh capped at `rows`.
 std::array<int, kChannelCount> ProgressSteps(int rows);
 
-// A2 after a live test and for the utility's button: the date and the time as text.
-QString GeneralDateTimeText(const QDateTime& when);
+// A date in the locale's short form, with a four-digit year whatever the locale's own form says
+// (the main window's date pane shows today's date so).
+QString ShortDateText(const QDate& date, const QLocale& locale = QLocale::system());
+// A2 after a live test and for the utility's button: the date and the time as text, the date
+// as ShortDateText writes it.
+QString GeneralDateTimeText(const QDateTime& when, const QLocale& locale = QLocale::system());
 
 // Steps 1 to 7 of the export: `sheet` filled from `data` (SampleCapacity rows, the interval in
 // HeaderValues[0], the ChannelNames). Fails, touching nothing, when the arrays hold fewer rows.

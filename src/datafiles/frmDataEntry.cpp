@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -77,14 +78,16 @@ void frmDataEntry::buildWindow() {
         name->setFrameShape(QFrame::Panel);
         name->setFrameShadow(QFrame::Sunken);
         name->setTextFormat(Qt::PlainText);
-        // Room for a 20-character name.
+        // Room for a 20-character name, one line high however tall the window grows.
         name->setMinimumWidth(name->fontMetrics().horizontalAdvance(QString(20, QLatin1Char('M'))) * 3 / 4);
+        name->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         grid->addWidget(label, k - 1, 0);
         grid->addWidget(name, k - 1, 1);
         m_channelLabels[std::size_t(k - 1)] = label;
         m_nameLabels[std::size_t(k - 1)] = name;
     }
     grid->setColumnStretch(1, 1);
+    grid->setRowStretch(kChannelCount, 1); // the spare height goes below the seventh channel
 
     const auto button = [this](const char* name, const char* caption, void (frmDataEntry::*handler)()) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
@@ -261,12 +264,14 @@ void frmDataEntry::Convert(bool fromMenu) {
     request.dialog = &m_commonDialog;
     request.files = m_files;
     request.progress = this;
-    switch (ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request).outcome) {
+    const ExportResult result = ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request);
+    switch (result.outcome) {
     case ExportOutcome::Saved:
         m_cmdConvirt->setEnabled(true);
         setProgress(1);
         hideActivity();
         m_alreadyConverted = true;
+        setStatus(kWorkbookWritten + result.path);
         break;
     case ExportOutcome::Cancelled:
         ClearNames();
@@ -378,7 +383,19 @@ void frmDataEntry::showEvent(QShowEvent* event) {
     if (!m_centred) {
         m_centred = true;
         Centre(2, 2);
+        // The window's final size and its frame exist only once it is on the screen: centred
+        // again then, so the first click on the background does not move it.
+        QTimer::singleShot(0, this, [this] { Centre(2, 2); });
+        m_centreOnActivation = true;
     }
+}
+
+bool frmDataEntry::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && m_centreOnActivation) {
+        m_centreOnActivation = false;
+        Centre(2, 2);
+    }
+    return QDialog::event(event);
 }
 
 void frmDataEntry::mousePressEvent(QMouseEvent* event) {

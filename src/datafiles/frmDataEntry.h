@@ -67,6 +67,7 @@ protected:
     void reject() override; // Escape: nothing, the window has no Cancel
     void mousePressEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -98,6 +99,7 @@ private:
     bool m_alreadyConverted = false;
     bool m_closing = false;
     bool m_centred = false;
+    bool m_centreOnActivation = false; // the first activation, once the frame exists
     QDateTime m_startTime;
     platform::FileDialog m_commonDialog; // CommonDialog1: one for opening and saving
 

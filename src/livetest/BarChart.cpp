@@ -305,35 +305,11 @@ void BarChart::DrawChartLegend() {
     QPainter p(&m_image);
     drawUnitLabel(p);
 
-    // The captions share one font: the normal text, else its condensed face when the longest
-    // caption would run past the right edge of the picture, made smaller if even that is too wide.
-    const double available =
-        m_image.width() - std::round(pixelX(kLegendX)) - std::max(2.0, m_image.width() / 200.0);
-    auto widestCaption = [this](const QFont& font) {
-        const QFontMetricsF metrics(font);
-        double widest = 0.0;
-        for (const QString& caption : m_legend) {
-            QString shown = caption;
-            while (!shown.isEmpty() && shown.back().isSpace())
-                shown.chop(1);
-            widest = std::max(widest, metrics.horizontalAdvance(shown));
-        }
-        return widest;
-    };
-    QFont font = m_textFont;
-    if (widestCaption(font) > available) {
-        font.setStretch(QFont::Condensed);
-        const double widest = widestCaption(font);
-        if (widest > available && available > 0) {
-            const int size = static_cast<int>(std::floor(font.pixelSize() * available / widest));
-            font.setPixelSize(std::max(7, size));
-        }
-    }
     const double fs = m_fullScale;
     for (int k = 1; k <= kChannelCount; ++k) {
         const QString& caption = m_legend[static_cast<std::size_t>(k - 1)];
         if (!caption.isEmpty())
-            drawText(p, font, kLegendX, fs * (1.0 - 0.2 * (k - 1)), caption);
+            drawText(p, legendFont(k), kLegendX, fs * (1.0 - 0.2 * (k - 1)), caption);
     }
     p.end();
     emit changed();
@@ -348,6 +324,29 @@ void BarChart::RebuildChart() {
 void BarChart::setLegendCaption(int k, const QString& caption) {
     if (k >= 1 && k <= kChannelCount)
         m_legend[static_cast<std::size_t>(k - 1)] = caption;
+}
+
+double BarChart::legendWidth() const {
+    return m_image.width() - std::round(pixelX(kLegendX)) - std::max(2.0, m_image.width() / 200.0);
+}
+
+QFont BarChart::legendFont(int k) const {
+    // Each name on its own: a long name never makes the others smaller.
+    QString shown = legendCaption(k);
+    while (!shown.isEmpty() && shown.back().isSpace())
+        shown.chop(1);
+    const double available = legendWidth();
+    QFont font = m_textFont;
+    if (QFontMetricsF(font).horizontalAdvance(shown) <= available || available <= 0)
+        return font;
+    font.setStretch(QFont::Condensed);
+    // Smaller a pixel at a time until the whole name fits (the metrics do not scale exactly).
+    for (int size = font.pixelSize(); size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetricsF(font).horizontalAdvance(shown) <= available)
+            break;
+    }
+    return font;
 }
 
 const QString& BarChart::legendCaption(int k) const {

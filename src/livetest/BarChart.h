@@ -44,6 +44,11 @@ public:
     // Captions of the legend labels Label1..Label7 (channel name, or empty when off).
     void setLegendCaption(int k, const QString& caption);
     const QString& legendCaption(int k) const;
+    // The room right of the bars where the legend names go, in pixels, and the font channel k's
+    // name is drawn in: the chart's text font, or (for that name alone) its condensed face, made
+    // smaller as far as needed for the whole name to fit.
+    double legendWidth() const;
+    QFont legendFont(int k) const;
 
     // Drawing operations; channel index i is 9..15.
     void DrawBar(int i, double value);

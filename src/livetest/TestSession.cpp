@@ -8,6 +8,7 @@
 #include "livetest/SessionRules.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace corvin::livetest {
@@ -58,8 +59,11 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
         request.start = m_desktop.clock.now();
         request.dialog = &dialog;
         request.files = m_files;
-        switch (datafiles::ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request).outcome) {
+        const datafiles::ExportResult result =
+            datafiles::ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request);
+        switch (result.outcome) {
         case datafiles::ExportOutcome::Saved:
+            m_frame.ShowNotice(datafiles::kWorkbookWritten + result.path);
             return SaveOutcome::Saved;
         case datafiles::ExportOutcome::Cancelled:
             return SaveOutcome::Cancelled;
@@ -263,7 +267,7 @@ void TestSession::cmdStop_Click() {
     if (!session.PeriodicDataDone && session.PeriodicLoggingOn) {
         // Samples are given up only by an explicit No: a cancelled or failed save asks again.
         for (;;) {
-            if (!m_desktop.dialogs.askYesNo(kSaveQuestion)) {
+            if (!askToSave()) {
                 m_journal.remove(); // the readings given up on purpose
                 setTimer2(false);
                 session.PeriodicLoggingOn = false;
@@ -332,7 +336,7 @@ void TestSession::Timer2_Timer() {
 
     // The logging is finished: one question, however long it stays open.
     setTimer2(false);
-    if (!m_desktop.dialogs.askYesNo(kSaveQuestion)) {
+    if (!askToSave()) {
         m_journal.remove(); // the readings given up on purpose
         m_state.session.PeriodicLoggingOn = false;
         if (m_state.display.FullScreenMode)
@@ -373,6 +377,12 @@ void TestSession::NotProtected(const Status& why) {
 
 // ---- saving -----------------------------------------------------------------------------------
 
+bool TestSession::askToSave() {
+    const platform::MessageBox question(kSaveQuestion, platform::Icon::Question, platform::Buttons::YesNo, {},
+                                        platform::Answer::Yes);
+    return m_desktop.dialogs.message(question) == platform::Answer::Yes;
+}
+
 SaveOutcome TestSession::SaveFromStop() {
     m_controls.Timer1 = false;
     m_controls.Timer2 = false;
@@ -399,8 +409,9 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     dialog.filter = kDataFileFilter;
     dialog.flags = platform::kDataFileDialogFlags;
     // Test data files belong in the home's Data folder (whatever folder Corvin was started
-    // from), and a name typed without an extension becomes a .DAT file that File > Open finds.
-    dialog.initialFolder = m_state.folders.DataFolder();
+    // from) or where the user last kept one, and a name typed without an extension becomes a
+    // .DAT file that File > Open finds.
+    dialog.initialFolder = m_state.folders.TestFilesFolder();
     dialog.defaultSuffix = QStringLiteral("DAT");
     QDir().mkpath(dialog.initialFolder);
     const std::optional<QString> path = m_desktop.dialogs.saveFile(dialog);
@@ -433,6 +444,7 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
 
     m_controls.Label11 = *path;
     m_controls.WrittenVisible = true;
+    m_state.folders.LastTestFolder = QFileInfo(*path).absolutePath();
     m_state.periodic.Erase();
     finishSave(endOfLogging);
     return SaveOutcome::Saved;
@@ -612,6 +624,7 @@ void TestSession::mnuCopy_Click() {
     const bool fullScreen = m_state.display.FullScreenMode;
     m_chart.PrintValueTexts(m_controls.Text1);
     m_desktop.clipboard.setImage(m_chart.image());
+    m_frame.ShowNotice(QStringLiteral("Bar chart copied to the clipboard"));
     if (scaleChosen()) {
         RebuildChart();
         m_state.instrument.ChannelReading = 0.0;

@@ -146,6 +146,9 @@ private:
     SaveOutcome SaveToDataFile(bool endOfLogging);
     void refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn);
     SaveOutcome SaveFromStop();
+    // The save question at the end of a logged test. Yes is its default: Enter only opens the
+    // save dialog (which can be cancelled), while giving the readings up takes an explicit No.
+    bool askToSave();
     SaveOutcome ExportToSpreadsheet();
     void finishSave(bool endOfLogging);
 

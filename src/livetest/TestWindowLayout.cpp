@@ -1,6 +1,9 @@
 #include "livetest/TestWindowLayout.h"
 
+#include <QFontMetricsF>
 #include <QHash>
+#include <QTextLayout>
+#include <QTextOption>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -17,7 +20,8 @@ QHash<QString, QRectF> MakeDesign() {
     for (int k = 1; k <= 7; ++k) {
         const double left = 3405 + 900.0 * (k - 1);
         d.insert(QStringLiteral("Text1_%1").arg(k + 8), {left, 5850, 900, k <= 2 ? 421.0 : 420.0});
-        d.insert(QStringLiteral("Label%1").arg(k), {left, 6390, 900, 450});
+        // The name under the reading box may take the height down to the lamps.
+        d.insert(QStringLiteral("Label%1").arg(k), {left, 6390, 900, 1095});
         d.insert(QStringLiteral("Image%1").arg(k), {kImageLefts[k - 1], 7500, 555, 600});
     }
 
@@ -76,6 +80,38 @@ QRect FrameCentreRect(QSize available, double scale) {
 QPoint DialogPosition(const QRect& screen, QSize dialog) {
     return screen.topLeft() +
            QPoint((screen.width() - dialog.width()) / 2, (screen.height() - dialog.height()) / 3);
+}
+
+QSizeF WrappedTextSize(const QFont& font, const QString& text, double width) {
+    QTextLayout layout(text, font);
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    const double leading = QFontMetricsF(font).leading();
+    double height = 0.0;
+    double widest = 0.0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        widest = std::max(widest, line.naturalTextWidth());
+        height += line.height() + leading;
+    }
+    layout.endLayout();
+    return {widest, height};
+}
+
+QFont FontToFit(QFont font, const QString& text, QSizeF box) {
+    const auto fits = [&] {
+        const QSizeF size = WrappedTextSize(font, text, box.width());
+        return size.width() <= box.width() && size.height() <= box.height();
+    };
+    if (text.isEmpty() || fits())
+        return font;
+    for (double points = font.pointSizeF(); points > 4.0 && !fits();) {
+        points -= 0.5;
+        font.setPointSizeF(points);
+    }
+    return font;
 }
 
 QRectF DesignRect(const QString& objectName) {

@@ -7,6 +7,7 @@
 
 #include "common/Twips.h"
 
+#include <QFont>
 #include <QRect>
 #include <QRectF>
 #include <QSize>
@@ -35,6 +36,12 @@ QRect FrameCentreRect(QSize available, double scale);
 // Where the range dialogs place themselves on a screen: left = (screen width - width) / 2,
 // top = (screen height - height) / 3, relative to the screen's own top-left corner.
 QPoint DialogPosition(const QRect& screen, QSize dialog);
+
+// The size `text` takes in `font` when broken into lines at most `width` pixels wide: at spaces,
+// and inside a word only where the word alone is wider (a name of 16 "W"s under its bar).
+QSizeF WrappedTextSize(const QFont& font, const QString& text, double width);
+// `font`, made smaller only as far as needed for `text`, broken so, to fit into `box`.
+QFont FontToFit(QFont font, const QString& text, QSizeF box);
 
 // Design rectangles (twips, relative to frameCentre) of the test window's controls, by object
 // name ("Picture1", "Text1_9", "Label3", "Image7", "cmdStart", ...). An unknown name gives an

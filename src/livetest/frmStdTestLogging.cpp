@@ -64,6 +64,25 @@ QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
     return label;
 }
 
+// A channel name under its reading box: broken into lines at spaces, and inside a word that is
+// wider than the box, and drawn smaller only when even that does not fit, so every name a probe
+// can hold shows whole.
+class LegendLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRectF box = contentsRect();
+        p.setFont(FontToFit(font(), text(), box.size()));
+        p.setPen(palette().color(QPalette::WindowText));
+        QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        p.drawText(box, text(), option);
+    }
+};
+
 QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
@@ -141,7 +160,8 @@ void frmStdTestLogging::build() {
         text->setFocusPolicy(Qt::NoFocus); // a click hands the focus to " HIGH/LOW"
         m_text1[k - 1] = text;
 
-        auto* label = MakeLabel(QStringLiteral("Label%1").arg(k), QString(), fc);
+        auto* label = new LegendLabel(fc);
+        label->setObjectName(QStringLiteral("Label%1").arg(k));
         label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         label->setWordWrap(true);
         label->setContentsMargins(3, 0, 3, 0); // neighbouring names never run together

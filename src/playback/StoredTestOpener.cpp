@@ -5,6 +5,7 @@
 #include "settings/cMRUFileList.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace corvin::playback {
 
@@ -30,7 +31,7 @@ QString StoredTestOpener::ByNameReadFailure(const QString& description) {
 }
 
 OpenOutcome StoredTestOpener::OpenWithDialog() {
-    const QString folder = m_state.folders.TestsFolder();
+    const QString folder = m_state.folders.TestFilesFolder();
     QDir().mkpath(folder); // where it cannot be made, the dialog starts wherever it can
     platform::FileDialog dialog;
     dialog.title = kDialogTitle;
@@ -44,6 +45,7 @@ OpenOutcome StoredTestOpener::OpenWithDialog() {
     if (!CheckAndRead(m_path, Path::Dialog))
         return OpenOutcome::Failed;
     m_recent.AddFile(m_path);
+    m_state.folders.LastTestFolder = QFileInfo(m_path).absolutePath();
     return OpenOutcome::Opened;
 }
 

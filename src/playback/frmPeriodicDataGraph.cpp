@@ -385,6 +385,7 @@ void frmPeriodicDataGraph::cmdSavetoClipboard_Click() {
     const QImage picture = m_drawing->Picture();
     m_picture1->setPixmap(QPixmap::fromImage(picture));
     m_desktop.clipboard.setImage(picture);
+    m_frame.ShowNotice(QStringLiteral("Graph copied to the clipboard"));
 }
 
 void frmPeriodicDataGraph::cmdSaveGraphAs_Click() {
@@ -392,7 +393,7 @@ void frmPeriodicDataGraph::cmdSaveGraphAs_Click() {
     platform::FileDialog dialog;
     dialog.title = QStringLiteral("Save Graph As");
     dialog.filter = QStringLiteral("PNG Picture (*.png)|*.png|PDF Document (*.pdf)|*.pdf");
-    dialog.initialFolder = m_state.folders.TestsFolder();
+    dialog.initialFolder = m_state.folders.TestFilesFolder();
     // A name typed without an extension gets the chosen type's, before the dialog asks about
     // replacing a file of that name.
     dialog.defaultSuffix = QStringLiteral("png");
@@ -407,6 +408,8 @@ void frmPeriodicDataGraph::cmdSaveGraphAs_Click() {
     if (Status saved = WriteFileAtomically(path, bytes); !saved)
         m_desktop.dialogs.critical(QStringLiteral("Problems saving the graph to ") + path +
                                    QLatin1Char('\n') + saved.message());
+    else
+        m_frame.ShowNotice(QStringLiteral("Graph saved to ") + path);
 }
 
 // ---- reselect and exit ---------------------------------------------------------------------

@@ -16,6 +16,10 @@ NewProbeCheck::NewProbeCheck(const QString& typedName,
             if (std::optional<QString> why = UnfitTextReason(m_probe.Ch(k))) {
                 m_badChannel = k;
                 m_badChannelReason = *why;
+            } else if (m_probe.Ch(k).size() > kProbeFieldLength) {
+                m_badChannel = k;
+                m_badChannelReason =
+                    QStringLiteral("cannot be longer than %1 characters").arg(kProbeFieldLength);
             }
         }
     }

@@ -2,8 +2,9 @@
 // The checks the probe creation dialog makes before it writes a probe: the name, trimmed of
 // spaces, must be 3 to 16 characters, at least two channel boxes must hold text (they need
 // not be adjacent), and every channel text must be storable as it is: Windows-1252 characters
-// only, no control characters. The dialog shows message() and does what the outcome says; once the check
-// passes, probe() is what WriteProbeFile stores.
+// only, no control characters, at most 16 characters (the dialog's boxes hold no more; a longer
+// text from the command line is refused rather than cut). The dialog shows message() and does what the
+// outcome says; once the check passes, probe() is what WriteProbeFile stores.
 
 #include "common/SharedState.h"
 #include "common/cProbe.h"

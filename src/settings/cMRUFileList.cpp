@@ -1,5 +1,6 @@
 #include "settings/cMRUFileList.h"
 
+#include "common/Cp1252.h"
 #include "settings/RegistryStore.h"
 #include "settings/cRegistry.h"
 
@@ -23,6 +24,28 @@ bool OnDisk(const QString& path) {
         return false;
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
+}
+
+// The store holds Windows-1252 text. A path that code page cannot spell (say "ü Ωmega.DAT") is
+// stored as its UTF-8 bytes, each byte as the Windows-1252 character of that number, so that
+// it reads back as the same path; a path the code page can spell is stored as it is.
+QString StoredText(const QString& path) {
+    if (FromCp1252(ToCp1252(path)) == path)
+        return path;
+    return FromCp1252(path.toUtf8());
+}
+
+// The path a stored entry names when that file is on disk, else empty text.
+QString StoredPathOnDisk(const QString& stored) {
+    if (OnDisk(stored))
+        return stored;
+    const QByteArray bytes = ToCp1252(stored);
+    if (FromCp1252(bytes) != stored)
+        return {};
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (utf8 != stored && utf8.toUtf8() == bytes && OnDisk(utf8))
+        return utf8;
+    return {};
 }
 
 bool WriteNumber(cRegistry& registry, const QString& name, int32_t value) {
@@ -110,7 +133,7 @@ bool cMRUFileList::Save(cRegistry& registry) const {
     if (!WriteNumber(registry, kMaxCountValue, m_capacity) || !WriteNumber(registry, kCountValue, m_count))
         return false;
     for (int32_t i = 1; i <= m_count; ++i) {
-        if (!WriteText(registry, FileValue(i), file(i)))
+        if (!WriteText(registry, FileValue(i), StoredText(file(i))))
             return false;
         // An entry that reads back empty is stored as a single space.
         if (registry.Value().toString().isEmpty() && !WriteText(registry, FileValue(i), QStringLiteral(" ")))
@@ -134,21 +157,21 @@ bool cMRUFileList::Load(cRegistry& registry) {
     m_count = 0;
     m_capacity = 0;
     setMaxFileCount(capacity);
+    // A count beyond the capacity is damage too, but the entries that fit are still the user's:
+    // they are kept, as far as the capacity goes.
     const int32_t stored = ReadNumber(registry, kCountValue);
-    if (stored > capacity)
-        return false;
-
-    for (int32_t i = 1; i <= stored; ++i) {
+    const int32_t readable = std::min(stored, kMaxStoredCapacity);
+    for (int32_t i = 1; i <= readable && m_count < m_capacity; ++i) {
         registry.setValueKey(FileValue(i));
-        const QString path = registry.Value().toString();
-        if (OnDisk(path)) {
+        const QString path = StoredPathOnDisk(registry.Value().toString());
+        if (!path.isEmpty()) {
             m_files[m_count] = path;
             ++m_count;
         } else if (!registry.DeleteValue().ok()) {
             return false;
         }
     }
-    return true;
+    return stored <= capacity;
 }
 
 } // namespace corvin::settings

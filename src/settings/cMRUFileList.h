@@ -41,7 +41,9 @@ public:
     bool Save(cRegistry& registry) const;
     // Reads the list back, keeping only entries whose file still exists and deleting the stored
     // values of the others. True also when nothing was stored; false when the store failed or its
-    // values are not a list this program wrote (the list then holds what was read so far).
+    // values are not a list this program wrote (the list then holds what was read so far: with a
+    // count above the capacity, the existing entries that fit). A path Windows-1252 cannot spell
+    // is stored as its UTF-8 bytes and reads back as the same path.
     bool Load(cRegistry& registry);
 
     // The caption rule: "&" + i + ")  " + the path, where a path longer than 32 characters is

@@ -72,7 +72,8 @@ TEST(CommandLine, BadInputIsRefusedWithAMessage) {
     for (const QStringList& args :
          {QStringList{QStringLiteral("--card=bogus")}, QStringList{QStringLiteral("--card=comedi:")},
           QStringList{QStringLiteral("--card=Comedi")}, QStringList{QStringLiteral("--home")},
-          QStringList{QStringLiteral("--frobnicate")}, QStringList{QStringLiteral("--home=")}}) {
+          QStringList{QStringLiteral("--frobnicate")}, QStringList{QStringLiteral("--home=")},
+          QStringList{QStringLiteral("--card=")}}) {
         const auto r = Parse(args);
         EXPECT_FALSE(r.options) << args.join(' ').toStdString();
         EXPECT_FALSE(r.error.isEmpty());
@@ -131,6 +132,26 @@ TEST(Home, AProbesFileInsteadOfTheFolderIsRefusedWithItsOwnMessage) {
 }
 
 // ---- Refusals reach a user who started Corvin from the desktop --------------------------------
+
+// Regression: without any display Qt aborted with a core dump after the home was created.
+TEST(StartupRefusal, NoDisplayIsToldBeforeQtIsReached) {
+    struct Case {
+        const char* platform;
+        bool display;
+        bool wayland;
+        bool reachable;
+    };
+    const Case cases[] = {{"", false, false, false},        {"", true, false, true},
+                          {"", false, true, true},          {"xcb", false, true, false},
+                          {"wayland", true, false, false},  {"wayland-egl", false, true, true},
+                          {"offscreen", false, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.platform);
+        EXPECT_EQ(DisplayReachable(QString::fromLatin1(c.platform), c.display, c.wayland), c.reachable);
+    }
+    EXPECT_TRUE(kNoDisplayMessage.startsWith(QStringLiteral("no display")));
+    EXPECT_TRUE(kNoDisplayMessage.contains(QStringLiteral("xvfb-run corvin")));
+}
 
 TEST(StartupRefusal, IsShownInAMessageBoxWhenADesktopIsThere) {
     struct Case {

@@ -4,6 +4,7 @@
 #include "app/QtCommandBar.h"
 #include "app/Startup.h"
 #include "datafiles/RecoveryJournal.h"
+#include "datafiles/SpreadsheetExport.h"
 #include "instrument/NoPause.h"
 #include "livetest/TestSession.h"
 #include "livetest/TestWindowLayout.h"
@@ -85,6 +86,16 @@ TEST_F(MainWindowTest, StartsWithTheCardSetUpAndFileCloseDisabled) {
     EXPECT_TRUE(QDir(home.file(QStringLiteral("Probes"))).exists());
     EXPECT_EQ(TempHome::read(home.file(QStringLiteral("BAR.CFG"))).size(), 28);
     EXPECT_EQ(w.objectName(), QStringLiteral("MDIMain"));
+}
+
+// The date pane showed the fixed caption "2/17/2006", which read as a wrong clock.
+TEST_F(MainWindowTest, TheDatePaneShowsTodaysDate) {
+    desk.clock.setStart(QDateTime(QDate(2031, 7, 4), QTime(10, 0)));
+    app::MainWindow& w = started();
+    EXPECT_EQ(w.bar().caption(QStringLiteral("sb"), QStringLiteral("tDate")),
+              datafiles::ShortDateText(QDate(2031, 7, 4)));
+    EXPECT_TRUE(
+        w.bar().caption(QStringLiteral("sb"), QStringLiteral("tDate")).contains(QStringLiteral("2031")));
 }
 
 TEST_F(MainWindowTest, StartUpOffersATestThatWasLoggedButNeverSaved) {

@@ -199,6 +199,28 @@ INSTANTIATE_TEST_SUITE_P(
                                nullptr}),
     [](const ::testing::TestParamInfo<OpenPath>& info) { return std::to_string(info.index); });
 
+// Regression: File > Print Graph was always enabled and did nothing.
+TEST_F(StoredTests, FilePrintGraphIsEnabledOnlyWhileAGraphIsOpenAndPrintsIt) {
+    app::MainWindow& w = started();
+    EXPECT_FALSE(w.bar().isEnabled(kFile, QStringLiteral("mFPrintGraph")));
+    desk.dialogs.openFiles.push_back(written(QStringLiteral("run.DAT")));
+    WhenShown<frmPeriodDataSetup> selection([](frmPeriodDataSetup& s) {
+        s.Picture1_Click(3);
+        s.cmdOK_Click();
+    });
+    w.ActiveBar21_ToolClick(QStringLiteral("mFOpen"));
+    ASSERT_NE(w.graphWindow(), nullptr);
+    EXPECT_TRUE(w.bar().isEnabled(kFile, QStringLiteral("mFPrintGraph")));
+    w.ActiveBar21_ToolClick(QStringLiteral("mFPrintGraph"));
+    EXPECT_EQ(desk.printers.jobs.size(), 1u);
+
+    w.graphWindow()->cmdExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w.bar().isEnabled(kFile, QStringLiteral("mFPrintGraph")));
+    w.ActiveBar21_ToolClick(QStringLiteral("mFPrintGraph"));
+    EXPECT_EQ(desk.printers.jobs.size(), 1u);
+}
+
 // ---- The recent-files entries ----------------------------------------------------------------
 
 TEST_F(StoredTests, TheRecentListSurvivesARestartWithoutFilesDeletedSince) {

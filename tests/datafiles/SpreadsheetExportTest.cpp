@@ -110,6 +110,24 @@ INSTANTIATE_TEST_SUITE_P(
                       KindsCase{ExportCaller::ConvertButton, CellKind::Text, CellKind::Text},
                       KindsCase{ExportCaller::ConvertMenu, CellKind::DateTime, CellKind::Number}));
 
+// Regression: under en_US A2 read "3/14/26 15:09:26".
+TEST(FillSheet, A2SpellsTheYearWithFourDigitsInEveryLocale) {
+    const struct {
+        const char* locale;
+        const char* text;
+    } cases[] = {
+        {"en_US", "3/14/2026 15:09:26"},
+        {"en_GB", "14/03/2026 15:09:26"},
+        {"de_DE", "14.03.2026 15:09:26"},
+        {"ja_JP", "2026/03/14 15:09:26"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        EXPECT_EQ(GeneralDateTimeText(kStart, QLocale(QString::fromLatin1(c.locale))),
+                  QString::fromUtf8(c.text));
+    }
+}
+
 TEST(FillSheet, NamesAreAlwaysTwentyCharacters) {
     PeriodicDataSet data = DataOf(1);
     data.ChannelNames[0] = QStringLiteral("short");

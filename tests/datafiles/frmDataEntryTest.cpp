@@ -8,6 +8,7 @@
 #include "support/ScriptedDesktop.h"
 #include "support/TempHome.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -117,6 +118,15 @@ TEST_F(DataEntry, OpenConvertConvertAgainUnloadAndUnloadAgain) {
     window->cmdUnload_Click();
     ASSERT_EQ(messages(), QStringList({"No File to Unload"}));
     EXPECT_EQ(desk.dialogs.lastMessage().icon, Icon::Information);
+}
+
+TEST_F(DataEntry, AFinishedConversionNamesTheWorkbookInTheStatusLine) {
+    open(dat);
+    const QString out = home.file(QStringLiteral("out.xlsx"));
+    desk.dialogs.saveFiles = {out};
+    window->cmdSaveFile_Click();
+    ASSERT_TRUE(QFileInfo::exists(out));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Workbook written to ") + out);
 }
 
 TEST_F(DataEntry, ConvertWithoutAFileSaysSoOnceAndThenDoesNothingUntilAFileIsOpened) {
@@ -319,6 +329,17 @@ TEST_F(DataEntry, CannotBeClosedExceptByExitWhichErasesTheData) {
     window->cmdExit_Click();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(state.periodic.PeriodicData[0].empty());
+}
+
+// Regression: the seven name boxes grew to 75 pixels high with the window.
+TEST_F(DataEntry, TheNameBoxesStayOneLineHighInATallWindow) {
+    window->show();
+    window->resize(window->width() * 2, window->height() * 3);
+    QApplication::processEvents();
+    for (int k = 1; k <= kChannelCount; ++k) {
+        const QLabel* box = window->findChild<QLabel*>(QStringLiteral("Label8_%1").arg(k - 1));
+        EXPECT_LE(box->height(), box->sizeHint().height()) << k;
+    }
 }
 
 TEST_F(DataEntry, IsNeverSmallerThanItsMinimumAndCentresOnABackgroundClick) {

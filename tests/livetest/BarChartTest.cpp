@@ -3,6 +3,7 @@
 #include "livetest/BarChart.h"
 
 #include <QColor>
+#include <QFontMetricsF>
 #include <QImage>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -489,6 +490,29 @@ TEST_F(BarChartTest, LongChannelNamesStayInsideThePicture) {
         const int last = chart.image().width() - 1;
         EXPECT_EQ(darkPixelsIn(QRect(last - 1, 0, 2, chart.image().height())), 0) << size.width();
         EXPECT_GT(darkPixels(9.5, 11.0, chart.fullScale(), 0.9 * chart.fullScale()), 0);
+    }
+}
+
+// Regression: one long name shrank every legend name, and a name of 16 wide letters could run
+// past the picture. The chart's sizes: normal and full screen at 1280x800 and 1920x1080.
+TEST_F(BarChartTest, EveryNameAProbeHoldsShowsWholeAndLeavesTheOthersAlone) {
+    const QString widest = QStringLiteral("WWWWWWWWWWWWWWWW");
+    for (QSize size : {QSize(697, 400), QSize(1280, 690), QSize(1043, 600), QSize(1920, 970)}) {
+        SCOPED_TRACE(size.width());
+        chart.resize(size);
+        chart.setLegendCaption(1, QString());
+        chart.setLegendCaption(2, QStringLiteral("Anode"));
+        chart.RebuildChart();
+        const double fs = chart.fullScale();
+        const int alone = darkPixels(9.5, 11.0, 0.8 * fs, 0.7 * fs);
+        ASSERT_GT(alone, 0);
+
+        chart.setLegendCaption(1, widest);
+        chart.RebuildChart();
+        EXPECT_EQ(darkPixels(9.5, 11.0, 0.8 * fs, 0.7 * fs), alone) << "the other name kept its size";
+        EXPECT_LE(QFontMetricsF(chart.legendFont(1)).horizontalAdvance(widest), chart.legendWidth());
+        const int last = chart.image().width() - 1;
+        EXPECT_EQ(darkPixelsIn(QRect(last - 1, 0, 2, chart.image().height())), 0);
     }
 }
 

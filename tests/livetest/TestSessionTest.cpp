@@ -368,7 +368,7 @@ TEST_F(SessionTest, SeventyTwoSamplesAtFiveSecondsForATenthOfAnHourThenTheQuesti
     ASSERT_EQ(messages(), QStringList(kQuestion));
     EXPECT_EQ(desk.dialogs.messages[0].icon, Icon::Question);
     EXPECT_EQ(desk.dialogs.messages[0].buttons, platform::Buttons::YesNo);
-    EXPECT_EQ(desk.dialogs.messages[0].defaultButton, Answer::No);
+    EXPECT_EQ(desk.dialogs.messages[0].defaultButton, Answer::Yes); // Enter keeps the readings
     ASSERT_EQ(desk.dialogs.fileDialogs.size(), 1u);
     EXPECT_EQ(desk.dialogs.fileDialogs[0].filter, QStringLiteral("Data Files (*.DAT)|*.DAT"));
     EXPECT_EQ(desk.dialogs.fileDialogs[0].flags, 0x840A);
@@ -423,6 +423,22 @@ TEST_F(SessionTest, TheSaveDialogStartsInTheDataFolderAndAddsTheExtension) {
     EXPECT_EQ(desk.dialogs.fileDialogs[0].defaultSuffix, QStringLiteral("DAT"));
 }
 
+TEST_F(SessionTest, TheNextSaveStartsInTheFolderTheLastTestWasSavedTo) {
+    QDir().mkpath(home.file(QStringLiteral("bench")));
+    const QString path = home.file(QStringLiteral("bench/one.DAT"));
+    for (int i = 0; i < 2; ++i) {
+        chooseRange(true, 2);
+        startLogging(QStringLiteral("5"), QStringLiteral("1"));
+        desk.dialogs.answers = {Answer::Yes};
+        desk.dialogs.saveFiles = {path};
+        session->cmdStop_Click();
+    }
+    ASSERT_EQ(desk.dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(desk.dialogs.fileDialogs[0].initialFolder, home.file(QStringLiteral("Data")));
+    EXPECT_EQ(desk.dialogs.fileDialogs[1].initialFolder, home.file(QStringLiteral("bench")));
+    EXPECT_EQ(state.folders.LastTestFolder, home.file(QStringLiteral("bench")));
+}
+
 TEST_F(SessionTest, StopBeforeTheFirstLoggingTickSavesAFileWithNoRows) {
     chooseRange(true, 2);
     startLogging(QStringLiteral("5"), QStringLiteral("1"));
@@ -459,6 +475,19 @@ TEST_F(SessionTest, NoAtTheEndOfLoggingInFullScreenReturnsToTheNormalLayout) {
     state.display.FullScreenMode = true;
     ticks(73);
     EXPECT_EQ(frame.calls.count(QStringLiteral("DisplayNormal")), 1);
+}
+
+// Regression: No was the question's default, so Enter gave the readings and the journal up.
+TEST_F(SessionTest, EnterAtTheEndOfLoggingQuestionOpensTheSaveDialog) {
+    chooseRange(true, 2);
+    startLogging(QStringLiteral("5"), QStringLiteral("0.1"));
+    ticks(72);
+    const QString path = home.file(QStringLiteral("entered.DAT"));
+    desk.dialogs.saveFiles = {path}; // no scripted answer: the question's default button
+    ticks(1);
+    ASSERT_EQ(messages(), QStringList(kQuestion));
+    EXPECT_EQ(desk.dialogs.lastMessage().defaultButton, Answer::Yes);
+    EXPECT_EQ(QFileInfo(path).size(), 24 * (7 * 72 + 9));
 }
 
 TEST_F(SessionTest, CancelledSaveAtTheEndOfLoggingIsReportedAndStopAsksAgain) {
@@ -517,9 +546,9 @@ TEST_F(SessionTest, FailedSaveKeepsTheOldFileAndTheSamplesAndARetryWritesTheExac
 
     FailingFiles failing = FailingFiles::AtCommit();
     session->setFileFactory(failing);
-    desk.dialogs.answers = {Answer::Yes, Answer::No};
+    desk.dialogs.answers = {Answer::Yes, Answer::Ok, Answer::No};
     desk.dialogs.saveFiles = {path};
-    session->cmdStop_Click(); // Yes, the save fails, asked again: No
+    session->cmdStop_Click(); // Yes, the save fails (OK), asked again: No
     ASSERT_EQ(messages().size(), 3);
     EXPECT_EQ(messages()[1],
               QStringLiteral("Problems with writing this file !Error Raised= No space left on device"));
@@ -571,7 +600,7 @@ TEST_F(SessionTest, SpreadsheetExportFailureIsShownAndNeverTakenForSuccess) {
     FailingFiles failing = FailingFiles::AtCommit();
     session->setFileFactory(failing);
     const QString path = home.file(QStringLiteral("run.xls"));
-    desk.dialogs.answers = {Answer::Yes, Answer::No};
+    desk.dialogs.answers = {Answer::Yes, Answer::Ok, Answer::No};
     desk.dialogs.saveFiles = {path};
     session->cmdStop_Click();
     ASSERT_EQ(messages(), QStringList({kQuestion, QStringLiteral("Problems Writing Excel File"), kQuestion}));
@@ -622,6 +651,8 @@ TEST_F(SessionTest, CancelledSpreadsheetSaveKeepsTheSamplesAndAsksAgainUntilAWor
     EXPECT_EQ(logged.SampleCount, 3);
     EXPECT_EQ(status(), QStringLiteral("Test Stopped"));
     EXPECT_EQ(session->phase(), SessionPhase::Stopped);
+    EXPECT_EQ(frame.notices,
+              QStringList(QStringLiteral("Workbook written to ") + path + QStringLiteral(".xls")));
 }
 
 TEST_F(SessionTest, SampleCountNeverPassesTheCapacity) {
@@ -765,6 +796,7 @@ TEST_F(SessionTest, CopyWorksWithoutATest) {
     ASSERT_EQ(desk.clipboard.images.size(), 1u);
     EXPECT_EQ(desk.clipboard.images[0].size(), chart->size());
     EXPECT_EQ(frame.calls, QStringList("DisplayNormal"));
+    EXPECT_EQ(frame.notices, QStringList(QStringLiteral("Bar chart copied to the clipboard")));
 }
 
 TEST_F(SessionTest, CopyRedrawsTheFrozenHalvesAndLeavesTheLiveHalvesEmpty) {

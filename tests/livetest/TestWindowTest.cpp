@@ -10,6 +10,7 @@
 #include "support/ScriptedDesktop.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -116,6 +117,33 @@ TEST_F(TestWindowTest, LampButtonSwitchesTheChannelAndShowsItsName) {
     child<QToolButton>("Image2")->click();
     EXPECT_FALSE(state.display.ChannelEnabled[1]);
     EXPECT_EQ(child<QLabel>("Label2")->text(), QString());
+}
+
+// Regression: "ABCDEFGHIJKLMNOP" showed as ")EFGHIJKLM" under its reading box. The window sizes
+// are the main window's client area at 1280x800 and 1920x1080.
+TEST_F(TestWindowTest, EveryNameAProbeHoldsShowsWholeUnderItsReadingBox) {
+    const QStringList names{"WWWWWWWWWWWWWWWW", "ABCDEFGHIJKLMNOP", "Guard electrode", "MMMMMMMM MMMMMMM"};
+    for (int k = 1; k <= kChannelCount; ++k)
+        state.CurrentProbe.setCh(k, names[(k - 1) % names.size()]);
+    for (int k = 1; k <= kChannelCount; ++k)
+        child<QToolButton>(qPrintable(QStringLiteral("Image%1").arg(k)))->click();
+    for (QSize size : {QSize(1280, 690), QSize(1920, 970)}) {
+        window->resize(size);
+        QApplication::processEvents();
+        for (int k = 1; k <= kChannelCount; ++k) {
+            SCOPED_TRACE(size.width() * 10 + k);
+            const QLabel* label = child<QLabel>(qPrintable(QStringLiteral("Label%1").arg(k)));
+            ASSERT_EQ(label->text(), names[(k - 1) % names.size()]);
+            const QSizeF box = label->contentsRect().size();
+            const QFont shown = FontToFit(label->font(), label->text(), box);
+            const QSizeF text = WrappedTextSize(shown, label->text(), box.width());
+            EXPECT_LE(text.width(), box.width());
+            EXPECT_LE(text.height(), box.height());
+            EXPECT_GE(shown.pointSizeF(), 6.0) << "still readable";
+            EXPECT_LT(label->geometry().bottom(),
+                      child<QToolButton>(qPrintable(QStringLiteral("Image%1").arg(k)))->geometry().top());
+        }
+    }
 }
 
 // ---- range dialogs ---------------------------------------------------------------------------

@@ -163,6 +163,7 @@ TEST_F(Playback, SelectPlotPrintCopyAndExitBackToIdle) {
     ASSERT_EQ(desk.clipboard.images.size(), 1u);
     EXPECT_EQ(desk.clipboard.images.front().size(), plot->size());
     EXPECT_TRUE(desk.dialogs.messages.empty());
+    EXPECT_EQ(frame.notices.back(), QStringLiteral("Graph copied to the clipboard"));
 
     Click(&graph, QStringLiteral("cmdExit"));
     EXPECT_FALSE(frame.graph);
@@ -240,6 +241,12 @@ TEST_F(Playback, SaveGraphAsWritesAPngOrAPdf) {
     EXPECT_TRUE(TempHome::read(home.file(QStringLiteral("graph.PDF"))).startsWith("%PDF"));
     ASSERT_EQ(desk.dialogs.messages.size(), 1u);
     EXPECT_TRUE(desk.dialogs.lastMessage().text.startsWith(QStringLiteral("Problems saving the graph to ")));
+    // The status bar names each file written, and only those; the dialog starts where the test
+    // was opened from.
+    EXPECT_EQ(frame.notices,
+              QStringList({QStringLiteral("Graph saved to ") + home.file(QStringLiteral("graph.png")),
+                           QStringLiteral("Graph saved to ") + home.file(QStringLiteral("graph.PDF"))}));
+    EXPECT_EQ(desk.dialogs.fileDialogs.back().initialFolder, home.file(QStringLiteral("TESTS")));
 }
 
 // ReSelect shows the selection modally; its Exit ends playback, closing the graph window under

@@ -44,15 +44,17 @@ protected:
 
 } // namespace
 
-TEST_F(Opening, TheDialogStartsInTheTestsFolderWhichIsMadeWhenMissing) {
-    ASSERT_FALSE(QFileInfo::exists(home.file(QStringLiteral("TESTS"))));
+// The dialog started in TESTS while the tests are saved to Data: it starts where the last test
+// was saved or opened, in Data at first.
+TEST_F(Opening, TheDialogStartsInTheDataFolderWhichIsMadeWhenMissing) {
+    ASSERT_FALSE(QFileInfo::exists(home.file(QStringLiteral("Data"))));
     EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Cancelled);
-    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("TESTS"))).isDir());
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("Data"))).isDir());
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
     const platform::FileDialog& shown = dialogs.fileDialogs.front();
     EXPECT_EQ(shown.title, QStringLiteral("Select a Test File"));
     EXPECT_EQ(shown.filter, QStringLiteral("Data Files (*.DAT)|*.DAT"));
-    EXPECT_EQ(shown.initialFolder, home.file(QStringLiteral("TESTS")));
+    EXPECT_EQ(shown.initialFolder, home.file(QStringLiteral("Data")));
     EXPECT_EQ(shown.flags, 0x840A);
     EXPECT_TRUE(shown.fileName.isEmpty());
     EXPECT_TRUE(dialogs.messages.empty()); // a cancel is silent
@@ -70,6 +72,18 @@ TEST_F(Opening, AFileOpenedThroughTheDialogIsReadAndHeadsTheRecentList) {
     EXPECT_EQ(state.periodic.ChannelNames[4], QStringLiteral("Collector").leftJustified(20));
     EXPECT_EQ(Recent(), (QStringList{run, older}));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Opening, TheNextDialogStartsInTheFolderOfTheLastTestSavedOrOpened) {
+    QDir().mkpath(home.file(QStringLiteral("bench")));
+    state.folders.LastTestFolder = home.file(QStringLiteral("bench")); // where a test was saved
+    const QString run = TestFile(QStringLiteral("run.DAT"));
+    dialogs.openFiles.push_back(run);
+    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Opened);
+    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Cancelled);
+    ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(dialogs.fileDialogs[0].initialFolder, home.file(QStringLiteral("bench")));
+    EXPECT_EQ(dialogs.fileDialogs[1].initialFolder, home.path());
 }
 
 TEST_F(Opening, OpeningByNameLeavesTheRecentListAsItWas) {

@@ -92,7 +92,7 @@ TEST(NewProbeCheck, TheProbeHoldsTheTrimmedTexts) {
 
 // ---- Channel texts must be storable as they are -----------------------------------------------
 
-TEST(NewProbeCheck, ChannelTextsOutsideWindows1252OrWithControlCharactersAreRefused) {
+TEST(NewProbeCheck, ChannelTextsOutsideWindows1252WithControlCharactersOrTooLongAreRefused) {
     struct Case {
         Channels channels;
         int bad;
@@ -104,7 +104,9 @@ TEST(NewProbeCheck, ChannelTextsOutsideWindows1252OrWithControlCharactersAreRefu
          QStringLiteral("Channel 3 can only hold characters of the Windows-1252 code page")},
         {{"a", "two\nlines"}, 2, QStringLiteral("Channel 2 cannot contain control characters")},
         {{"\x1b[31mred", "b", "tab\there"}, 1, QStringLiteral("Channel 1 cannot contain control characters")},
-        {{"µA", "é €"}, 0, QString()}, // all Windows-1252
+        // A box keeps 16 characters; a longer text (from corvin-data) is refused, not cut.
+        {{"a", "b", "ABCDEFGHIJKLMNOPQ"}, 3, QStringLiteral("Channel 3 cannot be longer than 16 characters")},
+        {{"µA", "é €", "ABCDEFGHIJKLMNOP"}, 0, QString()}, // all Windows-1252, 16 characters
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bad);

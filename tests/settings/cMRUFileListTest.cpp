@@ -198,6 +198,43 @@ TEST_F(RecentFiles, ACapacityOrCountBeyondReasonIsRefused) {
     EXPECT_EQ(list.FileCount(), 0);
 }
 
+// Regression: a Count above MaxCount emptied the list, and the exit then saved Count 0.
+TEST_F(RecentFiles, ACountAboveTheCapacityKeepsTheEntriesThatExist) {
+    const QString a = Make("a.DAT");
+    const QString b = Make("b.DAT");
+    list.AddFile(a);
+    list.AddFile(b);
+    cRegistry registry = Registry();
+    ASSERT_TRUE(list.Save(registry));
+    ct::WriteRaw(store, kHkeyCurrentUser, kRecentFilesKey, QStringLiteral("Count"), kRegDword,
+                 QByteArray("\x09\0\0\0", 4));
+
+    cMRUFileList loaded;
+    loaded.Load(registry);
+    loaded.setMaxFileCount(kRecentFilesCapacity);
+    EXPECT_EQ(Files(loaded), (QStringList{b, a}));
+    ASSERT_TRUE(loaded.Save(registry));
+    EXPECT_EQ(ct::ReadRaw(store, kHkeyCurrentUser, kRecentFilesKey, QStringLiteral("Count")).data,
+              QByteArray("\x02\0\0\0", 4));
+}
+
+// Regression: a name Windows-1252 cannot spell was stored with "?" for the missing letters, named
+// no file at the next start and vanished from the menu.
+TEST_F(RecentFiles, NamesOutsideWindows1252ComeBackAndTheOthersAreStoredAsBefore) {
+    const QString greek = Make(QStringLiteral("my test \u00fc \u03a9mega.DAT"));
+    const QString latin = Make(QStringLiteral("caf\u00e9.DAT"));
+    list.AddFile(greek);
+    list.AddFile(latin);
+    cRegistry registry = Registry();
+    ASSERT_TRUE(list.Save(registry));
+    EXPECT_EQ(ct::ReadRaw(store, kHkeyCurrentUser, kRecentFilesKey, QStringLiteral("File1")).data,
+              latin.toLatin1() + '\0');
+
+    cMRUFileList loaded;
+    ASSERT_TRUE(loaded.Load(registry));
+    EXPECT_EQ(Files(loaded), (QStringList{latin, greek}));
+}
+
 TEST_F(RecentFiles, ADamagedStoreIsSetAsideAndTheListCarriesOn) {
     const QString a = Make("a.DAT");
     const QString other = home.file("damaged.db");
