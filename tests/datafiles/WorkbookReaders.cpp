@@ -140,6 +140,14 @@ ReadBook ReadWithGnumeric(const QString& path) {
     return BookOf(RunScript(path, QStringLiteral("--gnumeric")));
 }
 
+bool HaveLibreOffice() {
+    return QFile::exists(QStringLiteral("/usr/bin/soffice"));
+}
+
+ReadBook ReadWithLibreOffice(const QString& path) {
+    return BookOf(RunScript(path, QStringLiteral("--libreoffice")));
+}
+
 QJsonObject ReadProperties(const QString& path) {
     return RunScript(path, QStringLiteral("--properties"));
 }

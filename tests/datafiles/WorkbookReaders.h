@@ -32,6 +32,9 @@ ReadBook ReadWithPython(const QString& path);
 // The sheets and cells as gnumeric's ssconvert reads them (no widths); only where it is installed.
 bool HaveGnumeric();
 ReadBook ReadWithGnumeric(const QString& path);
+// The same as LibreOffice reads them (saved as .xls for xlrd); only where it is installed.
+bool HaveLibreOffice();
+ReadBook ReadWithLibreOffice(const QString& path);
 
 // The document properties: {"core": {"title": ..., "subject", "author", "keywords", "comments"},
 // "custom": {name: text or number}}, or {"error": why}. openpyxl and the package's XML (.xlsx),

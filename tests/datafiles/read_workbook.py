@@ -4,7 +4,8 @@ JSON: the sheet names, whether the sheets after the first are empty, every cell 
 (its kind, its value and its number format) and the widths of the columns that have one.
 
 .xlsx workbooks are read with openpyxl, .xls workbooks with xlrd; with --gnumeric, either is read by
-gnumeric's ssconvert (turned into a Gnumeric file, whose XML is read here). Numbers are printed with
+gnumeric's ssconvert (turned into a Gnumeric file, whose XML is read here); with --libreoffice, by
+LibreOffice (saved as .xls, which xlrd reads). Numbers are printed with
 repr(), the shortest text that reads back as the same double. With --properties, the document
 properties are printed instead: the core ones by openpyxl (.xlsx) or olefile (.xls), the custom
 ones from docProps/custom.xml (.xlsx) or from gnumeric's reading of the .xls. Run it with Debian's
@@ -94,6 +95,22 @@ def read_gnumeric(path):
     return {"sheets": names, "others_empty": others_empty, "cells": cells, "widths": {}}
 
 
+def read_libreoffice(path):
+    """LibreOffice reads the workbook and saves it as .xls, which keeps each number's 64 bits; xlrd
+    reads that."""
+    import os
+    import subprocess
+    import tempfile
+
+    with tempfile.TemporaryDirectory() as folder:
+        profile = "-env:UserInstallation=file://" + os.path.join(folder, "profile")
+        out = os.path.join(folder, "out")
+        subprocess.run(["soffice", profile, "--headless", "--convert-to", "xls", "--outdir", out, path],
+                       check=True, capture_output=True)
+        name = os.path.splitext(os.path.basename(path))[0] + ".xls"
+        return read_xls(os.path.join(out, name))
+
+
 def custom_xlsx(path):
     import zipfile
     import xml.etree.ElementTree as ET
@@ -141,6 +158,8 @@ def main():
             result = read_properties(path)
         elif "--gnumeric" in sys.argv:
             result = read_gnumeric(path)
+        elif "--libreoffice" in sys.argv:
+            result = read_libreoffice(path)
         else:
             result = read_xlsx(path) if path.lower().endswith(".xlsx") else read_xls(path)
     except Exception as e:  # the test shows the reader's own words
