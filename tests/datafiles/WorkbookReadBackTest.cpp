@@ -373,8 +373,10 @@ TEST_P(ReadBack, DocumentPropertiesReadBackAndTheSheetStaysAsItIs) {
 TEST_P(ReadBack, ADiscThatFillsAtAnyOffsetKeepsTheOldFile) {
     SheetCells sheet;
     ASSERT_TRUE(FillPeriodicSheet(SmallTest(), kStart, ExportCaller::ConvertButton, sheet));
+    WorkbookProperties fixed; // the same bytes at every write, whatever the clock says
+    fixed.created = kStart;
     QByteArray whole;
-    ASSERT_TRUE(EncodeWorkbook(sheet, GetParam().format, whole));
+    ASSERT_TRUE(EncodeWorkbook(sheet, GetParam().format, whole, fixed));
     const QString path = home.file(QStringLiteral("old.") + QString::fromLatin1(GetParam().suffix));
     ASSERT_TRUE(TempHome::write(path, "an older workbook"));
     std::vector<qint64> offsets;
@@ -386,14 +388,14 @@ TEST_P(ReadBack, ADiscThatFillsAtAnyOffsetKeepsTheOldFile) {
         offsets.push_back(at);
     for (const qint64 at : offsets) {
         const FailingFiles full = FailingFiles::AtByte(at);
-        const Status s = WriteWorkbook(path, GetParam().format, sheet, full);
+        const Status s = WriteWorkbook(path, GetParam().format, sheet, full, fixed);
         ASSERT_FALSE(s) << "offset " << at;
         EXPECT_EQ(s.message(), QStringLiteral("No space left on device"));
         ASSERT_EQ(TempHome::read(path), QByteArray("an older workbook")) << "offset " << at;
     }
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList({QFileInfo(path).fileName()}));
     // With room for every byte the save goes through.
-    EXPECT_TRUE(WriteWorkbook(path, GetParam().format, sheet, FailingFiles::AtByte(whole.size())));
+    EXPECT_TRUE(WriteWorkbook(path, GetParam().format, sheet, FailingFiles::AtByte(whole.size()), fixed));
     EXPECT_EQ(TempHome::read(path).size(), whole.size());
 }
 
