@@ -72,11 +72,4 @@ int ColumnWidths::StoredWidth256(int textPixels) {
     return int(std::min<long long>(stored, kMaxStoredWidth256));
 }
 
-double ColumnWidths::XlsxColumnWidth(int textPixels) {
-    // libxlsxwriter stores trunc((round(w * 7) + 5) / 7 * 256) / 256 for a width w of 1 or more;
-    // w = (pixels + 2) / 7 gives the stored width above.
-    return std::min(double(textPixels) + 2.0, kMaxStoredWidth256 / 256.0 * kMaxDigitWidth - 5.0) /
-           kMaxDigitWidth;
-}
-
 } // namespace corvin::datafiles

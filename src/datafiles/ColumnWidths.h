@@ -30,8 +30,6 @@ public:
     // the unit of both file formats' column records. Never more than the formats allow (255
     // digits).
     static int StoredWidth256(int textPixels);
-    // The same width in digits as libxlsxwriter takes it (it adds the cell padding itself).
-    static double XlsxColumnWidth(int textPixels);
 };
 
 } // namespace corvin::datafiles

@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace corvin::datafiles {
@@ -25,7 +26,8 @@ void Put32(QByteArray& b, qsizetype at, quint32 v) {
 enum class EntryType : char { Unused = 0, Stream = 2, Root = 5 };
 
 // One 128-byte directory entry.
-QByteArray DirectoryEntry(const QString& name, EntryType type, quint32 child, quint32 start, quint32 size) {
+QByteArray DirectoryEntry(const QString& name, EntryType type, quint32 child, quint32 start, quint32 size,
+                          bool red) {
     QByteArray e(kDirectoryEntrySize, '\0');
     Put32(e, 68, kNoStream); // left sibling
     Put32(e, 72, kNoStream); // right sibling
@@ -37,32 +39,73 @@ QByteArray DirectoryEntry(const QString& name, EntryType type, quint32 child, qu
         Put16(e, i * 2, n.at(i).unicode());
     Put16(e, 64, quint16((n.size() + 1) * 2)); // bytes, with the terminating zero
     e[66] = char(type);
-    e[67] = 1; // black: a tree of one node per level needs no balancing
+    e[67] = red ? 0 : 1;
     Put32(e, 76, child);
     Put32(e, 116, start);
     Put32(e, 120, size);
     return e;
 }
 
+// Directory entries are kept in a red-black tree ordered by name length, then by the names in
+// upper case.
+bool NameBefore(const QString& a, const QString& b) {
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a.toUpper() < b.toUpper();
+}
+
+struct Node {
+    quint32 left = kNoStream;
+    quint32 right = kNoStream;
+    bool red = false;
+};
+
+// A balanced tree of the sorted entries first..last (directory ids `ids`): the middle one is the
+// root of the range. Nodes below the last complete level are red, the others black, so every path
+// holds as many black nodes.
+quint32 Balance(const std::vector<quint32>& ids, int first, int last, int depth, int fullDepth,
+                std::vector<Node>& nodes) {
+    if (first > last)
+        return kNoStream;
+    const int middle = (first + last) / 2;
+    const quint32 id = ids[std::size_t(middle)];
+    Node& n = nodes[id];
+    n.red = depth >= fullDepth;
+    const quint32 left = Balance(ids, first, middle - 1, depth + 1, fullDepth, nodes);
+    const quint32 right = Balance(ids, middle + 1, last, depth + 1, fullDepth, nodes);
+    nodes[id].left = left;
+    nodes[id].right = right;
+    return id;
+}
+
 } // namespace
 
 std::optional<QByteArray> CompoundFile::WithStream(const QString& name, QByteArray stream) {
-    if (stream.size() > kMaxStreamBytes)
-        return std::nullopt;
-    if (stream.size() < kMiniStreamCutoff)
-        stream.append(QByteArray(kMiniStreamCutoff - stream.size(), '\0'));
-    const qint64 streamSectors = (stream.size() + kSectorSize - 1) / kSectorSize;
+    return WithStreams({{name, std::move(stream)}});
+}
 
-    // The table sectors come first, then the directory sector, then the stream; the table must
+std::optional<QByteArray> CompoundFile::WithStreams(std::vector<Stream> streams) {
+    qint64 total = 0;
+    for (Stream& s : streams) {
+        if (s.bytes.size() < kMiniStreamCutoff)
+            s.bytes.append(QByteArray(kMiniStreamCutoff - s.bytes.size(), '\0'));
+        total += (s.bytes.size() + kSectorSize - 1) / kSectorSize * kSectorSize;
+    }
+    if (total > kMaxStreamBytes)
+        return std::nullopt;
+    const qint64 streamSectors = total / kSectorSize;
+    const qint64 entries = qint64(streams.size()) + 1;
+    const qint64 directorySectors = (entries * kDirectoryEntrySize + kSectorSize - 1) / kSectorSize;
+
+    // The table sectors come first, then the directory sectors, then the streams; the table must
     // also cover its own sectors.
     qint64 fatSectors = 1;
-    while (fatSectors * kEntriesPerFatSector < fatSectors + 1 + streamSectors)
+    while (fatSectors * kEntriesPerFatSector < fatSectors + directorySectors + streamSectors)
         ++fatSectors;
     if (fatSectors > kHeaderFatSlots)
         return std::nullopt;
     const quint32 directorySector = quint32(fatSectors);
-    const quint32 firstStreamSector = directorySector + 1;
-    const qint64 totalSectors = fatSectors + 1 + streamSectors;
+    const qint64 totalSectors = fatSectors + directorySectors + streamSectors;
 
     QByteArray out(kSectorSize * (1 + totalSectors), '\0');
 
@@ -82,28 +125,47 @@ std::optional<QByteArray> CompoundFile::WithStream(const QString& name, QByteArr
     for (int i = 0; i < kHeaderFatSlots; ++i)
         Put32(out, 76 + 4 * i, i < fatSectors ? quint32(i) : kFreeSect);
 
-    // The sector allocation table.
+    // The sector allocation table: its own sectors, then one chain for the directory and one for
+    // each stream.
     const qsizetype fatStart = kSectorSize;
-    for (qint64 s = 0; s < fatSectors * kEntriesPerFatSector; ++s) {
-        quint32 next = kFreeSect;
-        if (s < fatSectors)
-            next = kFatSect;
-        else if (s == directorySector)
-            next = kEndOfChain;
-        else if (s >= firstStreamSector && s < totalSectors)
-            next = s + 1 == totalSectors ? kEndOfChain : quint32(s + 1);
-        Put32(out, fatStart + 4 * s, next);
+    for (qint64 s = 0; s < fatSectors * kEntriesPerFatSector; ++s)
+        Put32(out, fatStart + 4 * s, s < fatSectors ? kFatSect : kFreeSect);
+    auto chain = [&](qint64 first, qint64 count) {
+        for (qint64 s = first; s < first + count; ++s)
+            Put32(out, fatStart + 4 * s, s + 1 == first + count ? kEndOfChain : quint32(s + 1));
+    };
+    chain(directorySector, directorySectors);
+
+    // The directory: the root, then the streams; their tree hangs below the root.
+    std::vector<quint32> sorted;
+    for (std::size_t i = 0; i < streams.size(); ++i)
+        sorted.push_back(quint32(i + 1));
+    std::sort(sorted.begin(), sorted.end(),
+              [&](quint32 a, quint32 b) { return NameBefore(streams[a - 1].name, streams[b - 1].name); });
+    std::vector<Node> nodes(streams.size() + 1);
+    int fullDepth = 0;
+    while ((qint64(2) << fullDepth) - 1 <= qint64(streams.size()))
+        ++fullDepth;
+    const quint32 top = Balance(sorted, 0, int(sorted.size()) - 1, 0, fullDepth, nodes);
+
+    QByteArray directory =
+        DirectoryEntry(QStringLiteral("Root Entry"), EntryType::Root, top, kEndOfChain, 0, false);
+    qint64 next = fatSectors + directorySectors;
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        const Stream& s = streams[i];
+        const qint64 sectors = (s.bytes.size() + kSectorSize - 1) / kSectorSize;
+        QByteArray e = DirectoryEntry(s.name, EntryType::Stream, kNoStream, quint32(next),
+                                      quint32(s.bytes.size()), nodes[i + 1].red);
+        Put32(e, 68, nodes[i + 1].left);
+        Put32(e, 72, nodes[i + 1].right);
+        directory += e;
+        chain(next, sectors);
+        std::memcpy(out.data() + kSectorSize * (1 + next), s.bytes.constData(), s.bytes.size());
+        next += sectors;
     }
-
-    // The directory: the root, the stream and two unused entries.
-    QByteArray directory = DirectoryEntry(QStringLiteral("Root Entry"), EntryType::Root, 1, kEndOfChain, 0);
-    directory +=
-        DirectoryEntry(name, EntryType::Stream, kNoStream, firstStreamSector, quint32(stream.size()));
-    directory += DirectoryEntry({}, EntryType::Unused, 0, 0, 0);
-    directory += DirectoryEntry({}, EntryType::Unused, 0, 0, 0);
+    while (directory.size() < directorySectors * kSectorSize)
+        directory += DirectoryEntry({}, EntryType::Unused, 0, 0, 0, false);
     std::memcpy(out.data() + kSectorSize * (1 + directorySector), directory.constData(), directory.size());
-
-    std::memcpy(out.data() + kSectorSize * (1 + firstStreamSector), stream.constData(), stream.size());
     return out;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 // The compound document (structured storage, version 3, 512-byte sectors) that an .xls workbook
-// lives in: a header, the sector allocation table, one directory sector with the root and a single
-// stream, then the stream. A stream under 4096 bytes would belong in the mini stream, so shorter
-// streams are padded to that length with zero bytes (.xls readers stop at the workbook's end
-// record).
+// lives in: a header, the sector allocation table, the directory with the root and its streams,
+// then the streams one after the other. A stream under 4096 bytes would belong in the mini
+// stream, so shorter streams are padded to that length with zero bytes (.xls readers stop at the
+// workbook's end record, property-set readers at the sizes the set states).
 
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace corvin::datafiles {
 
@@ -21,6 +22,14 @@ public:
     // The document holding one stream named `name` (at most 31 characters) at its root; nothing
     // when the stream is longer than kMaxStreamBytes allows.
     static std::optional<QByteArray> WithStream(const QString& name, QByteArray stream);
+
+    struct Stream {
+        QString name; // at most 31 characters, each name once
+        QByteArray bytes;
+    };
+    // The document holding `streams` at its root; nothing when they are longer together than
+    // kMaxStreamBytes allows.
+    static std::optional<QByteArray> WithStreams(std::vector<Stream> streams);
 };
 
 } // namespace corvin::datafiles

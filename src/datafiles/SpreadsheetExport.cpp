@@ -22,6 +22,15 @@ namespace {
 constexpr int kNameWidth = 20;
 constexpr int kFirstDataRow = 6; // row 7
 
+// A channel name as its header cell shows it: 20 characters, the NUL bytes of a name read from a
+// padded file as spaces, so that both workbook formats (one of which cannot hold a NUL) show the
+// same text.
+QString HeaderName(const QString& name) {
+    QString text = name.left(kNameWidth).leftJustified(kNameWidth);
+    text.replace(QChar(u'\0'), QLatin1Char(' '));
+    return text;
+}
+
 } // namespace
 
 std::array<int, kChannelCount> ProgressSteps(int rows) {
@@ -75,7 +84,7 @@ Status FillPeriodicSheet(const PeriodicDataSet& data, const QDateTime& start, Ex
     sheet.AutoFit(0, 0);
 
     for (int c = 0; c < kChannelCount; ++c)
-        sheet.setText(4, 1 + c, data.ChannelNames[std::size_t(c)].left(kNameWidth).leftJustified(kNameWidth));
+        sheet.setText(4, 1 + c, HeaderName(data.ChannelNames[std::size_t(c)]));
     sheet.AutoFit(1, kChannelCount);
     if (progress)
         progress->HeaderWritten();
@@ -108,15 +117,16 @@ WorkbookFormat FormatForName(QString& path) {
     return WorkbookFormat::Xls;
 }
 
-Status EncodeWorkbook(const SheetCells& sheet, WorkbookFormat format, QByteArray& out) {
-    return format == WorkbookFormat::Xlsx ? XlsxWorkbook::Encode(sheet, kWorkbookSheetNames, out)
-                                          : XlsWorkbook::Encode(sheet, kWorkbookSheetNames, out);
+Status EncodeWorkbook(const SheetCells& sheet, WorkbookFormat format, QByteArray& out,
+                      const WorkbookProperties& properties) {
+    return format == WorkbookFormat::Xlsx ? XlsxWorkbook::Encode(sheet, kWorkbookSheetNames, out, properties)
+                                          : XlsWorkbook::Encode(sheet, kWorkbookSheetNames, out, properties);
 }
 
 Status WriteWorkbook(const QString& path, WorkbookFormat format, const SheetCells& sheet,
-                     const AtomicFileFactory& files) {
+                     const AtomicFileFactory& files, const WorkbookProperties& properties) {
     QByteArray bytes;
-    if (Status s = EncodeWorkbook(sheet, format, bytes); !s)
+    if (Status s = EncodeWorkbook(sheet, format, bytes, properties); !s)
         return s;
     return WriteFileAtomically(path, bytes, files);
 }
@@ -152,7 +162,9 @@ ExportResult ExportPeriodicData(PeriodicDataSet& data, platform::Dialogs& dialog
     QString path = *chosen;
     const WorkbookFormat format = FormatForName(path);
     const AtomicFileFactory ordinary;
-    if (Status s = WriteWorkbook(path, format, sheet, request.files ? *request.files : ordinary); !s)
+    if (Status s =
+            WriteWorkbook(path, format, sheet, request.files ? *request.files : ordinary, request.properties);
+        !s)
         return fail(s.message());
 
     data.Erase();

@@ -16,6 +16,7 @@
 #include "common/Status.h"
 #include "datafiles/ExportProgress.h"
 #include "datafiles/SheetCells.h"
+#include "datafiles/WorkbookProperties.h"
 #include "platform/Dialogs.h"
 
 #include <QDateTime>
@@ -43,6 +44,9 @@ struct ExportRequest {
     platform::FileDialog* dialog = nullptr;
     const AtomicFileFactory* files = nullptr; // null: ordinary files
     ExportProgress* progress = nullptr;       // null: no progress shown
+    // The workbook's document properties (title, author, custom fields); the sheet is the same
+    // with or without them.
+    WorkbookProperties properties;
 };
 
 struct ExportResult {
@@ -76,13 +80,16 @@ Status FillPeriodicSheet(const PeriodicDataSet& data, const QDateTime& start, Ex
 // an .xls one. A name without an extension gets ".xls", as the spreadsheet program added it.
 WorkbookFormat FormatForName(QString& path);
 
-// The workbook's bytes in `format`.
-Status EncodeWorkbook(const SheetCells& sheet, WorkbookFormat format, QByteArray& out);
+// The workbook's bytes in `format`, with `properties` as its document properties.
+Status EncodeWorkbook(const SheetCells& sheet, WorkbookFormat format, QByteArray& out,
+                      const WorkbookProperties& properties = {});
 
 // Writes `sheet` to `path` in `format` atomically: a file of that name is replaced only by a whole
-// new workbook.
+// new workbook. The workbook is made in memory first, so a failure to write leaves the old file as
+// it was and reports the system's reason.
 Status WriteWorkbook(const QString& path, WorkbookFormat format, const SheetCells& sheet,
-                     const AtomicFileFactory& files = AtomicFileFactory());
+                     const AtomicFileFactory& files = AtomicFileFactory(),
+                     const WorkbookProperties& properties = {});
 
 // The whole export. A failure is shown here ("Problems Writing Excel File", information icon, the
 // failure's description as the title); a cancelled dialog shows nothing. Only a saved export

@@ -4,6 +4,7 @@
 
 #include "datafiles/ColumnWidths.h"
 #include "datafiles/CompoundFile.h"
+#include "datafiles/PropertySets.h"
 
 #include <QHash>
 #include <QtEndian>
@@ -269,7 +270,8 @@ QByteArray Worksheet(const SheetCells* sheet, StringTable& strings, bool selecte
 
 } // namespace
 
-Status XlsWorkbook::Encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out) {
+Status XlsWorkbook::Encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
+                           const WorkbookProperties& properties) {
     if (sheetNames.isEmpty())
         return Status::failure(QStringLiteral("A workbook needs at least one sheet"));
 
@@ -328,7 +330,10 @@ Status XlsWorkbook::Encode(const SheetCells& sheet, const QStringList& sheetName
         qToLittleEndian(quint32(stream.size()), stream.data() + positionAt[i]);
         stream += sheets[i];
     }
-    std::optional<QByteArray> file = CompoundFile::WithStream(QStringLiteral("Workbook"), std::move(stream));
+    std::optional<QByteArray> file = CompoundFile::WithStreams(
+        {{QStringLiteral("Workbook"), std::move(stream)},
+         {PropertySets::kSummaryName, PropertySets::Summary(properties)},
+         {PropertySets::kDocumentSummaryName, PropertySets::DocumentSummary(properties)}});
     if (!file)
         return Status::failure(QStringLiteral("The workbook is too large for an .xls file"));
     out = std::move(*file);

@@ -1,12 +1,17 @@
 // The workbooks the export writes, read back by readers that share no code with ours: libfreexl
-// and xlrd for .xls, openpyxl for .xlsx. Every cell kind and value of a small test, a test
+// and xlrd for .xls, openpyxl for .xlsx, gnumeric for both. Every cell kind and value of a small test, a test
 // without rows, the column widths and the fit order, exact readings and awkward values.
 #include "datafiles/ColumnWidths.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/XlsxWorkbook.h"
 
 #include "WorkbookReaders.h"
+#include "support/FailingFiles.h"
 #include "support/TempHome.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +21,7 @@
 
 using namespace corvin;
 using namespace corvin::datafiles;
+using corvin::testing::FailingFiles;
 using corvin::testing::ReadBook;
 using corvin::testing::ReadCell;
 using corvin::testing::TempHome;
@@ -162,8 +168,8 @@ TEST_P(ReadBack, ATestWithoutRowsHasItsTitleBlockAndHeaderOnly) {
 
 // ---- exact readings ------------------------------------------------------------------------------
 
-// Regression: libxlsxwriter alone prints 16 significant digits, and -0.14f widened came back as
-// -0.1400000005960464 instead of -0.14000000059604645.
+// Regression: with 16 significant digits -0.14f widened came back as -0.1400000005960464 instead of
+// -0.14000000059604645.
 TEST_P(ReadBack, EveryReadingReadsBackAsExactlyTheWidenedFloat) {
     PeriodicDataSet data;
     data.Size(400);
@@ -243,12 +249,182 @@ TEST_P(ReadBack, ColumnsAreFittedToTheTitleBlockAndTheNamesNotToTheRows) {
     EXPECT_GT(book.widths.at("A"), 20.0);
 }
 
+// ---- gnumeric and LibreOffice ----------------------------------------------------------------------
+
+// Regression: gnumeric read a few of the shortest round-trip texts one unit in the last place off.
+void ExpectEveryReadingExact(const ReadBook& book, const PeriodicDataSet& data, int rows) {
+    ASSERT_TRUE(book.error.isEmpty()) << book.error.toStdString();
+    EXPECT_EQ(book.sheets, QStringList({"Sheet1", "Sheet2", "Sheet3"}));
+    EXPECT_TRUE(book.othersEmpty);
+    ExpectText(book, "A1", "Periodic Data Import");
+    ExpectText(book, "B3", "1"); // the text, not the number
+    ExpectText(book, "C5", QString::fromUtf8("Cathode µA          "));
+    int exact = 0;
+    for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < kChannelCount; ++k) {
+            const ReadCell* c = At(book, Ref(6 + r, 1 + k));
+            ASSERT_NE(c, nullptr);
+            exact += SameBits(c->number, double(data.PeriodicData[std::size_t(k)][std::size_t(r)]));
+        }
+    }
+    EXPECT_EQ(exact, rows * kChannelCount);
+    ExpectNumber(book, Ref(5 + rows, 0), rows);
+}
+
+// 2000 rows of arbitrary floats: 14,000 readings, which each reader takes seconds for.
+PeriodicDataSet ArbitraryReadings(int rows) {
+    PeriodicDataSet data;
+    data.Size(rows);
+    data.HeaderValues = {1, int16_t(rows)};
+    std::uint32_t bits = 0x9E3779B9;
+    for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < kChannelCount; ++k) {
+            bits = bits * 1664525u + 1013904223u;
+            const float v = std::bit_cast<float>(bits);
+            data.PeriodicData[std::size_t(k)][std::size_t(r)] = std::isfinite(v) ? v : float(r) * 0.37f;
+        }
+    }
+    data.ChannelNames = SmallTest().ChannelNames;
+    return data;
+}
+
+TEST_P(ReadBack, GnumericReadsTheCellsAndEveryReadingExactly) {
+    if (!corvin::testing::HaveGnumeric())
+        GTEST_SKIP() << "gnumeric's ssconvert is not installed (scripts/install-deps installs it)";
+    const PeriodicDataSet data = ArbitraryReadings(2000);
+    ExpectEveryReadingExact(corvin::testing::ReadWithGnumeric(write(data)), data, 2000);
+}
+
+TEST_P(ReadBack, LibreOfficeReadsTheCellsAndEveryReadingExactly) {
+    if (!corvin::testing::HaveLibreOffice())
+        GTEST_SKIP() << "LibreOffice is not installed (apt-get install libreoffice-calc-nogui)";
+    const PeriodicDataSet data = ArbitraryReadings(2000);
+    ExpectEveryReadingExact(corvin::testing::ReadWithLibreOffice(write(data)), data, 2000);
+}
+
+// ---- awkward names ----------------------------------------------------------------------------------
+
+// A name read from a padded file holds NUL bytes; both formats show them as spaces. A text that
+// looks like the .xlsx escape of a character comes back as it was.
+TEST_P(ReadBack, NamesWithNulBytesOrEscapeLikeTextShowTheSameTwentyCharacters) {
+    PeriodicDataSet data = SmallTest();
+    data.ChannelNames[0] = QStringLiteral("Anode") + QString(15, QChar(u'\0'));
+    data.ChannelNames[1] = QString::fromUtf8("A\0B", 3).leftJustified(20);
+    data.ChannelNames[2] = QStringLiteral("_x0041_ _x00e9_").leftJustified(20);
+    const ReadBook book = readCells(write(data));
+    ExpectText(book, "B5", QStringLiteral("Anode").leftJustified(20));
+    ExpectText(book, "C5", QStringLiteral("A B").leftJustified(20));
+    ExpectText(book, "D5", QStringLiteral("_x0041_ _x00e9_").leftJustified(20));
+}
+
+// ---- document properties ------------------------------------------------------------------------------
+
+TEST_P(ReadBack, DocumentPropertiesReadBackAndTheSheetStaysAsItIs) {
+    if (GetParam().format == WorkbookFormat::Xls && !corvin::testing::HaveGnumeric())
+        GTEST_SKIP() << "gnumeric's ssconvert reads the custom properties of .xls files; it is not installed";
+    WorkbookProperties p;
+    p.title = QString::fromUtf8("Probe P7 – acceptance");
+    p.subject = QStringLiteral("MULTIQ test");
+    p.author = QStringLiteral("operator");
+    p.keywords = QStringLiteral("HIGH 10 uA");
+    p.comments = QString::fromUtf8("a note with <&> and µA");
+    p.custom = {{QStringLiteral("probe"), QString::fromUtf8("P7 µ")},
+                {QStringLiteral("full scale uA"), 10.0},
+                {QStringLiteral("rows"), 4500.0},
+                {QStringLiteral("probe"), QStringLiteral("a second of one name is dropped")},
+                {QStringLiteral("sha256"), QStringLiteral("0123abcd")}};
+    SheetCells sheet;
+    ASSERT_TRUE(FillPeriodicSheet(SmallTest(), kStart, ExportCaller::LiveTest, sheet));
+    const QString path = home.file(QStringLiteral("props.") + QString::fromLatin1(GetParam().suffix));
+    ASSERT_TRUE(WriteWorkbook(path, GetParam().format, sheet, AtomicFileFactory(), p));
+
+    const QJsonObject read = corvin::testing::ReadProperties(path);
+    ASSERT_FALSE(read.contains(QStringLiteral("error"))) << read.value("error").toString().toStdString();
+    const QJsonObject core = read.value(QStringLiteral("core")).toObject();
+    EXPECT_EQ(core.value("title").toString(), p.title);
+    EXPECT_EQ(core.value("subject").toString(), p.subject);
+    EXPECT_EQ(core.value("author").toString(), p.author);
+    EXPECT_EQ(core.value("keywords").toString(), p.keywords);
+    EXPECT_EQ(core.value("comments").toString(), p.comments);
+    const QJsonObject custom = read.value(QStringLiteral("custom")).toObject();
+    EXPECT_EQ(custom.size(), 4);
+    EXPECT_EQ(custom.value("probe").toString(), QString::fromUtf8("P7 µ"));
+    EXPECT_EQ(custom.value("sha256").toString(), QStringLiteral("0123abcd"));
+    EXPECT_EQ(custom.value("rows").toDouble(), 4500.0);
+    if (GetParam().format == WorkbookFormat::Xlsx) { // gnumeric drops numbers it converts to .xlsx
+        EXPECT_EQ(custom.value("full scale uA").toDouble(), 10.0);
+    }
+
+    // Sheet1 as without properties.
+    const ReadBook with = readCells(path);
+    const ReadBook without = readCells(write(SmallTest(), ExportCaller::LiveTest));
+    ASSERT_EQ(with.cells.size(), without.cells.size());
+    for (const auto& [ref, cell] : without.cells) {
+        ASSERT_NE(At(with, ref), nullptr) << ref.toStdString();
+        EXPECT_EQ(At(with, ref)->text, cell.text) << ref.toStdString();
+        EXPECT_TRUE(SameBits(At(with, ref)->number, cell.number)) << ref.toStdString();
+    }
+}
+
+// ---- a full disc -----------------------------------------------------------------------------------------
+
+// The disc fills at offsets spread over the whole workbook, and at each of its first and last
+// bytes: the save fails with the system's reason and the old file is as it was.
+TEST_P(ReadBack, ADiscThatFillsAtAnyOffsetKeepsTheOldFile) {
+    SheetCells sheet;
+    ASSERT_TRUE(FillPeriodicSheet(SmallTest(), kStart, ExportCaller::ConvertButton, sheet));
+    WorkbookProperties fixed; // the same bytes at every write, whatever the clock says
+    fixed.created = kStart;
+    QByteArray whole;
+    ASSERT_TRUE(EncodeWorkbook(sheet, GetParam().format, whole, fixed));
+    const QString path = home.file(QStringLiteral("old.") + QString::fromLatin1(GetParam().suffix));
+    ASSERT_TRUE(TempHome::write(path, "an older workbook"));
+    std::vector<qint64> offsets;
+    for (qint64 at = 0; at < 64; ++at)
+        offsets.push_back(at);
+    for (qint64 at = 64; at < whole.size() - 64; at += std::max<qint64>(1, whole.size() / 200))
+        offsets.push_back(at);
+    for (qint64 at = whole.size() - 64; at < whole.size(); ++at)
+        offsets.push_back(at);
+    for (const qint64 at : offsets) {
+        const FailingFiles full = FailingFiles::AtByte(at);
+        const Status s = WriteWorkbook(path, GetParam().format, sheet, full, fixed);
+        ASSERT_FALSE(s) << "offset " << at;
+        EXPECT_EQ(s.message(), QStringLiteral("No space left on device"));
+        ASSERT_EQ(TempHome::read(path), QByteArray("an older workbook")) << "offset " << at;
+    }
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList({QFileInfo(path).fileName()}));
+    // With room for every byte the save goes through.
+    EXPECT_TRUE(WriteWorkbook(path, GetParam().format, sheet, FailingFiles::AtByte(whole.size()), fixed));
+    EXPECT_EQ(TempHome::read(path).size(), whole.size());
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, ReadBack,
                          ::testing::Values(Format{WorkbookFormat::Xls, "xls"},
                                            Format{WorkbookFormat::Xlsx, "xlsx"}),
                          [](const auto& info) { return std::string(info.param.suffix); });
 
-// ---- the largest test and the library's own failures ------------------------------------------------
+// ---- the escapes of shared strings -------------------------------------------------------------------
+
+TEST(XlsxWorkbook, TextsAreEscapedAsTheFormatAsks) {
+    const struct {
+        QString text;
+        QByteArray xml;
+    } cases[] = {
+        {QStringLiteral("a<b>&\"c"), "a&lt;b&gt;&amp;&quot;c"},
+        {QStringLiteral("_x0041_"), "_x005F_x0041_"},
+        {QStringLiteral("x_x00e9_y"), "x_x005F_x00e9_y"},
+        {QStringLiteral("_x004_ _xABCD _x00G1_"), "_x004_ _xABCD _x00G1_"},
+        {QString(1, QChar(u'\0')), "_x0000_"},
+        {QStringLiteral("\x01\t\n\r"), "_x0001_\t\n_x000D_"},
+        {QString::fromUtf8("µ€😀"), "\xc2\xb5\xe2\x82\xac\xf0\x9f\x98\x80"},
+        {QString(1, QChar(0xD800)) + QChar(0xFFFE), "_xD800__xFFFE_"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(XlsxWorkbook::EscapedText(c.text), c.xml) << c.text.toStdString();
+}
+
+// ---- the largest test ------------------------------------------------
 
 // 32,767 rows need more than one sector of the compound document's allocation table: the last row
 // still reads back.
@@ -268,20 +444,6 @@ TEST(XlsReadBack, TheLargestTestReadsBackToItsLastRow) {
     ExpectNumber(book, "A32773", 30.0 * 32767);
     ExpectNumber(book, "H32773", 6.5);
     EXPECT_EQ(book.cells.size(), 5u + 7u + 32767u * 8u);
-}
-
-// libxlsxwriter accepts any path when a workbook is begun and reports a bad one only when it is
-// closed: that report is the failure.
-TEST(XlsxWorkbook, AFolderLibxlsxwriterCannotWriteIsReported) {
-    SheetCells sheet;
-    sheet.setText(0, 0, QStringLiteral("x"));
-    QByteArray out;
-    TempHome home;
-    const Status s =
-        XlsxWorkbook::Encode(sheet, kWorkbookSheetNames, out, home.file(QStringLiteral("missing/folder")));
-    EXPECT_FALSE(s);
-    EXPECT_EQ(s.message(), QStringLiteral("Error creating output xlsx file. Usually a permissions error."));
-    EXPECT_TRUE(out.isEmpty());
 }
 
 } // namespace

@@ -78,18 +78,29 @@ ReadBook ReadWithFreexl(const QString& path) {
     return book;
 }
 
-ReadBook ReadWithPython(const QString& path) {
-    ReadBook book;
+namespace {
+
+// What the script prints for `path` with `option`, or {"error": why}.
+QJsonObject RunScript(const QString& path, const QString& option) {
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(CORVIN_READ_WORKBOOK_SCRIPT), path});
-    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit) {
-        book.error = QStringLiteral("/usr/bin/python3 did not run: %1").arg(python.errorString());
-        return book;
-    }
-    const QJsonObject o = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-    if (o.isEmpty() || o.contains(QStringLiteral("error"))) {
-        book.error =
+    QStringList arguments = {QStringLiteral(CORVIN_READ_WORKBOOK_SCRIPT)};
+    if (!option.isEmpty())
+        arguments << option;
+    python.start(QStringLiteral("/usr/bin/python3"), arguments << path);
+    if (!python.waitForFinished(120000) || python.exitStatus() != QProcess::NormalExit)
+        return {{QStringLiteral("error"),
+                 QStringLiteral("/usr/bin/python3 did not run: %1").arg(python.errorString())}};
+    QJsonObject o = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    if (o.isEmpty() || o.contains(QStringLiteral("error")))
+        o[QStringLiteral("error")] =
             o.value(QStringLiteral("error")).toString() + QString::fromUtf8(python.readAllStandardError());
+    return o;
+}
+
+ReadBook BookOf(const QJsonObject& o) {
+    ReadBook book;
+    if (o.contains(QStringLiteral("error"))) {
+        book.error = o.value(QStringLiteral("error")).toString();
         return book;
     }
     for (const QJsonValue& s : o.value(QStringLiteral("sheets")).toArray())
@@ -113,6 +124,32 @@ ReadBook ReadWithPython(const QString& path) {
     for (auto it = widths.begin(); it != widths.end(); ++it)
         book.widths[it.key()] = it.value().toDouble();
     return book;
+}
+
+} // namespace
+
+ReadBook ReadWithPython(const QString& path) {
+    return BookOf(RunScript(path, {}));
+}
+
+bool HaveGnumeric() {
+    return QFile::exists(QStringLiteral("/usr/bin/ssconvert"));
+}
+
+ReadBook ReadWithGnumeric(const QString& path) {
+    return BookOf(RunScript(path, QStringLiteral("--gnumeric")));
+}
+
+bool HaveLibreOffice() {
+    return QFile::exists(QStringLiteral("/usr/bin/soffice"));
+}
+
+ReadBook ReadWithLibreOffice(const QString& path) {
+    return BookOf(RunScript(path, QStringLiteral("--libreoffice")));
+}
+
+QJsonObject ReadProperties(const QString& path) {
+    return RunScript(path, QStringLiteral("--properties"));
 }
 
 } // namespace corvin::testing

@@ -3,6 +3,7 @@
 // the cells of .xls files, and Debian's Python in a child process with openpyxl (.xlsx) or xlrd
 // (.xls, for its column widths and number formats).
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -28,5 +29,16 @@ struct ReadBook {
 ReadBook ReadWithFreexl(const QString& path);
 // The whole workbook as openpyxl (.xlsx) or xlrd (.xls) reads it.
 ReadBook ReadWithPython(const QString& path);
+// The sheets and cells as gnumeric's ssconvert reads them (no widths); only where it is installed.
+bool HaveGnumeric();
+ReadBook ReadWithGnumeric(const QString& path);
+// The same as LibreOffice reads them (saved as .xls for xlrd); only where it is installed.
+bool HaveLibreOffice();
+ReadBook ReadWithLibreOffice(const QString& path);
+
+// The document properties: {"core": {"title": ..., "subject", "author", "keywords", "comments"},
+// "custom": {name: text or number}}, or {"error": why}. openpyxl and the package's XML (.xlsx),
+// olefile and gnumeric (.xls).
+QJsonObject ReadProperties(const QString& path);
 
 } // namespace corvin::testing

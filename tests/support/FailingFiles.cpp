@@ -1,20 +1,33 @@
 #include "support/FailingFiles.h"
 
+#include <algorithm>
+
 namespace corvin::testing {
 
 // A real AtomicFile that fails where it is told to; the underlying save is then dropped.
 class FailingFile : public AtomicFile {
 public:
-    FailingFile(const QString& path, int failingWrite, QString message,
+    FailingFile(const QString& path, int failingWrite, qint64 failingByte, QString message,
                 std::shared_ptr<FailingFiles::Counts> counts)
-        : AtomicFile(path), m_failingWrite(failingWrite), m_message(std::move(message)),
-          m_counts(std::move(counts)) {}
+        : AtomicFile(path), m_failingWrite(failingWrite), m_failingByte(failingByte),
+          m_message(std::move(message)), m_counts(std::move(counts)) {}
 
     Status write(const QByteArray& bytes) override {
         if (m_failed)
             return fail();
         if (const qint64 room = m_counts->take(bytes.size()); room < bytes.size()) {
             AtomicFile::write(bytes.left(room));
+            ++m_counts->failed;
+            return fail();
+        }
+        if (m_failingByte >= 0) {
+            const qint64 room = m_failingByte - m_written;
+            if (bytes.size() <= room) {
+                m_written += bytes.size();
+                return AtomicFile::write(bytes);
+            }
+            if (room > 0)
+                AtomicFile::write(bytes.left(room));
             ++m_counts->failed;
             return fail();
         }
@@ -30,7 +43,7 @@ public:
     Status commit() override {
         if (m_failed)
             return fail();
-        if (m_failingWrite == 0) {
+        if (m_failingWrite == 0 && m_failingByte < 0) {
             ++m_counts->failed;
             return fail();
         }
@@ -44,6 +57,8 @@ private:
     }
 
     int m_failingWrite;
+    qint64 m_failingByte;
+    qint64 m_written = 0;
     int m_writes = 0;
     bool m_failed = false;
     QString m_message;
@@ -85,6 +100,12 @@ FailingFiles FailingFiles::OnWrite(int n, Persistence persistence) {
     return FailingFiles(n < 1 ? 1 : n, persistence);
 }
 
+FailingFiles FailingFiles::AtByte(qint64 offset, Persistence persistence) {
+    FailingFiles files(0, persistence);
+    files.m_failingByte = std::max<qint64>(0, offset);
+    return files;
+}
+
 FailingFiles FailingFiles::AtCommit(Persistence persistence) {
     return FailingFiles(0, persistence);
 }
@@ -109,7 +130,7 @@ FailingFiles& FailingFiles::withMessage(QString message) {
 std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
     if (m_counts->freeBytes >= 0) {
         ++m_counts->created;
-        return std::make_unique<FailingFile>(path, -1, m_message, m_counts);
+        return std::make_unique<FailingFile>(path, -1, -1, m_message, m_counts);
     }
     if (m_failingAppend > 0)
         return std::make_unique<AtomicFile>(path);
@@ -117,7 +138,7 @@ std::unique_ptr<AtomicFile> FailingFiles::create(const QString& path) const {
     ++m_counts->created;
     if (!fails)
         return std::make_unique<AtomicFile>(path);
-    return std::make_unique<FailingFile>(path, m_failingWrite, m_message, m_counts);
+    return std::make_unique<FailingFile>(path, m_failingWrite, m_failingByte, m_message, m_counts);
 }
 
 std::unique_ptr<AppendFile> FailingFiles::createAppend(const QString& path) const {

@@ -20,6 +20,9 @@ public:
 
     // Files that fail on their `n`th write (from 1).
     static FailingFiles OnWrite(int n, Persistence persistence = Persistence::Once);
+    // Files on a disc that is full after `offset` bytes: the write that would pass that byte
+    // passes the bytes before it on and fails, as every write after it.
+    static FailingFiles AtByte(qint64 offset, Persistence persistence = Persistence::Once);
     // Files whose writes succeed but whose commit fails.
     static FailingFiles AtCommit(Persistence persistence = Persistence::Once);
     // Ordinary atomic files; append files whose `n`th append (from 1) fails after passing half
@@ -57,8 +60,9 @@ private:
     };
     FailingFiles(int failingWrite, Persistence persistence);
 
-    int m_failingWrite;      // 0: fail at commit
-    int m_failingAppend = 0; // 0: atomic files fail, appends do not
+    int m_failingWrite;        // 0: fail at commit (unless m_failingByte is set)
+    qint64 m_failingByte = -1; // >= 0: the disc is full after this many bytes
+    int m_failingAppend = 0;   // 0: atomic files fail, appends do not
     Persistence m_persistence;
     QString m_message = QStringLiteral("No space left on device");
     // Shared so that copies of the factory (savers take it by reference, tests keep it by value)
