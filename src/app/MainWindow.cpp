@@ -20,6 +20,7 @@
 #include "probes/frmStandardSignOn.h"
 #include "settings/BarColourFile.h"
 #include "settings/DefaultProbeSetting.h"
+#include "settings/ViewPreferenceSettings.h"
 #include "settings/RecentFilesMenu.h"
 #include "settings/RegistryStore.h"
 #include "settings/cRegistry.h"
@@ -106,6 +107,8 @@ bool MainWindow::Form_Load() {
     m_recent.Load(recentKey);
     m_recent.setMaxFileCount(settings::kRecentFilesCapacity);
     RebuildRecentFiles();
+    // The graph style and the trend strip as the user left them.
+    state.preferences = settings::ReadViewPreferences(m_services.registry);
     ProcessEvents();
 
     // 4
@@ -389,9 +392,16 @@ void MainWindow::PrinterSetup() {
 void MainWindow::ShowBarColours() {
     settings::frmGraphColor dialog(m_services.state, m_services.desktop.dialogs, this);
     matchTestWindowText(dialog);
-    connect(&dialog, &settings::frmGraphColor::saved, this, [this] {
+    const GraphStyleKind styleBefore = m_services.state.preferences.GraphStyle;
+    connect(&dialog, &settings::frmGraphColor::saved, this, [this, styleBefore] {
         if (auto* test = testWindow())
             test->barColoursSaved();
+        const GraphStyleKind style = m_services.state.preferences.GraphStyle;
+        if (style != styleBefore) {
+            settings::WriteGraphStyle(m_services.registry, style);
+            if (playback::frmPeriodicDataGraph* graph = graphWindow())
+                graph->GraphStyleChanged();
+        }
     });
     connect(&dialog, &settings::frmGraphColor::cancelled, this, [this] {
         if (auto* test = testWindow())

@@ -97,6 +97,16 @@ struct PlaybackSelection {
     int16_t PlotSetCount = 0;
 };
 
+// The look of the graphs: the program's classic one, or the clear one (white, colour-blind-safe
+// colours, elapsed time along the bottom).
+enum class GraphStyleKind { Classic, Clear };
+
+// Choices the user keeps from run to run (loaded from the settings store at start-up).
+struct ViewPreferences {
+    GraphStyleKind GraphStyle = GraphStyleKind::Classic;
+    bool TrendStripOn = false; // the test window's live trend under the bars
+};
+
 // Where the program keeps its files.
 struct Folders {
     QString Home;         // the Corvin home (the legacy program's own folder)
@@ -122,6 +132,7 @@ struct SharedState {
     PeriodicDataSet periodic;
     PlaybackSelection playback;
     Folders folders;
+    ViewPreferences preferences;
 
     cProbe CurrentProbe;
     cProbe DefaultProbe;

@@ -11,9 +11,6 @@
 namespace corvin::playback {
 namespace {
 
-// Lines two pixels wide: the palette's light colours (yellow, white) on the light background
-// stay visible.
-constexpr double kLineWidth = 2.0;
 constexpr double kSymbolSize = 6.0;
 
 // The symbol code of the "Graph Type" options; every code the options set draws a filled disc.
@@ -37,7 +34,8 @@ void Colour(QCPAxis* axis, const QColor& colour) {
 
 } // namespace
 
-GraphDrawing::GraphDrawing(QCustomPlot& plot) : m_plot(plot), m_ticker(new SampleAxisTicker) {
+GraphDrawing::GraphDrawing(QCustomPlot& plot)
+    : m_plot(plot), m_ticker(new SampleAxisTicker), m_timeTicker(new ElapsedTimeTicker) {
     m_plot.clearGraphs();
     m_plot.setNoAntialiasingOnDrag(true);
     m_plot.setPlottingHint(QCP::phFastPolylines, true);
@@ -52,6 +50,7 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot) : m_plot(plot), m_ticker(new Sampl
     layout->addElement(0, 0, m_title);
 
     auto* legendColumn = new QCPLayoutGrid;
+    m_legendColumn = legendColumn;
     layout->addElement(1, 1, legendColumn);
     legendColumn->setMargins(QMargins(0, 12, 12, 12));
     m_plot.axisRect()->insetLayout()->take(m_plot.legend);
@@ -100,8 +99,8 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
         QCPGraph* graph = m_plot.addGraph();
         graph->setName(set.legend);
         graph->setData(keys, values, true);
-        const QColor colour = PlotRoutine::PaletteColour(set.paletteIndex);
-        graph->setPen(QPen(colour, kLineWidth));
+        const QColor colour = m_style.SetColour(set.setNumber, set.paletteIndex);
+        graph->setPen(QPen(colour, m_style.lineWidth));
         graph->setLineStyle(lines ? QCPGraph::lsLine : QCPGraph::lsNone);
         graph->setScatterStyle(
             symbols ? QCPScatterStyle(SymbolShape(spec.settings.symbol), colour, colour, kSymbolSize)
@@ -109,19 +108,93 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
         m_setNumbers.push_back(set.setNumber);
     }
 
-    const QColor background = PlotRoutine::PaletteColour(spec.backgroundIndex);
-    const QColor foreground = PlotRoutine::PaletteColour(spec.foregroundIndex);
+    const bool classic = m_style.kind == GraphStyleKind::Classic;
+    const QColor background = classic ? PlotRoutine::PaletteColour(spec.backgroundIndex) : m_style.background;
+    const QColor foreground = classic ? PlotRoutine::PaletteColour(spec.foregroundIndex) : m_style.foreground;
     m_plot.setBackground(background);
-    for (QCPAxis* axis : {m_plot.xAxis, m_plot.yAxis})
+    for (QCPAxis* axis : {m_plot.xAxis, m_plot.yAxis}) {
         Colour(axis, foreground);
+        axis->grid()->setPen(m_style.solidGrid ? QPen(m_style.grid, 0, Qt::SolidLine)
+                                               : QPen(m_style.grid, 0, Qt::DotLine));
+    }
     m_plot.legend->setTextColor(foreground);
     m_plot.legend->setBorderPen(QPen(foreground, 0));
     m_plot.legend->setVisible(!spec.sets.empty());
     m_title->setTextColor(foreground);
     m_title->setText(spec.title);
-    m_plot.xAxis->setLabel(spec.bottomTitle);
-    m_plot.yAxis->setLabel(spec.leftTitle);
+    m_unit = spec.leftTitle;
+
+    // The bottom axis: sample numbers, or elapsed time at the test's interval.
+    const double testSeconds = double(m_points) * spec.intervalSeconds;
+    const bool elapsed = m_style.elapsedTimeAxis && spec.intervalSeconds > 0;
+    if (elapsed) {
+        m_timeTicker->setTest(spec.intervalSeconds, testSeconds);
+        m_plot.xAxis->setTicker(m_timeTicker);
+        m_plot.xAxis->setLabel(GraphStyle::ElapsedTitle(testSeconds));
+    } else {
+        m_plot.xAxis->setTicker(m_ticker);
+        m_plot.xAxis->setLabel(classic ? spec.bottomTitle : QStringLiteral("Sample"));
+    }
+    m_plot.yAxis->setLabel(classic ? spec.leftTitle : GraphStyle::ValueTitle(spec.leftTitle));
+
+    // The legend beside the plot (classic) or inside it (clear), with a white ground there so
+    // that a grid line never runs through its text.
+    QCPLayoutInset* inset = m_plot.axisRect()->insetLayout();
+    const bool inside = inset->elements(false).contains(m_plot.legend);
+    if (m_style.legendInside && !inside) {
+        m_legendColumn->take(m_plot.legend);
+        m_legendColumn->simplify();
+        inset->addElement(m_plot.legend, Qt::AlignTop | Qt::AlignRight);
+    } else if (!m_style.legendInside && inside) {
+        inset->take(m_plot.legend);
+        m_legendColumn->insertRow(0);
+        m_legendColumn->addElement(0, 0, m_plot.legend);
+        m_legendColumn->setRowStretchFactor(0, 0.001);
+    }
+    m_plot.legend->setBrush(m_style.legendInside ? QBrush(background) : QBrush(Qt::NoBrush));
+    m_plot.legend->setBorderPen(QPen(m_style.legendInside ? m_style.grid : foreground, 0));
     m_drawn = true;
+}
+
+int GraphDrawing::PlaceLegend() {
+    if (!m_style.legendInside || !m_plot.legend->visible())
+        return 0;
+    QCPAxisRect* rect = m_plot.axisRect();
+    // The plot's layout, with the titles and labels of this drawing, gives the space inside.
+    m_plot.replot(QCustomPlot::rpQueuedRefresh);
+    const QSize legend = m_plot.legend->outerRect().isValid() ? m_plot.legend->outerRect().size()
+                                                              : m_plot.legend->minimumOuterSizeHint();
+    const QRect area = rect->rect();
+    if (area.width() <= 0 || area.height() <= 0)
+        return 0;
+    const QCPRange keys = m_plot.xAxis->range();
+    const QCPRange values = m_plot.yAxis->range();
+    LegendBox box;
+    box.width = std::min(1.0, double(legend.width() + 12) / area.width());
+    box.height = std::min(1.0, double(legend.height() + 12) / area.height());
+    std::vector<std::pair<double, double>> points;
+    for (int g = 0; g < m_plot.graphCount(); ++g) {
+        const auto data = m_plot.graph(g)->data();
+        auto begin = data->findBegin(keys.lower);
+        auto end = data->findEnd(keys.upper);
+        const auto count = end - begin;
+        // A few thousand points a set tell where the lines run; more only cost time.
+        const auto stride = std::max<decltype(count)>(1, count / 2000);
+        for (auto it = begin; it < end; it += stride)
+            if (std::isfinite(it->value))
+                points.emplace_back((it->key - keys.lower) / keys.size(), (it->value - values.lower) / values.size());
+    }
+    static constexpr std::array<Qt::Alignment::Int, 4> kAlign{
+        Qt::AlignTop | Qt::AlignRight, Qt::AlignTop | Qt::AlignLeft, Qt::AlignBottom | Qt::AlignRight,
+        Qt::AlignBottom | Qt::AlignLeft};
+    int covered = 0;
+    const auto corner = static_cast<std::size_t>(QuietestCorner(points, box, &covered));
+    QCPLayoutInset* inset = rect->insetLayout();
+    for (int i = 0; i < inset->elementCount(); ++i)
+        if (inset->elementAt(i) == m_plot.legend)
+            inset->setInsetAlignment(i, Qt::Alignment(kAlign[corner]));
+    m_legendHeight = box.height;
+    return covered;
 }
 
 void GraphDrawing::ShowWholeTest() {
@@ -148,6 +221,12 @@ void GraphDrawing::ShowWholeTest() {
     }
     const double pad = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.1);
     m_plot.yAxis->setRange(low - pad, high + pad);
+    // Clear: when every corner holds data, room above the highest reading for the legend.
+    if (PlaceLegend() > 0 && m_legendHeight < 0.6) {
+        const QCPRange r = m_plot.yAxis->range();
+        m_plot.yAxis->setRange(r.lower, r.upper + r.size() * m_legendHeight / (1.0 - m_legendHeight));
+        PlaceLegend();
+    }
 }
 
 std::vector<CursorReadout::SetValue> GraphDrawing::ValuesAt(int sample) const {

@@ -5,6 +5,8 @@
 // so a picture from the command line is the picture the window shows.
 
 #include "playback/CursorReadout.h"
+#include "playback/ElapsedTimeTicker.h"
+#include "playback/GraphStyle.h"
 #include "playback/PlotRoutine.h"
 #include "playback/SampleAxisTicker.h"
 
@@ -23,6 +25,16 @@ class GraphDrawing {
 public:
     // Sets the plot up as the empty graph: the design title " DATA PLAYBACK", no data.
     explicit GraphDrawing(QCustomPlot& plot);
+
+    // The look of the next Draw (classic until set).
+    void setStyle(GraphStyleKind kind) { m_style = GraphStyle::Of(kind); }
+    const GraphStyle& style() const { return m_style; }
+    // The unit of the readings (the classic value-axis title).
+    const QString& unit() const { return m_unit; }
+    // Clear style: moves the legend to the corner of the plot that covers the fewest points of
+    // the view as it is now (after a zoom, say), and says how many points it still covers there.
+    // Classic: nothing, 0.
+    int PlaceLegend();
 
     // Replaces whatever was drawn with `spec`. The view (the part of the sample axis shown) stays
     // as it was; ShowWholeTest shows all of it. Does not repaint.
@@ -57,6 +69,11 @@ private:
     QCustomPlot& m_plot;
     QCPTextElement* m_title = nullptr;
     QSharedPointer<SampleAxisTicker> m_ticker;
+    QSharedPointer<ElapsedTimeTicker> m_timeTicker;
+    QCPLayoutGrid* m_legendColumn = nullptr;
+    GraphStyle m_style = GraphStyle::Of(GraphStyleKind::Classic);
+    QString m_unit;
+    double m_legendHeight = 0.0; // of the plot, when last placed
     std::vector<int> m_setNumbers; // of the graphs, in order
     int m_points = 0;
     int16_t m_interval = 0;

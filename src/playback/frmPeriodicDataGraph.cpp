@@ -254,8 +254,22 @@ bool frmPeriodicDataGraph::RunPlotRoutine(bool checkPointCount) {
         m_desktop.dialogs.critical(result.message);
         return false;
     }
+    m_drawing->setStyle(m_state.preferences.GraphStyle);
     m_drawing->Draw(result.spec);
     return true;
+}
+
+void frmPeriodicDataGraph::GraphStyleChanged() {
+    if (!m_drawing->drawn())
+        return;
+    // Drawn again in the new look; the view stays where the user left it.
+    const QCPRange view = m_graph->xAxis->range();
+    if (!RunPlotRoutine(false))
+        return;
+    m_drawing->ShowWholeTest();
+    m_graph->xAxis->setRange(view);
+    m_drawing->PlaceLegend();
+    m_graph->replot();
 }
 
 void frmPeriodicDataGraph::cmdPlotGraph_Click() {
@@ -316,7 +330,7 @@ void frmPeriodicDataGraph::Graph1_MouseMove(const QPoint& position) {
     }
     const int sample = CursorReadout::SampleAt(m_graph->xAxis->pixelToCoord(position.x()), points);
     m_readout->setText(CursorReadout::Text(sample, m_drawing->intervalSeconds(), m_drawing->ValuesAt(sample),
-                                           m_graph->yAxis->label()));
+                                           m_drawing->unit()));
     m_cursorLine->point1->setCoords(sample, 0);
     m_cursorLine->point2->setCoords(sample, 1);
     m_cursorLine->setVisible(true);
@@ -362,6 +376,7 @@ void frmPeriodicDataGraph::cmdPrintGraph_Click() {
     // a zoomed view stays as the user left it.
     const bool firstDrawing = !m_drawing->drawn();
     const QCPRange view = m_graph->xAxis->range();
+    m_drawing->setStyle(m_state.preferences.GraphStyle);
     m_drawing->Draw(result.spec);
     m_drawing->ShowWholeTest();
     if (!firstDrawing)

@@ -45,6 +45,8 @@ public:
     void cmdSaveGraphAs_Click();
     void cmdResetView_Click();
     void cmdExit_Click();
+    // Preferences changed the graph style: a drawn graph is drawn again in it.
+    void GraphStyleChanged();
     // The mouse at a pixel of the graph widget: the readout and the cursor line follow it.
     void Graph1_MouseMove(const QPoint& position);
 

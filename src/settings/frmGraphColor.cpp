@@ -12,6 +12,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QGroupBox>
 #include <QStyleOptionFocusRect>
 #include <QVBoxLayout>
 
@@ -91,6 +93,22 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     save->setAutoDefault(false);
     cancel->setAutoDefault(false);
 
+    // The look of the playback graph and of the graphs written from the command line.
+    auto* styleFrame = new QGroupBox(QStringLiteral("Graph style"), this);
+    styleFrame->setObjectName(QStringLiteral("fraGraphStyle"));
+    m_optClassic = new QRadioButton(QStringLiteral("Classic"), styleFrame);
+    m_optClassic->setObjectName(QStringLiteral("optGraphStyleClassic"));
+    m_optClassic->setToolTip(QStringLiteral("The program's own look: light cyan, sample numbers along the bottom"));
+    m_optClear = new QRadioButton(QStringLiteral("Clear"), styleFrame);
+    m_optClear->setObjectName(QStringLiteral("optGraphStyleClear"));
+    m_optClear->setToolTip(
+        QStringLiteral("White, colour-blind-safe colours, a visible grid and elapsed time; good on paper"));
+    auto* styleLayout = new QHBoxLayout(styleFrame);
+    styleLayout->addWidget(m_optClassic);
+    styleLayout->addWidget(m_optClear);
+    styleLayout->addStretch();
+    setGraphStyle(m_state.preferences.GraphStyle);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(save);
@@ -100,6 +118,7 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     layout->setContentsMargins(18, 18, 18, 14);
     layout->setSpacing(16);
     layout->addLayout(bars);
+    layout->addWidget(styleFrame);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -112,6 +131,14 @@ void frmGraphColor::setBox(int k, int32_t rgb) {
     const auto i = static_cast<std::size_t>(k - 1);
     m_colours.at(i) = rgb;
     static_cast<ColourBox*>(m_boxes.at(i))->setColour(ToQColor(rgb));
+}
+
+GraphStyleKind frmGraphColor::graphStyle() const {
+    return m_optClear->isChecked() ? GraphStyleKind::Clear : GraphStyleKind::Classic;
+}
+
+void frmGraphColor::setGraphStyle(GraphStyleKind style) {
+    (style == GraphStyleKind::Clear ? m_optClear : m_optClassic)->setChecked(true);
 }
 
 void frmGraphColor::Picture1_Click(int k) {
@@ -132,6 +159,7 @@ void frmGraphColor::cmdSaveOnExit_Click() {
         return;
     }
     m_state.BarColours = colours;
+    m_state.preferences.GraphStyle = graphStyle();
     emit saved();
     accept();
 }

@@ -1,18 +1,17 @@
 #pragma once
 // "Graph Colour Preferences": seven colour boxes, one per channel, each opening the colour
 // chooser when clicked. " Save Settings on Exit" applies the boxes to BarColours and writes
-// BAR.CFG; " Cancel" leaves both as they were.
+// BAR.CFG, and the graph style (Classic / Clear) to the view preferences; " Cancel" leaves both as they were.
 
 #include "common/AtomicFile.h"
+#include "common/SharedState.h"
 
 #include <QColor>
 #include <QDialog>
 #include <array>
 #include <cstdint>
 
-namespace corvin {
-struct SharedState;
-}
+class QRadioButton;
 namespace corvin::platform {
 class Dialogs;
 }
@@ -29,6 +28,10 @@ public:
 
     // Box k (1..7) as the dialog shows it, a Windows RGB value.
     int32_t boxColour(int k) const { return m_colours.at(static_cast<std::size_t>(k - 1)); }
+
+    // The graph style the dialog shows (saved with the colours).
+    GraphStyleKind graphStyle() const;
+    void setGraphStyle(GraphStyleKind style);
 
     // The handlers, callable directly.
     void Picture1_Click(int k);
@@ -57,6 +60,8 @@ private:
     const AtomicFileFactory* m_files = &m_defaultFiles;
     std::array<int32_t, 7> m_colours{};
     std::array<QWidget*, 7> m_boxes{};
+    QRadioButton* m_optClassic = nullptr;
+    QRadioButton* m_optClear = nullptr;
 };
 
 } // namespace corvin::settings

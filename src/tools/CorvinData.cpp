@@ -10,6 +10,7 @@
 #include "datafiles/TestDataChecks.h"
 #include "datafiles/TestDataFile.h"
 #include "playback/GraphDrawing.h"
+#include "playback/GraphStyle.h"
 #include "playback/PlotRoutine.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
@@ -46,10 +47,12 @@ const char* const kUsage =
     "                                      laid out as Corvin exports it) or as the CSV of dump\n"
     "                                      (OUT.csv); OUT is replaced only by a complete file\n"
     "  plot FILE.DAT OUT.png|OUT.pdf [--channels 5,2,7] [--type lines|lines-symbols|symbols]\n"
-    "       [--title TEXT] [--size 1600x900]\n"
+    "       [--title TEXT] [--size 1600x900] [--style classic|clear]\n"
     "                                      draws the test as the playback graph does: the channels\n"
     "                                      in the order given (all seven by default), the title cut\n"
-    "                                      to 20 characters; a PNG picture or a vector PDF\n"
+    "                                      to 20 characters; a PNG picture or a vector PDF;\n"
+    "                                      classic: the program's look, clear: white, colour-blind-\n"
+    "                                      safe colours, elapsed time (classic by default)\n"
     "  recover list HOME                   the tests of a Corvin home that were logged but never\n"
     "                                      saved (a crash, a power cut), one journal a line\n"
     "  recover save JOURNAL OUT.DAT        writes the readings of a journal as a test data file\n"
@@ -309,6 +312,7 @@ struct PlotRequest {
     playback::GraphType type = playback::GraphType::Lines;
     QString title;
     QSize size{1600, 900};
+    GraphStyleKind style = GraphStyleKind::Classic;
 };
 
 // The channel list "5,2,7": each channel 1..7 at most once, in the order given.
@@ -367,6 +371,11 @@ QString ParsePlot(const QStringList& args, PlotRequest& request) {
                 return QStringLiteral("--type is lines, lines-symbols or symbols, not \"%1\"").arg(value);
         } else if (option == QLatin1String("--title")) {
             request.title = value.left(20); // the graph window's title box keeps 20 characters
+        } else if (option == QLatin1String("--style")) {
+            const auto style = playback::GraphStyle::Parse(value);
+            if (!style)
+                return QStringLiteral("--style is classic or clear, not \"%1\"").arg(value);
+            request.style = *style;
         } else if (option == QLatin1String("--size")) {
             const QRegularExpressionMatch m =
                 QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
@@ -422,6 +431,7 @@ int Plot(const QStringList& args, QTextStream& err) {
     QCustomPlot plot;
     plot.resize(request.size);
     playback::GraphDrawing drawing(plot);
+    drawing.setStyle(request.style);
     drawing.Draw(result.spec);
     drawing.ShowWholeTest();
     const QByteArray bytes = request.pdf ? drawing.Pdf(request.size) : drawing.Png(request.size);

@@ -48,6 +48,16 @@ TEST_F(CorvinDataPlot, DrawsTheChosenChannelsInTheGraphsColours) {
     EXPECT_TRUE(TempHome::read(pdf).startsWith("%PDF"));
 }
 
+TEST_F(CorvinDataPlot, TheClearStyleIsWhiteInOkabeItoColours) {
+    const QString png = home.file(QStringLiteral("clear.png"));
+    ASSERT_EQ(RunCorvinData({"plot", data, png, "--channels", "5,2", "--size", "800x500", "--style", "clear"}).status, 0);
+    QImage image(png);
+    EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::white));
+    EXPECT_TRUE(Shows(image, QColor(0x00, 0x72, 0xB2)));  // set 1: blue
+    EXPECT_TRUE(Shows(image, QColor(0xD5, 0x5E, 0x00)));  // set 2: vermillion
+    EXPECT_FALSE(Shows(image, QColor(128, 0, 0)));        // nothing of the classic palette
+}
+
 TEST_F(CorvinDataPlot, RefusesBadArgumentsAndUnreadableFilesWithStatusTwo) {
     const QString out = home.file(QStringLiteral("out.png"));
     const QString bad = home.file(QStringLiteral("bad.DAT"));
@@ -63,6 +73,7 @@ TEST_F(CorvinDataPlot, RefusesBadArgumentsAndUnreadableFilesWithStatusTwo) {
         {{"plot", data, out, "--size", "10x10"}, "--size is WIDTHxHEIGHT"},
         {{"plot", data, out, "--colour", "red"}, "unknown plot option \"--colour\""},
         {{"plot", data, out, "--title"}, "--title needs a value"},
+        {{"plot", data, out, "--style", "modern"}, "--style is classic or clear"},
     };
     for (const auto& [args, words] : cases) {
         const auto run = RunCorvinData(args);

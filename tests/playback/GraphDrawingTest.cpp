@@ -175,3 +175,28 @@ TEST_F(Graph, ExportsAPngOfTheSizeAskedAndAPdf) {
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 1);
 }
+
+// ---- the clear style ---------------------------------------------------------------------------
+
+TEST_F(Graph, ClearIsWhiteWithElapsedTimeUnitsAndTheLegendInsideAndClassicComesBack) {
+    drawing.setStyle(GraphStyleKind::Clear);
+    Plot(720, {5, 2}); // two hours at 10 s
+    drawing.ShowWholeTest();
+    EXPECT_EQ(plot.graph(0)->pen().color(), QColor(0x00, 0x72, 0xB2));
+    EXPECT_EQ(plot.xAxis->label(), QStringLiteral("Elapsed time (h:mm:ss)"));
+    EXPECT_EQ(plot.yAxis->label(), QString::fromUtf8("Current (µA)"));
+    EXPECT_EQ(drawing.unit(), QString::fromUtf8("µA"));
+    EXPECT_TRUE(plot.axisRect()->insetLayout()->elements(false).contains(plot.legend));
+    const QImage picture = drawing.Picture(QSize(600, 400));
+    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::white));
+    // Ticks on round times, labelled with them.
+    plot.replot();
+    const QVector<QString> labels = plot.xAxis->tickVectorLabels();
+    EXPECT_TRUE(labels.contains(QStringLiteral("1:00:00"))) << labels.join(' ').toStdString();
+
+    drawing.setStyle(GraphStyleKind::Classic);
+    Plot(720, {5, 2});
+    EXPECT_EQ(plot.xAxis->label(), QStringLiteral("Time Interval in Seconds =  10"));
+    EXPECT_FALSE(plot.axisRect()->insetLayout()->elements(false).contains(plot.legend));
+    EXPECT_EQ(drawing.Picture(QSize(300, 200)).pixelColor(1, 1), QColor(0, 255, 255));
+}

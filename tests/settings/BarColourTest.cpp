@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -270,3 +271,18 @@ TEST_F(GraphColourDialogTest, NothingIsClippedOrOverlapping) {
 }
 
 } // namespace
+
+TEST_F(GraphColourDialogTest, TheGraphStyleShowsTheChoiceAndIsAppliedOnlyBySave) {
+    EXPECT_EQ(dialog.graphStyle(), GraphStyleKind::Classic);
+    auto* clear = dialog.findChild<QRadioButton*>(QStringLiteral("optGraphStyleClear"));
+    ASSERT_NE(clear, nullptr);
+    clear->click();
+    dialog.cmdExit_Click();
+    EXPECT_EQ(state.preferences.GraphStyle, GraphStyleKind::Classic);
+
+    frmGraphColor again(state, desktop.dialogs);
+    again.setGraphStyle(GraphStyleKind::Clear);
+    again.cmdSaveOnExit_Click();
+    EXPECT_EQ(state.preferences.GraphStyle, GraphStyleKind::Clear);
+    EXPECT_EQ(frmGraphColor(state, desktop.dialogs).graphStyle(), GraphStyleKind::Clear);
+}

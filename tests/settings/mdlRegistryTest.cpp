@@ -1,6 +1,7 @@
 #include "SettingsTestSupport.h"
 
 #include "settings/DefaultProbeSetting.h"
+#include "settings/ViewPreferenceSettings.h"
 #include "settings/cRegistry.h"
 #include "settings/mdlRegistry.h"
 
@@ -156,3 +157,22 @@ TEST_F(DefaultProbeTest, AWriteReadBackThroughcRegistryLosesItsLastCharacter) {
 }
 
 } // namespace
+
+// ---- The view preferences ---------------------------------------------------------------------
+
+TEST_F(DefaultProbeTest, ViewPreferencesDefaultToClassicWithoutTrendAndRoundTrip) {
+    const ViewPreferences fresh = ReadViewPreferences(store);
+    EXPECT_EQ(fresh.GraphStyle, GraphStyleKind::Classic);
+    EXPECT_FALSE(fresh.TrendStripOn);
+
+    EXPECT_EQ(WriteGraphStyle(store, GraphStyleKind::Clear), 0);
+    EXPECT_EQ(WriteTrendStrip(store, true), 0);
+    EXPECT_EQ(ReadRaw(store, kHkeyCurrentUser, kPreferencesKey, kGraphStyleValue).data, QByteArray("Clear"));
+    const ViewPreferences stored = ReadViewPreferences(store);
+    EXPECT_EQ(stored.GraphStyle, GraphStyleKind::Clear);
+    EXPECT_TRUE(stored.TrendStripOn);
+
+    // A word the program does not know reads as the classic style.
+    WriteRaw(store, kHkeyCurrentUser, kPreferencesKey, kGraphStyleValue, kRegSz, "Fancy");
+    EXPECT_EQ(ReadViewPreferences(store).GraphStyle, GraphStyleKind::Classic);
+}
