@@ -71,10 +71,10 @@ BENCHMARK(BM_OpenAndFirstPaint)->Arg(4500)->Arg(32000)->Unit(benchmark::kMillise
 
 // The graph window of a test of 7 x 32,000 samples, plotted, at the client area's size.
 struct PlottedLongTest {
-    PlottedLongTest() {
+    explicit PlottedLongTest(QSize size = kClientArea) {
         playback::StoredTestOpener(state, desk.dialogs, recent).OpenByName(WriteTest(home, 32000));
         ChooseAllSeven(state.playback);
-        window.resize(kClientArea);
+        window.resize(size);
         window.show();
         window.cmdPlotGraph_Click();
     }
@@ -89,13 +89,22 @@ struct PlottedLongTest {
     playback::frmPeriodicDataGraph window{state, desk.desktop, frame};
 };
 
+// The window's size from the benchmark's arguments: 1280 x 700 (the client area on a 1280 x 800
+// screen) or 1920 x 1080.
+QSize SizeOf(const benchmark::State& s) {
+    return QSize(int(s.range(0)), int(s.range(1)));
+}
+
 // The graph zoomed to a quarter of the test, moved by a tenth of the view and repainted, as one
 // step of a drag; and one wheel step of zoom.
 void BM_PanRepaint(benchmark::State& s) {
-    PlottedLongTest test;
+    PlottedLongTest test(SizeOf(s));
     QCPAxis* axis = test.sampleAxis();
     axis->setRange(8000, 16000);
     double step = 800;
+    // Third argument 1: during the drag, as QCustomPlot draws it (without antialiasing).
+    if (s.range(2) == 1)
+        test.window.graph()->setNotAntialiasedElements(QCP::aeAll);
     for (auto _ : s) {
         if (axis->range().upper + step > 32000 || axis->range().lower + step < 1)
             step = -step;
@@ -103,10 +112,19 @@ void BM_PanRepaint(benchmark::State& s) {
         test.repaint();
     }
 }
-BENCHMARK(BM_PanRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PanRepaint)
+    ->Args({1280, 700, 0})
+    ->Args({1280, 700, 1})
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 1})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ZoomRepaint(benchmark::State& s) {
-    PlottedLongTest test;
+    PlottedLongTest test(SizeOf(s));
+    // Third argument 1: the repaints during a wheel burst (the smooth one after it is the case
+    // without).
+    if (s.range(2) == 1)
+        test.window.BeginViewChange();
     QCPAxis* axis = test.sampleAxis();
     bool in = true;
     for (auto _ : s) {
@@ -116,7 +134,12 @@ void BM_ZoomRepaint(benchmark::State& s) {
         test.repaint();
     }
 }
-BENCHMARK(BM_ZoomRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomRepaint)
+    ->Args({1280, 700, 0})
+    ->Args({1280, 700, 1})
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // corvin-data plot of 7 x 4500 samples to a PNG of the default 1600 x 900, in-process: reading,
 // drawing, encoding and the atomic write (the process start, about 40 ms, comes on top).

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
@@ -29,6 +30,9 @@ constexpr int kMargin = 6;
 constexpr int kControlWidth = 230;
 // The fewest samples a zoomed view shows.
 constexpr double kNarrowestView = 4.0;
+// How long the view rests after the last wheel step or the end of a drag before the lines are
+// drawn smooth again.
+constexpr int kSettleMs = 180;
 
 const QString kCursorLayer = QStringLiteral("cursor");
 const QString kReadoutHint = QStringLiteral(
@@ -113,6 +117,17 @@ void frmPeriodicDataGraph::buildWindow() {
     m_graph->installEventFilter(this);
     connect(m_graph, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) { Graph1_MouseMove(e->pos()); });
     connect(m_graph, &QCustomPlot::mouseDoubleClick, this, [this] { cmdResetView_Click(); });
+    // The wheel signal comes before the plot zooms, so the zoom's own repaint is already fast;
+    // QCustomPlot itself drops antialiasing while a drag lasts and repaints smooth when it ends.
+    m_settleTimer = new QTimer(this);
+    m_settleTimer->setSingleShot(true);
+    m_settleTimer->setInterval(kSettleMs);
+    connect(m_settleTimer, &QTimer::timeout, this, &frmPeriodicDataGraph::SettleView);
+    connect(m_graph, &QCustomPlot::mouseWheel, this, [this] { BeginViewChange(); });
+    connect(m_graph, &QCustomPlot::mouseRelease, this, [this] {
+        if (m_drawing->drawn())
+            m_settleTimer->start();
+    });
     connect(m_graph->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
             [this](const QCPRange& range) { keepViewInTest(range); });
 
@@ -312,6 +327,24 @@ void frmPeriodicDataGraph::keepViewInTest(const QCPRange& range) {
     }
     if (view != range)
         m_graph->xAxis->setRange(view);
+}
+
+void frmPeriodicDataGraph::BeginViewChange() {
+    if (!m_drawing->drawn())
+        return;
+    m_graph->setNotAntialiasedElements(QCP::aePlottables);
+    m_settleTimer->start();
+}
+
+bool frmPeriodicDataGraph::viewChanging() const {
+    return m_graph->notAntialiasedElements().testFlag(QCP::aePlottables);
+}
+
+void frmPeriodicDataGraph::SettleView() {
+    m_settleTimer->stop();
+    m_graph->setNotAntialiasedElements(QCP::aeNone);
+    m_drawing->PlaceLegend();
+    m_graph->replot();
 }
 
 void frmPeriodicDataGraph::cmdResetView_Click() {

@@ -23,6 +23,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace corvin::playback {
 
@@ -45,6 +46,13 @@ public:
     void cmdSaveGraphAs_Click();
     void cmdResetView_Click();
     void cmdExit_Click();
+    // A wheel step or drag of the view: until the view rests, the lines are drawn without
+    // antialiasing, which keeps a repaint of seven long sets under a screen refresh on a full-HD
+    // screen; SettleView, when the settle timer runs out, draws them smooth again once.
+    void BeginViewChange();
+    void SettleView();
+    bool viewChanging() const;
+
     // Preferences changed the graph style: a drawn graph is drawn again in it.
     void GraphStyleChanged();
     // The mouse at a pixel of the graph widget: the readout and the cursor line follow it.
@@ -91,6 +99,7 @@ private:
     QLineEdit* m_txtGraphTitle = nullptr;
     std::array<QRadioButton*, 3> m_options{};
     QPushButton* m_cmdPlotGraph = nullptr;
+    QTimer* m_settleTimer = nullptr;
 };
 
 } // namespace corvin::playback

@@ -145,6 +145,11 @@ TEST_F(Playback, SelectPlotPrintCopyAndExitBackToIdle) {
     QApplication::sendEvent(plot, &wheel);
     EXPECT_LT(plot->xAxis->range().size(), 599.0);
     EXPECT_GE(plot->xAxis->range().lower, 1.0);
+    // During the wheel burst the lines are drawn without antialiasing; once the view rests they
+    // are smooth again.
+    EXPECT_TRUE(graph.viewChanging());
+    graph.SettleView();
+    EXPECT_FALSE(graph.viewChanging());
     QTest::mouseDClick(plot, Qt::LeftButton, {}, middle);
     EXPECT_EQ(plot->xAxis->range(), QCPRange(1, 600));
 
