@@ -95,6 +95,7 @@ struct PlaybackSelection {
     int16_t PlotChannelClicks = 0;
     std::array<bool, kChannelCount> PlotChannelSelected{};
     int16_t PlotSetCount = 0;
+    QString PlaybackFile; // the test data file last read for playback (its name goes in the legend)
 };
 
 // The look of the graphs: the program's classic one, or the clear one (white, colour-blind-safe

@@ -16,6 +16,8 @@ public:
     virtual ~Clipboard() = default;
     // Clears the clipboard and puts the picture on it as a bitmap.
     virtual void setImage(const QImage& picture) = 0;
+    // Clears the clipboard and puts the text on it (a table: tab-separated lines).
+    virtual void setText(const QString& text) = 0;
 };
 
 class Help {

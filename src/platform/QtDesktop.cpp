@@ -12,6 +12,12 @@ void QtClipboard::setImage(const QImage& picture) {
     clipboard->setImage(picture);
 }
 
+void QtClipboard::setText(const QString& text) {
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
 QtHelp::QtHelp(QString helpRoot) : m_root(std::move(helpRoot)) {}
 
 QtHelp::~QtHelp() {

@@ -11,6 +11,7 @@ namespace corvin::platform {
 class QtClipboard : public Clipboard {
 public:
     void setImage(const QImage& picture) override;
+    void setText(const QString& text) override;
 };
 
 // The help manual: HTML pages compiled into the program, shown in a help window of its own.

@@ -79,6 +79,8 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot)
 void GraphDrawing::Draw(const GraphSpec& spec) {
     m_plot.clearGraphs();
     m_setNumbers.clear();
+    m_setChannels.clear();
+    m_drawnSets.clear();
     m_points = std::max(spec.pointCount, 0);
     m_interval = spec.intervalSeconds;
 
@@ -107,6 +109,9 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
             symbols ? QCPScatterStyle(SymbolShape(spec.settings.symbol), colour, colour, kSymbolSize)
                     : QCPScatterStyle(QCPScatterStyle::ssNone));
         m_setNumbers.push_back(set.setNumber);
+        m_setChannels.push_back(set.channel);
+        m_drawnSets.push_back({QStringLiteral("%1 %2").arg(set.setNumber).arg(set.legend.left(20).trimmed()),
+                               QString(), graph});
     }
 
     const bool classic = m_style.kind == GraphStyleKind::Classic;
@@ -155,6 +160,43 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
     m_plot.legend->setBrush(m_style.legendInside ? QBrush(background) : QBrush(Qt::NoBrush));
     m_plot.legend->setBorderPen(QPen(m_style.legendInside ? m_style.grid : foreground, 0));
     m_drawn = true;
+}
+
+void GraphDrawing::DrawReference(const ReferenceRun& reference, const QString& fileName) {
+    const PeriodicDataSet& data = reference.data;
+    const int rows = std::max<int>(data.SampleCapacity, 0);
+    const std::vector<double> positions = AlignedPositions(rows, data.HeaderValues[0], m_interval);
+    const std::size_t sets = m_setNumbers.size();
+    for (std::size_t i = 0; i < sets; ++i) {
+        QCPGraph* own = m_plot.graph(static_cast<int>(i));
+        const auto& readings = data.PeriodicData[static_cast<std::size_t>(m_setChannels[i] - 1)];
+        QVector<double> keys;
+        QVector<double> values;
+        for (int r = 0; r < rows && r < static_cast<int>(readings.size()); ++r) {
+            if (positions[static_cast<std::size_t>(r)] > std::max(m_points, 1))
+                break; // the graph's axis ends with the test played back
+            keys << positions[static_cast<std::size_t>(r)];
+            const float v = readings[static_cast<std::size_t>(r)];
+            values << (std::isfinite(v) ? double(v) : std::numeric_limits<double>::quiet_NaN());
+        }
+        QCPGraph* graph = m_plot.addGraph();
+        graph->setData(keys, values, true);
+        QPen pen = own->pen();
+        pen.setStyle(Qt::DashLine);
+        graph->setPen(pen);
+        graph->setLineStyle(own->lineStyle());
+        graph->setScatterStyle(own->scatterStyle());
+        graph->removeFromLegend();
+        m_drawnSets[i].file = fileName;
+        m_drawnSets.push_back({m_drawnSets[i].label, reference.fileName, graph});
+    }
+    // The legend's two file entries: no data, only the line that marks each file's sets.
+    const QColor ink = m_plot.xAxis->basePen().color();
+    for (const auto& [name, style] : {std::pair{fileName, Qt::SolidLine}, std::pair{reference.fileName, Qt::DashLine}}) {
+        QCPGraph* entry = m_plot.addGraph();
+        entry->setName(name);
+        entry->setPen(QPen(ink, m_style.lineWidth, style));
+    }
 }
 
 int GraphDrawing::PlaceLegend() {

@@ -8,6 +8,7 @@
 #include "playback/ElapsedTimeTicker.h"
 #include "playback/GraphStyle.h"
 #include "playback/PlotRoutine.h"
+#include "playback/ReferenceRun.h"
 #include "playback/SampleAxisTicker.h"
 
 #include <QByteArray>
@@ -18,6 +19,7 @@
 
 class QCustomPlot;
 class QCPTextElement;
+class QCPGraph;
 
 namespace corvin::playback {
 
@@ -39,6 +41,20 @@ public:
     // Replaces whatever was drawn with `spec`. The view (the part of the sample axis shown) stays
     // as it was; ShowWholeTest shows all of it. Does not repaint.
     void Draw(const GraphSpec& spec);
+    // After Draw: the reference's readings of the channels drawn, dashed in their sets' colours
+    // and placed by time (AlignedPositions), cut at the end of the test played back; the legend
+    // gains one solid entry named after `fileName` and one dashed entry named after the
+    // reference's file. Does not repaint.
+    void DrawReference(const ReferenceRun& reference, const QString& fileName);
+
+    // Every set drawn, the test's first and then the reference's, for the statistics.
+    struct DrawnSet {
+        QString label; // "1 Guard ring"
+        QString file;
+        const QCPGraph* graph = nullptr;
+    };
+    const std::vector<DrawnSet>& drawnSets() const { return m_drawnSets; }
+
     // The sample axis from the first sample to the last, the value axis around every reading.
     void ShowWholeTest();
     // True once something has been drawn.
@@ -75,6 +91,8 @@ private:
     QString m_unit;
     double m_legendHeight = 0.0; // of the plot, when last placed
     std::vector<int> m_setNumbers; // of the graphs, in order
+    std::vector<int> m_setChannels;
+    std::vector<DrawnSet> m_drawnSets;
     int m_points = 0;
     int16_t m_interval = 0;
     bool m_drawn = false;

@@ -73,6 +73,7 @@ bool StoredTestOpener::CheckAndRead(const QString& path, Path via) {
                                                : ByNameReadFailure(read.message()));
         return false;
     }
+    m_state.playback.PlaybackFile = path;
     return true;
 }
 

@@ -1,11 +1,17 @@
 #include "playback/frmPeriodicDataGraph.h"
 
 #include "common/AtomicFile.h"
+#include "datafiles/TestDataFile.h"
+#include "playback/StoredTestOpener.h"
 #include "playback/CursorReadout.h"
 #include "playback/GraphDrawing.h"
 #include "playback/frmPeriodDataSetup.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTableWidget>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
@@ -190,8 +196,15 @@ void frmPeriodicDataGraph::buildWindow() {
     auto* saveAs = Button(QStringLiteral("cmdSaveGraphAs"), QStringLiteral("Save Graph As..."), control);
     saveAs->setToolTip(QStringLiteral("Save the graph as shown, as a PNG picture or a PDF document"));
     auto* exit = Button(QStringLiteral("cmdExit"), QStringLiteral(" Exit"), control);
-    for (QPushButton* b : {m_cmdPlotGraph, resetView, reselect, print, clipboard, saveAs, exit})
+    auto* compare = Button(QStringLiteral("cmdCompare"), QStringLiteral("Compare with..."), control);
+    compare->setToolTip(QStringLiteral("Draw the same channels of another test dashed over this one"));
+    auto* statistics = Button(QStringLiteral("cmdStatistics"), QStringLiteral("Statistics"), control);
+    statistics->setCheckable(true);
+    statistics->setToolTip(QStringLiteral("Min, max, mean, standard deviation, first and last of each set"));
+    for (QPushButton* b : {m_cmdPlotGraph, resetView, compare, statistics, reselect, print, clipboard, saveAs, exit})
         controlLayout->addWidget(b);
+    connect(compare, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdCompare_Click);
+    connect(statistics, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdStatistics_Click);
     connect(m_cmdPlotGraph, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdPlotGraph_Click);
     connect(resetView, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdResetView_Click);
     connect(reselect, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdReselect_Click);
@@ -212,9 +225,39 @@ void frmPeriodicDataGraph::buildWindow() {
     controlColumn->setFixedWidth(kControlWidth);
     controls->setContentsMargins(0, 0, 0, 0);
 
+    // The statistics under the graph, hidden until asked for.
+    m_statsPanel = new QWidget(m_frameCentre);
+    m_statsPanel->setObjectName(QStringLiteral("fraStatistics"));
+    m_statsRange = new QComboBox(m_statsPanel);
+    m_statsRange->setObjectName(QStringLiteral("cboStatisticsRange"));
+    m_statsRange->addItems({QStringLiteral("Over the visible range"), QStringLiteral("Over the whole test")});
+    connect(m_statsRange, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { updateStatistics(); });
+    auto* copy = Button(QStringLiteral("cmdCopyStatistics"), QStringLiteral("Copy as Text"), m_statsPanel);
+    connect(copy, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdCopyStatistics_Click);
+    m_statsTable = new QTableWidget(m_statsPanel);
+    m_statsTable->setObjectName(QStringLiteral("grdStatistics"));
+    m_statsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_statsTable->verticalHeader()->hide();
+    m_statsTable->setColumnCount(9);
+    m_statsTable->horizontalHeader()->setStretchLastSection(true);
+    auto* statsTop = new QHBoxLayout;
+    statsTop->addWidget(m_statsRange);
+    statsTop->addStretch();
+    statsTop->addWidget(copy);
+    auto* statsLayout = new QVBoxLayout(m_statsPanel);
+    statsLayout->setContentsMargins(0, 0, 0, 0);
+    statsLayout->addLayout(statsTop);
+    statsLayout->addWidget(m_statsTable);
+    m_statsPanel->hide();
+    connect(m_graph->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+        if (m_statsPanel->isVisible() && m_statsRange->currentIndex() == 0)
+            updateStatistics();
+    });
+
     auto* graphColumn = new QVBoxLayout;
     graphColumn->addWidget(m_graph, 1);
     graphColumn->addWidget(m_readout);
+    graphColumn->addWidget(m_statsPanel);
     auto* layout = new QHBoxLayout(m_frameCentre);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(10);
@@ -269,9 +312,128 @@ bool frmPeriodicDataGraph::RunPlotRoutine(bool checkPointCount) {
         m_desktop.dialogs.critical(result.message);
         return false;
     }
-    m_drawing->setStyle(m_state.preferences.GraphStyle);
-    m_drawing->Draw(result.spec);
+    drawSpec(result.spec);
     return true;
+}
+
+void frmPeriodicDataGraph::drawSpec(const GraphSpec& spec) {
+    m_drawing->setStyle(m_state.preferences.GraphStyle);
+    m_drawing->Draw(spec);
+    if (m_reference) {
+        const QString own = m_state.playback.PlaybackFile.isEmpty()
+                                ? QStringLiteral("This test")
+                                : QFileInfo(m_state.playback.PlaybackFile).fileName();
+        m_drawing->DrawReference(*m_reference, own);
+    }
+    updateStatistics();
+}
+
+// ---- comparison and statistics -------------------------------------------------------------
+
+void frmPeriodicDataGraph::cmdCompare_Click() {
+    hideCursor();
+    platform::FileDialog dialog;
+    dialog.title = QStringLiteral("Compare with");
+    dialog.filter = StoredTestOpener::kDialogFilter;
+    dialog.initialFolder = m_state.folders.TestFilesFolder();
+    dialog.flags = platform::kDataFileDialogFlags;
+    const std::optional<QString> chosen = m_desktop.dialogs.openFile(dialog);
+    if (!chosen)
+        return;
+    auto reference = std::make_unique<ReferenceRun>();
+    if (Status read = datafiles::ReadTestDataFile(*chosen, reference->data); !read) {
+        m_desktop.dialogs.critical(QStringLiteral("The test data file ") + *chosen +
+                                   QStringLiteral(" cannot be compared:") + QLatin1Char('\n') + read.message());
+        return;
+    }
+    reference->fileName = QFileInfo(*chosen).fileName();
+    m_reference = std::move(reference);
+    const bool drawn = m_drawing->drawn();
+    const QCPRange view = m_graph->xAxis->range();
+    if (!drawn) {
+        cmdPlotGraph_Click();
+        return;
+    }
+    if (!RunPlotRoutine(false))
+        return;
+    m_drawing->ShowWholeTest();
+    m_graph->xAxis->setRange(view);
+    m_graph->replot();
+}
+
+void frmPeriodicDataGraph::cmdStatistics_Click() {
+    auto* button = findChild<QPushButton*>(QStringLiteral("cmdStatistics"));
+    const bool show = !m_statsPanel->isVisible();
+    m_statsPanel->setVisible(show);
+    button->setChecked(show);
+    if (show)
+        updateStatistics();
+}
+
+bool frmPeriodicDataGraph::statisticsShown() const {
+    return !m_statsPanel->isHidden();
+}
+
+void frmPeriodicDataGraph::setStatisticsOverWholeTest(bool whole) {
+    m_statsRange->setCurrentIndex(whole ? 1 : 0);
+}
+
+std::vector<StatisticsRow> frmPeriodicDataGraph::statisticsRows() const {
+    std::vector<StatisticsRow> rows;
+    if (!m_drawing->drawn())
+        return rows;
+    const bool whole = m_statsRange->currentIndex() == 1;
+    const QCPRange view = m_graph->xAxis->range();
+    const double from = whole ? -std::numeric_limits<double>::infinity() : view.lower;
+    const double to = whole ? std::numeric_limits<double>::infinity() : view.upper;
+    for (const GraphDrawing::DrawnSet& set : m_drawing->drawnSets()) {
+        std::vector<double> keys;
+        std::vector<double> values;
+        const auto data = set.graph->data();
+        keys.reserve(std::size_t(data->size()));
+        values.reserve(std::size_t(data->size()));
+        for (auto it = data->constBegin(); it != data->constEnd(); ++it) {
+            keys.push_back(it->key);
+            values.push_back(it->value);
+        }
+        rows.push_back({set.label, set.file, SetStatistics::Of(keys, values, from, to)});
+    }
+    return rows;
+}
+
+void frmPeriodicDataGraph::updateStatistics() {
+    if (m_statsPanel->isHidden())
+        return;
+    const std::vector<StatisticsRow> rows = statisticsRows();
+    const QString unit = m_drawing->unit();
+    m_statsTable->setHorizontalHeaderLabels({QStringLiteral("Set"), QStringLiteral("File"), QStringLiteral("Readings"),
+                                             QStringLiteral("Min (%1)").arg(unit), QStringLiteral("Max (%1)").arg(unit),
+                                             QStringLiteral("Mean (%1)").arg(unit), QStringLiteral("Std dev"),
+                                             QStringLiteral("First"), QStringLiteral("Last")});
+    m_statsTable->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const StatisticsRow& row = rows[static_cast<std::size_t>(r)];
+        const SetStatistics& s = row.numbers;
+        QStringList cells{row.set, row.file, QString::number(s.count)};
+        for (double v : {s.min, s.max, s.mean, s.standardDeviation, s.first, s.last})
+            cells << (s.count > 0 ? QString::number(v, 'f', 3) : QStringLiteral("-"));
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c >= 2)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_statsTable->setItem(r, c, item);
+        }
+    }
+    m_statsTable->resizeColumnsToContents();
+    // As many lines as there are sets, up to eight, without a scroll bar for a few.
+    const int shown = std::clamp(static_cast<int>(rows.size()), 1, 8);
+    m_statsTable->setFixedHeight(m_statsTable->horizontalHeader()->height() +
+                                 shown * m_statsTable->verticalHeader()->defaultSectionSize() + 4);
+}
+
+void frmPeriodicDataGraph::cmdCopyStatistics_Click() {
+    m_desktop.clipboard.setText(StatisticsText(statisticsRows(), m_drawing->unit()));
+    m_frame.ShowNotice(QStringLiteral("Statistics copied to the clipboard"));
 }
 
 void frmPeriodicDataGraph::GraphStyleChanged() {
@@ -409,8 +571,7 @@ void frmPeriodicDataGraph::cmdPrintGraph_Click() {
     // a zoomed view stays as the user left it.
     const bool firstDrawing = !m_drawing->drawn();
     const QCPRange view = m_graph->xAxis->range();
-    m_drawing->setStyle(m_state.preferences.GraphStyle);
-    m_drawing->Draw(result.spec);
+    drawSpec(result.spec);
     m_drawing->ShowWholeTest();
     if (!firstDrawing)
         m_graph->xAxis->setRange(view);

@@ -10,6 +10,8 @@
 #include "common/SharedState.h"
 #include "platform/Desktop.h"
 #include "playback/PlotRoutine.h"
+#include "playback/ReferenceRun.h"
+#include "playback/SetStatistics.h"
 
 #include <QWidget>
 #include <array>
@@ -24,6 +26,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class QComboBox;
+class QTableWidget;
 
 namespace corvin::playback {
 
@@ -53,6 +57,20 @@ public:
     void SettleView();
     bool viewChanging() const;
 
+    // "Compare with...": a second test data file chosen in the file dialog, its readings of the
+    // channels drawn dashed on the same axes (placed by time). A cancel changes nothing; a file
+    // that cannot be read is reported and the graph stays as it was.
+    void cmdCompare_Click();
+    // "Statistics": shows or hides the table of the sets drawn under the graph.
+    void cmdStatistics_Click();
+    // The table as tab-separated text on the clipboard.
+    void cmdCopyStatistics_Click();
+    // The table's rows over the visible part of the axis or the whole test, as chosen.
+    std::vector<StatisticsRow> statisticsRows() const;
+    void setStatisticsOverWholeTest(bool whole);
+    bool statisticsShown() const;
+    const ReferenceRun* reference() const { return m_reference.get(); }
+
     // Preferences changed the graph style: a drawn graph is drawn again in it.
     void GraphStyleChanged();
     // The mouse at a pixel of the graph widget: the readout and the cursor line follow it.
@@ -77,6 +95,9 @@ private:
     void layOut();
     // The plot routine: false when it stopped with a message.
     bool RunPlotRoutine(bool checkPointCount);
+    // Draws the routine's result in the chosen style, with the reference over it when there is one.
+    void drawSpec(const GraphSpec& spec);
+    void updateStatistics();
     void keepViewInTest(const QCPRange& range);
     void hideCursor();
     QWidget* dialogParent();
@@ -100,6 +121,10 @@ private:
     std::array<QRadioButton*, 3> m_options{};
     QPushButton* m_cmdPlotGraph = nullptr;
     QTimer* m_settleTimer = nullptr;
+    std::unique_ptr<ReferenceRun> m_reference;
+    QWidget* m_statsPanel = nullptr;
+    QTableWidget* m_statsTable = nullptr;
+    QComboBox* m_statsRange = nullptr;
 };
 
 } // namespace corvin::playback

@@ -305,3 +305,53 @@ TEST_F(Playback, ReselectThenOkKeepsTheGraphUntilPlottedAgain) {
     Click(first, QStringLiteral("cmdPlotGraph"));
     EXPECT_EQ(plot->xAxis->range(), QCPRange(1, 20));
 }
+
+TEST_F(Playback, CompareWithAReferenceThenReadAndCopyTheStatistics) {
+    OpenTest(600); // every 10 s
+    const QString reference = home.file(QStringLiteral("TESTS/ref.DAT"));
+    ASSERT_TRUE(corvin::testing::WriteTest(reference, 100, 30)); // every 30 s
+    auto setup = Selection();
+    ChooseAndOk(*setup, {5, 2});
+    frmPeriodicDataGraph& graph = *frame.graph;
+    Click(&graph, QStringLiteral("cmdPlotGraph"));
+
+    // A cancelled dialog changes nothing; then the reference is drawn.
+    Click(&graph, QStringLiteral("cmdCompare"));
+    EXPECT_EQ(graph.reference(), nullptr);
+    desk.dialogs.openFiles.push_back(reference);
+    Click(&graph, QStringLiteral("cmdCompare"));
+    ASSERT_NE(graph.reference(), nullptr);
+    QCustomPlot* plot = graph.graph();
+    ASSERT_EQ(plot->graphCount(), 6); // two sets, their two references, the two file entries
+    QCPGraph* dashed = plot->graph(2);
+    EXPECT_EQ(dashed->pen().style(), Qt::DashLine);
+    EXPECT_EQ(dashed->pen().color(), plot->graph(0)->pen().color());
+    // Row 1 of the reference, 30 s after START, sits at sample 3 of this test.
+    EXPECT_EQ(dashed->data()->at(0)->key, 3.0);
+    EXPECT_EQ(plot->legend->itemCount(), 4);
+    EXPECT_EQ(plot->graph(4)->name(), QStringLiteral("run.DAT"));
+    EXPECT_EQ(plot->graph(5)->name(), QStringLiteral("ref.DAT"));
+
+    // Statistics over the whole test: channel 5 of the test runs 50.00 .. 55.99.
+    Click(&graph, QStringLiteral("cmdStatistics"));
+    EXPECT_TRUE(graph.statisticsShown());
+    graph.setStatisticsOverWholeTest(true);
+    const std::vector<StatisticsRow> rows = graph.statisticsRows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].set, QStringLiteral("1 Collector"));
+    EXPECT_EQ(rows[0].file, QStringLiteral("run.DAT"));
+    EXPECT_EQ(rows[0].numbers.count, 600);
+    EXPECT_NEAR(rows[0].numbers.first, 50.0, 1e-5);
+    EXPECT_NEAR(rows[0].numbers.last, 55.99, 1e-5);
+    EXPECT_EQ(rows[2].file, QStringLiteral("ref.DAT"));
+    EXPECT_EQ(rows[2].numbers.count, 100);
+    // Over the visible range once zoomed in.
+    graph.setStatisticsOverWholeTest(false);
+    plot->xAxis->setRange(101, 200);
+    EXPECT_EQ(graph.statisticsRows()[0].numbers.count, 100);
+
+    Click(&graph, QStringLiteral("cmdCopyStatistics"));
+    ASSERT_EQ(desk.clipboard.texts.size(), 1u);
+    EXPECT_TRUE(desk.clipboard.texts[0].startsWith(QStringLiteral("Set\tFile\tReadings\t")));
+    EXPECT_EQ(desk.clipboard.texts[0].count(QLatin1Char('\n')), 5);
+}

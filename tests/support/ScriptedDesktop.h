@@ -73,7 +73,9 @@ public:
 class RecordingClipboard : public platform::Clipboard {
 public:
     std::vector<QImage> images;
+    std::vector<QString> texts;
     void setImage(const QImage& picture) override { images.push_back(picture); }
+    void setText(const QString& text) override { texts.push_back(text); }
 };
 
 class RecordingHelp : public platform::Help {
