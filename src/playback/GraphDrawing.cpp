@@ -191,7 +191,8 @@ void GraphDrawing::DrawReference(const ReferenceRun& reference, const QString& f
         m_drawnSets.push_back({m_drawnSets[i].label, reference.fileName, graph});
     }
     // The legend's two file entries: no data, only the line that marks each file's sets.
-    const QColor ink = m_plot.xAxis->basePen().color();
+    // In grey, so that they are not taken for a set drawn in black.
+    const QColor ink(120, 120, 120);
     for (const auto& [name, style] : {std::pair{fileName, Qt::SolidLine}, std::pair{reference.fileName, Qt::DashLine}}) {
         QCPGraph* entry = m_plot.addGraph();
         entry->setName(name);
@@ -205,8 +206,8 @@ int GraphDrawing::PlaceLegend() {
     QCPAxisRect* rect = m_plot.axisRect();
     // The plot's layout, with the titles and labels of this drawing, gives the space inside.
     m_plot.replot(QCustomPlot::rpQueuedRefresh);
-    const QSize legend = m_plot.legend->outerRect().isValid() ? m_plot.legend->outerRect().size()
-                                                              : m_plot.legend->minimumOuterSizeHint();
+    // The size it asks for: its laid-out size may still be that of the previous drawing.
+    const QSize legend = m_plot.legend->minimumOuterSizeHint();
     const QRect area = rect->rect();
     if (area.width() <= 0 || area.height() <= 0)
         return 0;
@@ -246,6 +247,10 @@ void GraphDrawing::ShowWholeTest() {
     else
         m_plot.xAxis->setRange(m_points - 1, m_points + 1);
 
+    FitValueAxis();
+}
+
+void GraphDrawing::FitValueAxis() {
     bool any = false;
     double low = 0.0;
     double high = 0.0;
@@ -264,8 +269,9 @@ void GraphDrawing::ShowWholeTest() {
     }
     const double pad = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.1);
     m_plot.yAxis->setRange(low - pad, high + pad);
-    // Clear: when every corner holds data, room above the highest reading for the legend.
-    if (PlaceLegend() > 0 && m_legendHeight < 0.6) {
+    // Clear: room above the highest reading for the legend, so that however the view is zoomed
+    // (along the bottom axis only) a top corner stays free for it.
+    if (m_style.legendInside && m_plot.legend->visible() && PlaceLegend() >= 0 && m_legendHeight < 0.6) {
         const QCPRange r = m_plot.yAxis->range();
         m_plot.yAxis->setRange(r.lower, r.upper + r.size() * m_legendHeight / (1.0 - m_legendHeight));
         PlaceLegend();

@@ -57,6 +57,9 @@ public:
 
     // The sample axis from the first sample to the last, the value axis around every reading.
     void ShowWholeTest();
+    // The value axis alone, as ShowWholeTest sets it (again after the plot changed its size: the
+    // clear style's room for the legend depends on it).
+    void FitValueAxis();
     // True once something has been drawn.
     bool drawn() const { return m_drawn; }
 

@@ -239,7 +239,7 @@ void frmPeriodicDataGraph::buildWindow() {
     m_statsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_statsTable->verticalHeader()->hide();
     m_statsTable->setColumnCount(9);
-    m_statsTable->horizontalHeader()->setStretchLastSection(true);
+    m_statsTable->verticalHeader()->setDefaultSectionSize(m_statsTable->fontMetrics().height() + 6);
     auto* statsTop = new QHBoxLayout;
     statsTop->addWidget(m_statsRange);
     statsTop->addStretch();
@@ -425,8 +425,8 @@ void frmPeriodicDataGraph::updateStatistics() {
         }
     }
     m_statsTable->resizeColumnsToContents();
-    // As many lines as there are sets, up to eight, without a scroll bar for a few.
-    const int shown = std::clamp(static_cast<int>(rows.size()), 1, 8);
+    // As many lines as there are sets, up to six (then it scrolls), so the graph keeps its room.
+    const int shown = std::clamp(static_cast<int>(rows.size()), 1, 6);
     m_statsTable->setFixedHeight(m_statsTable->horizontalHeader()->height() +
                                  shown * m_statsTable->verticalHeader()->defaultSectionSize() + 4);
 }
@@ -547,6 +547,14 @@ QString frmPeriodicDataGraph::readout() const {
 bool frmPeriodicDataGraph::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_graph && event->type() == QEvent::Leave)
         hideCursor();
+    if (watched == m_graph && event->type() == QEvent::Resize && m_drawing->drawn() &&
+        m_drawing->style().legendInside) {
+        // Once the plot has taken its new size (its own resize handling comes after this).
+        QTimer::singleShot(0, this, [this] {
+            m_drawing->FitValueAxis();
+            m_graph->replot();
+        });
+    }
     return QWidget::eventFilter(watched, event);
 }
 

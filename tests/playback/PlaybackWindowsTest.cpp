@@ -355,3 +355,37 @@ TEST_F(Playback, CompareWithAReferenceThenReadAndCopyTheStatistics) {
     EXPECT_TRUE(desk.clipboard.texts[0].startsWith(QStringLiteral("Set\tFile\tReadings\t")));
     EXPECT_EQ(desk.clipboard.texts[0].count(QLatin1Char('\n')), 5);
 }
+
+// Pictures of the graph window for looking at by hand (not run by default):
+// CORVIN_SHOTS=DIR xvfb-run corvin_playback_tests --gtest_also_run_disabled_tests
+//   --gtest_filter='*Screenshots*' with QT_QPA_PLATFORM=xcb.
+TEST_F(Playback, DISABLED_Screenshots) {
+    const QString folder = qEnvironmentVariable("CORVIN_SHOTS");
+    ASSERT_FALSE(folder.isEmpty());
+    OpenTest(720);
+    const QString reference = home.file(QStringLiteral("TESTS/ref.DAT"));
+    ASSERT_TRUE(corvin::testing::WriteTest(reference, 200, 30));
+    for (QSize size : {QSize(1280, 700), QSize(1920, 980)}) {
+        for (GraphStyleKind style : {GraphStyleKind::Classic, GraphStyleKind::Clear}) {
+            state.preferences.GraphStyle = style;
+            auto setup = Selection();
+            ChooseAndOk(*setup, {1, 2, 3, 4, 5, 6, 7});
+            frmPeriodicDataGraph& graph = *frame.graph;
+            graph.resize(size);
+            Click(&graph, QStringLiteral("cmdPlotGraph"));
+            QApplication::processEvents();
+            const QString name = QStringLiteral("%1/playback-%2-%3x%4").arg(folder, GraphStyle::Name(style)).arg(size.width()).arg(size.height());
+            graph.grab().save(name + QStringLiteral(".png"));
+            desk.dialogs.openFiles.push_back(reference);
+            Click(&graph, QStringLiteral("cmdCompare"));
+            Click(&graph, QStringLiteral("cmdStatistics"));
+            graph.graph()->xAxis->setRange(100, 400);
+            graph.SettleView();
+            QApplication::processEvents();
+            graph.grab().save(name + QStringLiteral("-compare-statistics.png"));
+            graph.close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            frame.childWindows = 0;
+        }
+    }
+}
