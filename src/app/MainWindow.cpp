@@ -10,6 +10,7 @@
 #include "datafiles/frmDataEntry.h"
 #include "datafiles/frmTestOptions.h"
 #include "livetest/TestWindowLayout.h"
+#include "livetest/TrendStripPanel.h"
 #include "livetest/frmStdTestLogging.h"
 #include "platform/QtDialogs.h"
 #include "playback/StoredTestOpener.h"
@@ -435,6 +436,9 @@ void MainWindow::matchTestWindowText(QWidget& dialog) const {
 void MainWindow::OpenTestWindow() {
     auto* window = new livetest::frmStdTestLogging(m_services.state, m_services.card, m_services.pauser,
                                                    m_services.desktop, *this);
+    // The trend strip's toggle is remembered for the next test and the next run.
+    connect(&window->trendStrip(), &livetest::TrendStripPanel::toggled, this,
+            [this](bool on) { settings::WriteTrendStrip(m_services.registry, on); });
     addChild(window);
 }
 

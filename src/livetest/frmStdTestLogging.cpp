@@ -2,6 +2,7 @@
 
 #include "common/Pictures.h"
 #include "livetest/TestWindowLayout.h"
+#include "livetest/TrendStripPanel.h"
 #include "livetest/frmInstrumentRange.h"
 #include "livetest/frmRangeScale.h"
 #include "platform/QtDialogs.h"
@@ -116,6 +117,13 @@ frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary
     connect(m_session.get(), &TestSession::controlsChanged, this, &frmStdTestLogging::syncControls);
     connect(m_session.get(), &TestSession::focusCommand6Requested, this, [this] { m_command6->setFocus(); });
     connect(m_chart.get(), &BarChart::changed, this, [this] { m_picture1->update(); });
+    // The trend strip, in its own widget under the controls; it follows every live tick.
+    m_trend = new TrendStripPanel(state, desktop.clock, state.preferences.TrendStripOn, this);
+    connect(m_session.get(), &TestSession::controlsChanged, m_trend, &TrendStripPanel::Tick);
+    connect(m_trend, &TrendStripPanel::toggled, this, [this](bool on) {
+        m_state.preferences.TrendStripOn = on;
+        relayout(false);
+    });
 
     // Form_Load.
     const cProbe& probe = m_state.TestProbe();
@@ -362,13 +370,18 @@ void frmStdTestLogging::relayout(bool redrawChart) {
     if (m_fullScreen) {
         // The chart alone fills the window.
         m_frameCentre->setGeometry(QRect(QPoint(0, 0), available));
-        m_picture1->setGeometry(QRect(QPoint(0, 0), available));
+        m_picture1->setGeometry(m_trend->placeFullScreen(available));
     } else {
-        m_scale = LayoutScale(available);
-        m_frameCentre->setGeometry(FrameCentreRect(available, m_scale));
+        const QSize designArea = m_trend->normalDesignArea(available);
+        m_scale = LayoutScale(designArea);
+        // With the trend strip on, the design may shrink below its own size to stay above it.
+        if (designArea != available)
+            m_scale = std::clamp(double(designArea.height()) * kTwipsPerPixel / kContentHeightTwips, 0.6, m_scale);
+        m_frameCentre->setGeometry(FrameCentreRect(designArea, m_scale));
         applyFonts(m_scale);
         for (QWidget* w : m_frameCentre->findChildren<QWidget*>())
             placeDesign(w, m_scale);
+        m_trend->placeNormal(available);
     }
 
     const QSize pictureSize = m_picture1->size().expandedTo(QSize(1, 1));

@@ -35,6 +35,7 @@ class QToolButton;
 
 namespace corvin::livetest {
 
+class TrendStripPanel;
 class frmInstrumentRange;
 class frmRangeScale;
 
@@ -47,6 +48,7 @@ public:
 
     TestSession& session() { return *m_session; }
     BarChart& chart() { return *m_chart; }
+    TrendStripPanel& trendStrip() { return *m_trend; }
 
     // DisplayFullscreen's work on this window: every control hidden but the chart, which fills the
     // window; the chart redrawn. The main window sets FullScreenMode and the View tools itself.
@@ -100,6 +102,7 @@ private:
     std::unique_ptr<TestSession> m_session;
     std::unique_ptr<frmInstrumentRange> m_rangeDialog;
     std::unique_ptr<frmRangeScale> m_scaleDialog;
+    TrendStripPanel* m_trend = nullptr;
 
     QFrame* m_frameCentre = nullptr;
     QWidget* m_picture1 = nullptr;
