@@ -21,9 +21,9 @@
 #include "probes/frmStandardSignOn.h"
 #include "settings/BarColourFile.h"
 #include "settings/DefaultProbeSetting.h"
-#include "settings/ViewPreferenceSettings.h"
 #include "settings/RecentFilesMenu.h"
 #include "settings/RegistryStore.h"
+#include "settings/ViewPreferenceSettings.h"
 #include "settings/cRegistry.h"
 #include "settings/frmGraphColor.h"
 

@@ -15,7 +15,10 @@ constexpr int kBottom = 18; // room for the time labels
 
 QString Clock(double seconds) {
     const auto s = static_cast<long long>(std::max(0.0, std::floor(seconds)));
-    return QStringLiteral("%1:%2:%3").arg(s / 3600).arg((s / 60) % 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600)
+        .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -136,8 +139,8 @@ void TrendStrip::drawNewRows(QImage& image, const QRect& plot, int from, int to,
     }
 }
 
-void TrendStrip::drawLogged(QImage& image, const QRect& plot, int rows, double interval, double span, double low,
-                            double fs) {
+void TrendStrip::drawLogged(QImage& image, const QRect& plot, int rows, double interval, double span,
+                            double low, double fs) {
     const PeriodicDataSet& data = m_state.periodic;
     const DisplayState& display = m_state.display;
     const bool negative = low < 0.0;
@@ -156,15 +159,16 @@ void TrendStrip::drawLogged(QImage& image, const QRect& plot, int rows, double i
         if (band && display.ChannelEnabled[std::size_t(k)]) {
             QColor tint = ToQColor(m_state.BarColours.Ch(k + 1));
             tint.setAlpha(40);
-            p.fillRect(QRectF(QPointF(plot.left(), yOf(band->high)), QPointF(plot.right(), yOf(band->low))), tint);
+            p.fillRect(QRectF(QPointF(plot.left(), yOf(band->high)), QPointF(plot.right(), yOf(band->low))),
+                       tint);
         }
     }
 
     // Grid and scale: zero, half and full scale.
     const QColor grid(0xDD, 0xDD, 0xDD);
     const QColor ink(0x40, 0x40, 0x40);
-    const std::vector<double> marks = negative ? std::vector<double>{-fs, -fs / 2, 0.0, fs / 2, fs}
-                                               : std::vector<double>{0.0, fs / 2, fs};
+    const std::vector<double> marks =
+        negative ? std::vector<double>{-fs, -fs / 2, 0.0, fs / 2, fs} : std::vector<double>{0.0, fs / 2, fs};
     for (double v : marks) {
         p.setPen(grid);
         p.drawLine(QPointF(plot.left(), yOf(v)), QPointF(plot.right(), yOf(v)));

@@ -57,9 +57,10 @@ private:
         std::array<bool, kChannelCount> enabled;
         bool operator==(const CacheKey&) const = default;
     };
-    void drawNewRows(QImage& image, const QRect& plot, int from, int to, double interval, double span, double low,
-                     double fs);
-    void drawLogged(QImage& image, const QRect& plot, int rows, double interval, double span, double low, double fs);
+    void drawNewRows(QImage& image, const QRect& plot, int from, int to, double interval, double span,
+                     double low, double fs);
+    void drawLogged(QImage& image, const QRect& plot, int rows, double interval, double span, double low,
+                    double fs);
 
     const SharedState& m_state;
     QImage m_image;

@@ -1,7 +1,8 @@
 #pragma once
 // The test window's trend strip with its on/off button. Off, only the button shows, in a corner
 // the design leaves empty, and the bars and controls keep their places; on, the strip takes the
-// bottom of the window (normal and full screen) and the rest of the window is laid out above it. It draws on every live tick (the session's controlsChanged) while it is on.
+// bottom of the window (normal and full screen) and the rest of the window is laid out above it. It draws on
+// every live tick (the session's controlsChanged) while it is on.
 
 #include "common/Clock.h"
 #include "livetest/TrendStrip.h"

@@ -376,7 +376,8 @@ void frmStdTestLogging::relayout(bool redrawChart) {
         m_scale = LayoutScale(designArea);
         // With the trend strip on, the design may shrink below its own size to stay above it.
         if (designArea != available)
-            m_scale = std::clamp(double(designArea.height()) * kTwipsPerPixel / kContentHeightTwips, 0.6, m_scale);
+            m_scale =
+                std::clamp(double(designArea.height()) * kTwipsPerPixel / kContentHeightTwips, 0.6, m_scale);
         m_frameCentre->setGeometry(FrameCentreRect(designArea, m_scale));
         applyFonts(m_scale);
         for (QWidget* w : m_frameCentre->findChildren<QWidget*>())

@@ -193,7 +193,8 @@ void GraphDrawing::DrawReference(const ReferenceRun& reference, const QString& f
     // The legend's two file entries: no data, only the line that marks each file's sets.
     // In grey, so that they are not taken for a set drawn in black.
     const QColor ink(120, 120, 120);
-    for (const auto& [name, style] : {std::pair{fileName, Qt::SolidLine}, std::pair{reference.fileName, Qt::DashLine}}) {
+    for (const auto& [name, style] :
+         {std::pair{fileName, Qt::SolidLine}, std::pair{reference.fileName, Qt::DashLine}}) {
         QCPGraph* entry = m_plot.addGraph();
         entry->setName(name);
         entry->setPen(QPen(ink, m_style.lineWidth, style));
@@ -226,7 +227,8 @@ int GraphDrawing::PlaceLegend() {
         const auto stride = std::max<decltype(count)>(1, count / 2000);
         for (auto it = begin; it < end; it += stride)
             if (std::isfinite(it->value))
-                points.emplace_back((it->key - keys.lower) / keys.size(), (it->value - values.lower) / values.size());
+                points.emplace_back((it->key - keys.lower) / keys.size(),
+                                    (it->value - values.lower) / values.size());
     }
     static constexpr std::array<Qt::Alignment::Int, 4> kAlign{
         Qt::AlignTop | Qt::AlignRight, Qt::AlignTop | Qt::AlignLeft, Qt::AlignBottom | Qt::AlignRight,

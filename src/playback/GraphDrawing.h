@@ -92,7 +92,7 @@ private:
     QCPLayoutGrid* m_legendColumn = nullptr;
     GraphStyle m_style = GraphStyle::Of(GraphStyleKind::Classic);
     QString m_unit;
-    double m_legendHeight = 0.0; // of the plot, when last placed
+    double m_legendHeight = 0.0;   // of the plot, when last placed
     std::vector<int> m_setNumbers; // of the graphs, in order
     std::vector<int> m_setChannels;
     std::vector<DrawnSet> m_drawnSets;

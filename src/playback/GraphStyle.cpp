@@ -22,7 +22,8 @@ const std::array<QColor, 7> kClearColours{
 
 } // namespace
 
-LegendCorner QuietestCorner(const std::vector<std::pair<double, double>>& points, LegendBox box, int* covered) {
+LegendCorner QuietestCorner(const std::vector<std::pair<double, double>>& points, LegendBox box,
+                            int* covered) {
     std::array<int, 4> count{};
     for (const auto& [x, y] : points) {
         const bool right = x >= 1.0 - box.width && x <= 1.0;
@@ -86,7 +87,8 @@ std::optional<GraphStyleKind> GraphStyle::Parse(const QString& name) {
 }
 
 QString GraphStyle::ElapsedTitle(double testSeconds) {
-    return UsesClock(testSeconds) ? QStringLiteral("Elapsed time (h:mm:ss)") : QStringLiteral("Elapsed time (s)");
+    return UsesClock(testSeconds) ? QStringLiteral("Elapsed time (h:mm:ss)")
+                                  : QStringLiteral("Elapsed time (s)");
 }
 
 QString GraphStyle::ElapsedText(double seconds, double testSeconds) {

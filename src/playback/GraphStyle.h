@@ -33,8 +33,8 @@ LegendCorner QuietestCorner(const std::vector<std::pair<double, double>>& points
 struct GraphStyle {
     GraphStyleKind kind = GraphStyleKind::Classic;
     QColor background;
-    QColor foreground;     // axes, text, legend frame
-    QColor grid;           // the grid lines at the ticks
+    QColor foreground;      // axes, text, legend frame
+    QColor grid;            // the grid lines at the ticks
     bool solidGrid = false; // classic: QCustomPlot's dotted grid
     double lineWidth = 2.0;
     bool elapsedTimeAxis = false; // the bottom axis in elapsed time instead of sample numbers

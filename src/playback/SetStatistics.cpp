@@ -39,7 +39,8 @@ SetStatistics SetStatistics::Of(const std::vector<double>& positions, const std:
 
 QString StatisticsText(const std::vector<StatisticsRow>& rows, const QString& unit) {
     QStringList lines;
-    lines << QStringLiteral("Set\tFile\tReadings\tMin (%1)\tMax (%1)\tMean (%1)\tStd dev (%1)\tFirst (%1)\tLast (%1)")
+    lines << QStringLiteral(
+                 "Set\tFile\tReadings\tMin (%1)\tMax (%1)\tMean (%1)\tStd dev (%1)\tFirst (%1)\tLast (%1)")
                  .arg(unit);
     for (const StatisticsRow& row : rows) {
         QStringList cells{row.set, row.file, QString::number(row.numbers.count)};

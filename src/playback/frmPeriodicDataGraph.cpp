@@ -2,26 +2,26 @@
 
 #include "common/AtomicFile.h"
 #include "datafiles/TestDataFile.h"
-#include "playback/StoredTestOpener.h"
 #include "playback/CursorReadout.h"
 #include "playback/GraphDrawing.h"
+#include "playback/StoredTestOpener.h"
 #include "playback/frmPeriodDataSetup.h"
 
 #include <QButtonGroup>
-#include <QComboBox>
-#include <QFileInfo>
-#include <QHeaderView>
-#include <QTableWidget>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
@@ -201,7 +201,8 @@ void frmPeriodicDataGraph::buildWindow() {
     auto* statistics = Button(QStringLiteral("cmdStatistics"), QStringLiteral("Statistics"), control);
     statistics->setCheckable(true);
     statistics->setToolTip(QStringLiteral("Min, max, mean, standard deviation, first and last of each set"));
-    for (QPushButton* b : {m_cmdPlotGraph, resetView, compare, statistics, reselect, print, clipboard, saveAs, exit})
+    for (QPushButton* b :
+         {m_cmdPlotGraph, resetView, compare, statistics, reselect, print, clipboard, saveAs, exit})
         controlLayout->addWidget(b);
     connect(compare, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdCompare_Click);
     connect(statistics, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdStatistics_Click);
@@ -231,7 +232,8 @@ void frmPeriodicDataGraph::buildWindow() {
     m_statsRange = new QComboBox(m_statsPanel);
     m_statsRange->setObjectName(QStringLiteral("cboStatisticsRange"));
     m_statsRange->addItems({QStringLiteral("Over the visible range"), QStringLiteral("Over the whole test")});
-    connect(m_statsRange, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { updateStatistics(); });
+    connect(m_statsRange, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            [this] { updateStatistics(); });
     auto* copy = Button(QStringLiteral("cmdCopyStatistics"), QStringLiteral("Copy as Text"), m_statsPanel);
     connect(copy, &QPushButton::clicked, this, &frmPeriodicDataGraph::cmdCopyStatistics_Click);
     m_statsTable = new QTableWidget(m_statsPanel);
@@ -343,7 +345,8 @@ void frmPeriodicDataGraph::cmdCompare_Click() {
     auto reference = std::make_unique<ReferenceRun>();
     if (Status read = datafiles::ReadTestDataFile(*chosen, reference->data); !read) {
         m_desktop.dialogs.critical(QStringLiteral("The test data file ") + *chosen +
-                                   QStringLiteral(" cannot be compared:") + QLatin1Char('\n') + read.message());
+                                   QStringLiteral(" cannot be compared:") + QLatin1Char('\n') +
+                                   read.message());
         return;
     }
     reference->fileName = QFileInfo(*chosen).fileName();
@@ -406,8 +409,9 @@ void frmPeriodicDataGraph::updateStatistics() {
         return;
     const std::vector<StatisticsRow> rows = statisticsRows();
     const QString unit = m_drawing->unit();
-    m_statsTable->setHorizontalHeaderLabels({QStringLiteral("Set"), QStringLiteral("File"), QStringLiteral("Readings"),
-                                             QStringLiteral("Min (%1)").arg(unit), QStringLiteral("Max (%1)").arg(unit),
+    m_statsTable->setHorizontalHeaderLabels({QStringLiteral("Set"), QStringLiteral("File"),
+                                             QStringLiteral("Readings"), QStringLiteral("Min (%1)").arg(unit),
+                                             QStringLiteral("Max (%1)").arg(unit),
                                              QStringLiteral("Mean (%1)").arg(unit), QStringLiteral("Std dev"),
                                              QStringLiteral("First"), QStringLiteral("Last")});
     m_statsTable->setRowCount(static_cast<int>(rows.size()));

@@ -38,7 +38,8 @@ ViewPreferences ReadViewPreferences(RegistryStore& store) {
 
 int32_t WriteGraphStyle(RegistryStore& store, GraphStyleKind style) {
     return Write(store, kGraphStyleValue,
-                 style == GraphStyleKind::Clear ? QStringLiteral("Clear") : QStringLiteral("Classic"), kRegSz);
+                 style == GraphStyleKind::Clear ? QStringLiteral("Clear") : QStringLiteral("Classic"),
+                 kRegSz);
 }
 
 int32_t WriteTrendStrip(RegistryStore& store, bool on) {

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,7 +14,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGroupBox>
 #include <QStyleOptionFocusRect>
 #include <QVBoxLayout>
 
@@ -98,7 +98,8 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     styleFrame->setObjectName(QStringLiteral("fraGraphStyle"));
     m_optClassic = new QRadioButton(QStringLiteral("Classic"), styleFrame);
     m_optClassic->setObjectName(QStringLiteral("optGraphStyleClassic"));
-    m_optClassic->setToolTip(QStringLiteral("The program's own look: light cyan, sample numbers along the bottom"));
+    m_optClassic->setToolTip(
+        QStringLiteral("The program's own look: light cyan, sample numbers along the bottom"));
     m_optClear = new QRadioButton(QStringLiteral("Clear"), styleFrame);
     m_optClear->setObjectName(QStringLiteral("optGraphStyleClear"));
     m_optClear->setToolTip(

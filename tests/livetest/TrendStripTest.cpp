@@ -26,17 +26,19 @@ bool Shows(const QImage& image, const QColor& colour, QRect where = {}) {
 }
 
 TEST(TrendStrip, ScaleAndSpanFollowTheScreenScaleAndTheElapsedTime) {
-    const std::vector<std::pair<int16_t, double>> scales{{1, 1}, {2, 10}, {3, 100}, {4, 1000}, {0, 1}, {5, 1}};
+    const std::vector<std::pair<int16_t, double>> scales{{1, 1},    {2, 10}, {3, 100},
+                                                         {4, 1000}, {0, 1},  {5, 1}};
     for (const auto& [screen, fs] : scales)
         EXPECT_EQ(TrendStrip::FullScale(screen), fs) << screen;
-    const std::vector<std::pair<double, double>> spans{{0, 60}, {59, 60}, {61, 120}, {3600, 3600}, {3601, 3660}};
+    const std::vector<std::pair<double, double>> spans{
+        {0, 60}, {59, 60}, {61, 120}, {3600, 3600}, {3601, 3660}};
     for (const auto& [elapsed, span] : spans)
         EXPECT_EQ(TrendStrip::SpanSeconds(elapsed), span) << elapsed;
 }
 
 TEST(TrendStrip, DrawsTheChannelsThatAreOnInTheirBarColoursUpToTheLiveReading) {
     SharedState state;
-    state.instrument.ScreenScale = 2; // 10 µA
+    state.instrument.ScreenScale = 2;      // 10 µA
     state.BarColours.setCh(1, 0x000000FF); // red
     state.BarColours.setCh(2, 0x00FF0000); // blue, but off
     state.display.ChannelEnabled[0] = true;
@@ -56,7 +58,8 @@ TEST(TrendStrip, DrawsTheChannelsThatAreOnInTheirBarColoursUpToTheLiveReading) {
     const int plotLeft = 56, plotWidth = 664 - 56 - 8, plotTop = 6, plotHeight = 120 - 6 - 18;
     const int half = plotTop + plotHeight / 2;
     EXPECT_TRUE(Shows(image, QColor(255, 0, 0), QRect(plotLeft + plotWidth / 4, half - 2, 20, 5)));
-    EXPECT_FALSE(Shows(image, QColor(255, 0, 0), QRect(plotLeft + plotWidth * 9 / 10, plotTop, 20, plotHeight)));
+    EXPECT_FALSE(
+        Shows(image, QColor(255, 0, 0), QRect(plotLeft + plotWidth * 9 / 10, plotTop, 20, plotHeight)));
 
     // A band (the hook for the probe's limits) tints the strip behind the line.
     strip.setBand(1, TrendBand{1.0, 2.0});
@@ -85,7 +88,8 @@ TEST(TrendStripWindow, OffLeavesTheBarsWhereTheyAreAndTheToggleIsRemembered) {
         if (control->isVisible() && control != &trend && !trend.isAncestorOf(control) &&
             control->objectName() != QLatin1String("frameCentre") && control->parentWidget() &&
             control->parentWidget()->objectName() == QLatin1String("frameCentre"))
-            EXPECT_FALSE(QRect(control->mapTo(&window, QPoint(0, 0)), control->size()).intersects(trend.geometry()))
+            EXPECT_FALSE(
+                QRect(control->mapTo(&window, QPoint(0, 0)), control->size()).intersects(trend.geometry()))
                 << control->objectName().toStdString();
     }
     window.findChild<QToolButton*>(QStringLiteral("chkTrendStrip"))->click();
@@ -125,8 +129,9 @@ TEST(TrendStripWindow, DISABLED_Screenshots) {
                 state.preferences.TrendStripOn = on;
                 for (int k = 1; k <= kChannelCount; ++k) {
                     state.CurrentProbe.setCh(k, QStringLiteral("Electrode %1").arg(k));
-                    state.BarColours.setCh(k, std::array<int32_t, 7>{0x0000A0FF, 0x00B27200, 0x00739E00, 0x00A779CC,
-                                                                     0x00009FE6, 0x00E9B456, 0x00404040}[std::size_t(k - 1)]);
+                    state.BarColours.setCh(k, std::array<int32_t, 7>{0x0000A0FF, 0x00B27200, 0x00739E00,
+                                                                     0x00A779CC, 0x00009FE6, 0x00E9B456,
+                                                                     0x00404040}[std::size_t(k - 1)]);
                     state.display.ChannelEnabled[std::size_t(k - 1)] = k != 4;
                     state.display.LastBarValue[std::size_t(k - 1)] = 1.0 + k;
                 }
@@ -134,7 +139,8 @@ TEST(TrendStripWindow, DISABLED_Screenshots) {
                 state.periodic.ReadingIntervalSeconds = 1;
                 for (int k = 0; k < kChannelCount; ++k)
                     for (int r = 0; r < 400; ++r)
-                        state.periodic.PeriodicData[std::size_t(k)][std::size_t(r)] = float(1.0 + k + 0.6 * std::sin(r / 30.0 + k));
+                        state.periodic.PeriodicData[std::size_t(k)][std::size_t(r)] =
+                            float(1.0 + k + 0.6 * std::sin(r / 30.0 + k));
                 state.periodic.SampleCount = 400;
                 testing::RecordingCard card;
                 testing::CountingPauser pauser;

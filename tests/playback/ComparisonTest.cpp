@@ -18,12 +18,11 @@ TEST(ReferenceAlignment, RowsGoWhereTheirTimeIsOnTheGraphsAxis) {
         std::vector<double> positions;
     };
     const std::vector<Case> cases{
-        {3, 10, 10, {1, 2, 3}},      // same interval: row r at sample r
-        {3, 30, 10, {3, 6, 9}},      // logged three times as seldom: 30 s is sample 3
+        {3, 10, 10, {1, 2, 3}},       // same interval: row r at sample r
+        {3, 30, 10, {3, 6, 9}},       // logged three times as seldom: 30 s is sample 3
         {4, 5, 10, {0.5, 1, 1.5, 2}}, // twice as often: between the samples
-        {2, 0, 10, {1, 2}},          // no interval to go by: by row
-        {2, 10, -1, {1, 2}},
-        {0, 10, 10, {}},
+        {2, 0, 10, {1, 2}},           // no interval to go by: by row
+        {2, 10, -1, {1, 2}},          {0, 10, 10, {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(AlignedPositions(c.rows, c.reference, c.graph), c.positions)
@@ -72,7 +71,9 @@ TEST(SetStatistics, TheTableAsTextIsTabSeparatedWithAHeader) {
     s.first = 3;
     s.last = 1;
     const QString text = StatisticsText({{"1 Pin 2", "RUN.DAT", s}, {"2 Base", "REF.DAT", {}}}, "uA");
-    EXPECT_EQ(text, QStringLiteral("Set\tFile\tReadings\tMin (uA)\tMax (uA)\tMean (uA)\tStd dev (uA)\tFirst (uA)\tLast (uA)\n"
-                                   "1 Pin 2\tRUN.DAT\t2\t1.0000\t3.0000\t2.0000\t1.4142\t3.0000\t1.0000\n"
-                                   "2 Base\tREF.DAT\t0\t-\t-\t-\t-\t-\t-\n"));
+    EXPECT_EQ(text,
+              QStringLiteral(
+                  "Set\tFile\tReadings\tMin (uA)\tMax (uA)\tMean (uA)\tStd dev (uA)\tFirst (uA)\tLast (uA)\n"
+                  "1 Pin 2\tRUN.DAT\t2\t1.0000\t3.0000\t2.0000\t1.4142\t3.0000\t1.0000\n"
+                  "2 Base\tREF.DAT\t0\t-\t-\t-\t-\t-\t-\n"));
 }

@@ -50,12 +50,14 @@ TEST_F(CorvinDataPlot, DrawsTheChosenChannelsInTheGraphsColours) {
 
 TEST_F(CorvinDataPlot, TheClearStyleIsWhiteInOkabeItoColours) {
     const QString png = home.file(QStringLiteral("clear.png"));
-    ASSERT_EQ(RunCorvinData({"plot", data, png, "--channels", "5,2", "--size", "800x500", "--style", "clear"}).status, 0);
+    ASSERT_EQ(RunCorvinData({"plot", data, png, "--channels", "5,2", "--size", "800x500", "--style", "clear"})
+                  .status,
+              0);
     QImage image(png);
     EXPECT_EQ(image.pixelColor(2, 2), QColor(Qt::white));
-    EXPECT_TRUE(Shows(image, QColor(0x00, 0x72, 0xB2)));  // set 1: blue
-    EXPECT_TRUE(Shows(image, QColor(0xD5, 0x5E, 0x00)));  // set 2: vermillion
-    EXPECT_FALSE(Shows(image, QColor(128, 0, 0)));        // nothing of the classic palette
+    EXPECT_TRUE(Shows(image, QColor(0x00, 0x72, 0xB2))); // set 1: blue
+    EXPECT_TRUE(Shows(image, QColor(0xD5, 0x5E, 0x00))); // set 2: vermillion
+    EXPECT_FALSE(Shows(image, QColor(128, 0, 0)));       // nothing of the classic palette
 }
 
 TEST_F(CorvinDataPlot, RefusesBadArgumentsAndUnreadableFilesWithStatusTwo) {

@@ -50,8 +50,14 @@ TEST(GraphStyle, ElapsedTimeIsSecondsUnderAnHourAndAClockFromAnHourOn) {
 }
 
 TEST(GraphStyle, ElapsedStepsAreRoundAndKeepTheTicksFew) {
-    const std::vector<std::pair<double, double>> cases{
-        {5, 1}, {70, 10}, {100, 15}, {7200, 900}, {72000, 10800}, {8 * 86400.0, 86400}, {30 * 86400.0, 4 * 86400.0}, {0, 1}};
+    const std::vector<std::pair<double, double>> cases{{5, 1},
+                                                       {70, 10},
+                                                       {100, 15},
+                                                       {7200, 900},
+                                                       {72000, 10800},
+                                                       {8 * 86400.0, 86400},
+                                                       {30 * 86400.0, 4 * 86400.0},
+                                                       {0, 1}};
     for (const auto& [span, step] : cases)
         EXPECT_EQ(GraphStyle::ElapsedStep(span, 8), step) << span;
 }

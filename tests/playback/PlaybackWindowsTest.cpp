@@ -374,7 +374,10 @@ TEST_F(Playback, DISABLED_Screenshots) {
             graph.resize(size);
             Click(&graph, QStringLiteral("cmdPlotGraph"));
             QApplication::processEvents();
-            const QString name = QStringLiteral("%1/playback-%2-%3x%4").arg(folder, GraphStyle::Name(style)).arg(size.width()).arg(size.height());
+            const QString name = QStringLiteral("%1/playback-%2-%3x%4")
+                                     .arg(folder, GraphStyle::Name(style))
+                                     .arg(size.width())
+                                     .arg(size.height());
             graph.grab().save(name + QStringLiteral(".png"));
             desk.dialogs.openFiles.push_back(reference);
             Click(&graph, QStringLiteral("cmdCompare"));
