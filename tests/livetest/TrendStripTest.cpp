@@ -84,13 +84,12 @@ TEST(TrendStripWindow, OffLeavesTheBarsWhereTheyAreAndTheToggleIsRemembered) {
     TrendStripPanel& trend = window.trendStrip();
     EXPECT_FALSE(trend.isOn());
     // Off, only the button shows, clear of every control.
-    for (QWidget* control : window.findChildren<QWidget*>(QString(), Qt::FindChildrenRecursively)) {
-        if (control->isVisible() && control != &trend && !trend.isAncestorOf(control) &&
-            control->objectName() != QLatin1String("frameCentre") && control->parentWidget() &&
-            control->parentWidget()->objectName() == QLatin1String("frameCentre"))
-            EXPECT_FALSE(
-                QRect(control->mapTo(&window, QPoint(0, 0)), control->size()).intersects(trend.geometry()))
-                << control->objectName().toStdString();
+    QWidget* centre = window.findChild<QWidget*>(QStringLiteral("frameCentre"));
+    for (QWidget* control : centre->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!control->isVisible())
+            continue;
+        const QRect placed(control->mapTo(&window, QPoint(0, 0)), control->size());
+        EXPECT_FALSE(placed.intersects(trend.geometry())) << control->objectName().toStdString();
     }
     window.findChild<QToolButton*>(QStringLiteral("chkTrendStrip"))->click();
     EXPECT_TRUE(trend.isOn());
