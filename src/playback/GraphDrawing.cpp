@@ -76,6 +76,16 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot)
     m_title->setTextColor(foreground);
 }
 
+void GraphDrawing::setStyle(GraphStyleKind kind) {
+    m_style = GraphStyle::Of(kind);
+    if (m_drawn)
+        return;
+    m_plot.setBackground(m_style.background);
+    for (QCPAxis* axis : {m_plot.xAxis, m_plot.yAxis})
+        Colour(axis, m_style.foreground);
+    m_title->setTextColor(m_style.foreground);
+}
+
 void GraphDrawing::Draw(const GraphSpec& spec) {
     m_plot.clearGraphs();
     m_setNumbers.clear();

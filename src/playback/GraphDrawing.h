@@ -29,7 +29,8 @@ public:
     explicit GraphDrawing(QCustomPlot& plot);
 
     // The look of the next Draw (classic until set).
-    void setStyle(GraphStyleKind kind) { m_style = GraphStyle::Of(kind); }
+    // Before the first drawing the empty graph takes its background and ink at once.
+    void setStyle(GraphStyleKind kind);
     const GraphStyle& style() const { return m_style; }
     // The unit of the readings (the classic value-axis title).
     const QString& unit() const { return m_unit; }

@@ -114,6 +114,7 @@ void frmPeriodicDataGraph::buildWindow() {
     m_graph->setObjectName(QStringLiteral("Graph1"));
     m_graph->setMinimumSize(400, 300);
     m_drawing = std::make_unique<GraphDrawing>(*m_graph);
+    m_drawing->setStyle(m_state.preferences.GraphStyle);
     m_graph->addLayer(kCursorLayer, nullptr, QCustomPlot::limAbove);
     m_graph->layer(kCursorLayer)->setMode(QCPLayer::lmBuffered);
     m_cursorLine = new QCPItemStraightLine(m_graph);
