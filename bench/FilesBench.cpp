@@ -15,7 +15,7 @@ const std::array<QString, kChannelCount> kNames = {"Ch1", "Ch2", "Ch3", "Ch4", "
 
 PeriodicDataSet DataOf(int16_t rows) {
     PeriodicDataSet data;
-    data.Size(rows);
+    data.resize(rows);
     for (int r = 0; r < rows; ++r) {
         for (int k = 0; k < kChannelCount; ++k)
             data.PeriodicData[k][r] = float(r) * 0.37f + float(k);

@@ -39,15 +39,15 @@ void LiveTick(benchmark::State& bench, bool fullScreenMode, int trendRows = 0, b
     session.Form_Load();
     for (int k = 1; k <= kChannelCount; ++k)
         session.ToggleChannel(k);
-    session.RangeChosen(true);
-    session.ScaleChosen(2);
+    session.rangeChosen(true);
+    session.scaleChosen(2);
     session.cmdStart_Click();
     state.display.FullScreenMode = fullScreenMode;
 
     livetest::TrendStrip strip(state, QSize(1920 - 68, 270));
     if (trendRows > 0) {
         PeriodicDataSet& data = state.periodic;
-        data.Size(static_cast<int16_t>(trendRows));
+        data.resize(static_cast<int16_t>(trendRows));
         data.ReadingIntervalSeconds = 10;
         for (int k = 0; k < kChannelCount; ++k)
             for (int r = 0; r < trendRows; ++r)
@@ -64,7 +64,7 @@ void LiveTick(benchmark::State& bench, bool fullScreenMode, int trendRows = 0, b
                 state.periodic.SampleCount = static_cast<int16_t>(
                     state.periodic.SampleCount >= trendRows ? trendRows / 2 : state.periodic.SampleCount + 1);
             elapsed += 0.25;
-            strip.Draw(elapsed);
+            strip.draw(elapsed);
         }
     }
     benchmark::DoNotOptimize(strip.image().constBits());

@@ -14,7 +14,7 @@ namespace {
 
 PeriodicDataSet DataOf(int16_t rows) {
     PeriodicDataSet data;
-    data.Size(rows);
+    data.resize(rows);
     data.HeaderValues = {5, rows};
     for (int k = 0; k < kChannelCount; ++k)
         data.ChannelNames[std::size_t(k)] = QStringLiteral("Channel %1 µA").arg(k + 1).leftJustified(20);

@@ -64,7 +64,7 @@ QString ShownAsIs(const QString& caption) {
 MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(parent), m_services(services) {
     setObjectName(QStringLiteral("MDIMain"));
     setWindowTitle(QStringLiteral("Tarvik CORVIN"));
-    setWindowIcon(Pictures::ApplicationWindowIcon());
+    setWindowIcon(Pictures::applicationWindowIcon());
     m_client = new QMdiArea(this);
     m_client->setObjectName(QStringLiteral("MDIClient"));
     m_client->setBackground(QColor(0x80, 0x80, 0x80));
@@ -82,7 +82,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     connect(this, &MainWindow::shellEvent, this, &MainWindow::applyEnablingRule);
     // A change of the toolbar (shown or hidden) changes the client area: the band notification
     // lays the child window out again.
-    connect(m_barView->toolBar(), &QToolBar::visibilityChanged, this, [this] { BandChanged(); });
+    connect(m_barView->toolBar(), &QToolBar::visibilityChanged, this, [this] { bandChanged(); });
     resize(1024, 720);
 }
 
@@ -107,10 +107,10 @@ bool MainWindow::Form_Load() {
     settings::cRegistry recentKey = RecentFilesKey(m_services.registry);
     m_recent.Load(recentKey);
     m_recent.setMaxFileCount(settings::kRecentFilesCapacity);
-    RebuildRecentFiles();
+    rebuildRecentFiles();
     // The graph style and the trend strip as the user left them.
     state.preferences = settings::ReadViewPreferences(m_services.registry);
-    ProcessEvents();
+    processEvents();
 
     // 4
     Report(ShellEvent::Startup);
@@ -132,7 +132,7 @@ bool MainWindow::Form_Load() {
     StartCard(m_services.card, state.instrument, desktop.dialogs);
 
     // 10
-    if (Status s = settings::BarColourFile::Load(state.folders.BarColourFile(), state.BarColours); !s)
+    if (Status s = settings::BarColourFile::Load(state.folders.barColourFile(), state.BarColours); !s)
         desktop.dialogs.critical(s.message());
 
     // 11
@@ -140,13 +140,13 @@ bool MainWindow::Form_Load() {
         desktop.dialogs.information(m_startupNotice);
 
     // Tests logged but never saved (a crash, a power cut) are offered for saving.
-    datafiles::RecoveryOffer(state.folders.RecoveryFolder(), state.folders.DataFolder(), desktop.dialogs)
-        .Run();
+    datafiles::RecoveryOffer(state.folders.recoveryFolder(), state.folders.dataFolder(), desktop.dialogs)
+        .run();
     m_loaded = true;
     // A file named from outside during the start-up opens once the window is up.
     if (!m_pendingFile.isEmpty()) {
         QMetaObject::invokeMethod(
-            this, [this, path = std::exchange(m_pendingFile, QString())] { OpenTestDataFile(path); },
+            this, [this, path = std::exchange(m_pendingFile, QString())] { openTestDataFile(path); },
             Qt::QueuedConnection);
     }
     return true;
@@ -187,26 +187,26 @@ void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& t
     const bool testRunning = m_services.state.session.TestRunning();
     const QString& t = toolName;
     if (t == tool::mFOpen) {
-        OpenWithDialog();
+        openWithDialog();
     } else if (t == tool::mFClose) {
         FileClose();
     } else if (t == tool::mFCreateProbe || t == tool::miTProbe) {
         if (!testRunning)
-            ShowProbeCreation();
+            showProbeCreation();
     } else if (t.startsWith(QLatin1String("miFMRU"))) {
-        OpenRecentFile(tag);
+        openRecentFile(tag);
     } else if (t == tool::mFExit) {
         if (!testRunning)
-            ExitCommand();
+            exitCommand();
     } else if (t == tool::mTStandard) {
         if (!bringTestWindowForward())
-            StandardTest();
+            standardTest();
     } else if (t == tool::miFullScreen) {
         DisplayFullscreen();
     } else if (t == tool::miNormal) {
         DisplayNormal();
     } else if (t == tool::mOPreferences) {
-        ShowBarColours();
+        showBarColours();
     } else if (t == tool::mOExcelDataExport) {
         datafiles::frmDataEntry window(m_services.state, m_services.desktop, this);
         window.exec();
@@ -214,16 +214,16 @@ void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& t
         datafiles::frmTestOptions dialog(m_services.state.options, this);
         dialog.exec();
     } else if (t == tool::mOPrinterOptions) {
-        PrinterSetup();
+        printerSetup();
     } else if (t == tool::miHContents) {
         if (!testRunning)
-            ShowHelpContents();
+            showHelpContents();
     } else if (t == tool::miHAbout) {
         if (!testRunning)
-            ShowAbout();
+            showAbout();
     } else if (t == tool::miTAuto) {
         if (!testRunning && !bringTestWindowForward())
-            AutoTest();
+            autoTest();
     } else if (t == tool::mFPrintGraph) {
         // Enabled only while a graph is open: it prints that graph.
         if (playback::frmPeriodicDataGraph* graph = graphWindow())
@@ -249,27 +249,27 @@ bool MainWindow::bringTestWindowForward() {
 
 // ---- Stored tests ----------------------------------------------------------------------------
 
-void MainWindow::OpenWithDialog() {
+void MainWindow::openWithDialog() {
     Report(ShellEvent::StoredTestOpening);
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    if (opener.OpenWithDialog() != playback::OpenOutcome::Opened) {
+    if (opener.openWithDialog() != playback::OpenOutcome::Opened) {
         // Cancelled or refused (the reason has been shown): back to where the user was.
         Report(ShellEvent::StoredTestOpeningFailed);
         return;
     }
-    RebuildRecentFiles();
-    ProcessEvents();
-    ShowPlayback();
+    rebuildRecentFiles();
+    processEvents();
+    showPlayback();
 }
 
-void MainWindow::OpenRecentFile(const QString& tag) {
+void MainWindow::openRecentFile(const QString& tag) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.OpenRecent(tag));
+    openedByName(opener.openRecent(tag));
 }
 
-void MainWindow::OpenByName(const QString& path) {
+void MainWindow::openByName(const QString& path) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.OpenByName(path));
+    openedByName(opener.openByName(path));
 }
 
 void MainWindow::openedByName(playback::OpenOutcome outcome) {
@@ -277,17 +277,17 @@ void MainWindow::openedByName(playback::OpenOutcome outcome) {
     if (outcome != playback::OpenOutcome::Opened)
         return;
     Report(ShellEvent::StoredTestOpening);
-    ShowPlayback();
+    showPlayback();
 }
 
-void MainWindow::ShowPlayback() {
+void MainWindow::showPlayback() {
     // At the text size of the graph window, as when the graph's ReSelect shows it again.
     playback::frmPeriodDataSetup setup(m_services.state, m_services.desktop.dialogs, *this, this);
-    connect(&setup, &playback::frmPeriodDataSetup::graphRequested, this, &MainWindow::ShowGraph);
+    connect(&setup, &playback::frmPeriodDataSetup::graphRequested, this, &MainWindow::showGraph);
     setup.exec();
 }
 
-void MainWindow::ShowGraph() {
+void MainWindow::showGraph() {
     if (playback::frmPeriodicDataGraph* graph = graphWindow()) {
         for (QMdiSubWindow* sub : m_client->subWindowList()) {
             if (sub->widget() == graph)
@@ -303,7 +303,7 @@ void MainWindow::ShowGraph() {
             [this] { m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, false); });
 }
 
-QString MainWindow::NotOpenedWhileBusyMessage(const QString& path) {
+QString MainWindow::notOpenedWhileBusyMessage(const QString& path) {
     return QStringLiteral("The test data file") + QLatin1Char('\n') + path + QLatin1Char('\n') +
            QStringLiteral("was not opened because Corvin is busy with a test, a stored test or a "
                           "dialog. Finish that first, then open the file again.");
@@ -316,29 +316,29 @@ bool MainWindow::idleForStoredTest() const {
            !QApplication::activeModalWidget() && m_bar.isEnabled(band::mnuFile, tool::mFOpen);
 }
 
-void MainWindow::OpenTestDataFile(const QString& path) {
+void MainWindow::openTestDataFile(const QString& path) {
     if (!m_loaded) {
         m_pendingFile = path;
         return;
     }
-    BringToFront();
+    bringToFront();
     if (!idleForStoredTest()) {
-        m_services.desktop.dialogs.information(NotOpenedWhileBusyMessage(path));
+        m_services.desktop.dialogs.information(notOpenedWhileBusyMessage(path));
         return;
     }
-    OpenByName(path);
+    openByName(path);
 }
 
-void MainWindow::BringToFront() {
+void MainWindow::bringToFront() {
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();
 }
 
-void MainWindow::RebuildRecentFiles() {
+void MainWindow::rebuildRecentFiles() {
     using settings::RecentFilesMenu;
-    const RecentFilesMenu::Rebuild rebuild = RecentFilesMenu::ForList(m_recent);
+    const RecentFilesMenu::Rebuild rebuild = RecentFilesMenu::forList(m_recent);
     for (const RecentFilesMenu::Entry& entry : rebuild.entries) {
         m_bar.setCaption(settings::kRecentFilesBand, entry.tool, ShownAsIs(entry.caption));
         m_bar.setTag(settings::kRecentFilesBand, entry.tool, entry.tag);
@@ -349,14 +349,14 @@ void MainWindow::RebuildRecentFiles() {
     m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, rebuild.separatorVisible);
 }
 
-void MainWindow::StandardTest() {
+void MainWindow::standardTest() {
     Report(ShellEvent::StandardTestChosen);
     auto* window = new probes::frmStandardSignOn(m_services.state, m_services.desktop.dialogs, *this,
                                                  m_services.registry);
     addChild(window, true);
 }
 
-void MainWindow::AutoTest() {
+void MainWindow::autoTest() {
     SharedState& state = m_services.state;
     state.DefaultProbeName = settings::ReadDefaultProbeName(m_services.registry);
     const QString name = state.DefaultProbeName;
@@ -369,8 +369,8 @@ void MainWindow::AutoTest() {
                 state.DefaultProbe = probe;
                 state.session.AutoTestMode = true;
                 Report(ShellEvent::AutoTestStarted);
-                ShowStatus(pane::miDefaultProbe, TrimSpaces(name).toUpper());
-                OpenTestWindow();
+                showStatus(pane::miDefaultProbe, TrimSpaces(name).toUpper());
+                openTestWindow();
                 return;
             }
         }
@@ -379,18 +379,18 @@ void MainWindow::AutoTest() {
                                            QStringLiteral("Setup Default Probe and Re Try"));
 }
 
-void MainWindow::ExitCommand() {
+void MainWindow::exitCommand() {
     ReleaseCard(m_services.card, m_services.state.instrument);
     close();
 }
 
-void MainWindow::PrinterSetup() {
+void MainWindow::printerSetup() {
     platform::Printers& printers = m_services.desktop.printers;
     if (auto chosen = m_services.desktop.dialogs.printSetup(printers.defaultPrinter()))
         printers.setDefaultPrinter(*chosen);
 }
 
-void MainWindow::ShowBarColours() {
+void MainWindow::showBarColours() {
     settings::frmGraphColor dialog(m_services.state, m_services.desktop.dialogs, this);
     matchTestWindowText(dialog);
     const GraphStyleKind styleBefore = m_services.state.preferences.GraphStyle;
@@ -411,18 +411,18 @@ void MainWindow::ShowBarColours() {
     dialog.exec();
 }
 
-void MainWindow::ShowHelpContents() {
+void MainWindow::showHelpContents() {
     m_services.desktop.help.showHelp(QStringLiteral("Splash.htm"));
 }
 
-void MainWindow::ShowAbout() {
+void MainWindow::showAbout() {
     auto* about = new frmAbout(m_services.desktop.help, this);
     matchTestWindowText(*about);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->show();
 }
 
-void MainWindow::ShowProbeCreation() {
+void MainWindow::showProbeCreation() {
     probes::frmProbeConfig dialog(m_services.state, m_services.desktop.dialogs, m_services.registry, this);
     matchTestWindowText(dialog);
     dialog.exec();
@@ -433,7 +433,7 @@ void MainWindow::matchTestWindowText(QWidget& dialog) const {
         dialog.setFont(platform::TextAtScale(m_textScale));
 }
 
-void MainWindow::OpenTestWindow() {
+void MainWindow::openTestWindow() {
     auto* window = new livetest::frmStdTestLogging(m_services.state, m_services.card, m_services.pauser,
                                                    m_services.desktop, *this);
     // The trend strip's toggle is remembered for the next test and the next run.
@@ -444,7 +444,7 @@ void MainWindow::OpenTestWindow() {
 
 // ---- Frame operations ------------------------------------------------------------------------
 
-void MainWindow::Report(ShellEvent event) {
+void MainWindow::report(ShellEvent event) {
     emit shellEvent(event);
 }
 
@@ -464,11 +464,11 @@ void MainWindow::showToday() {
         m_bar.setCaption(band::sb, pane::tDate, today);
 }
 
-void MainWindow::ShowStatus(const QString& pane, const QString& text) {
+void MainWindow::showStatus(const QString& pane, const QString& text) {
     m_bar.showStatus(pane, text);
 }
 
-void MainWindow::ShowNotice(const QString& text) {
+void MainWindow::showNotice(const QString& text) {
     m_notice->setText(text);
     m_noticeTimer->start(15000);
 }
@@ -489,7 +489,7 @@ void MainWindow::DisplayNormal() {
 
 void MainWindow::EnableMRU() {
     m_recentEnabled = true;
-    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
+    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::toSwitch(m_recent);
     for (const QString& tool : change.tools) {
         // A hidden action reads as disabled whatever it was set to: shown first.
         m_bar.setVisible(settings::kRecentFilesBand, tool, true);
@@ -500,7 +500,7 @@ void MainWindow::EnableMRU() {
 
 void MainWindow::DissableMRU() {
     m_recentEnabled = false;
-    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
+    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::toSwitch(m_recent);
     for (const QString& tool : change.tools)
         m_bar.setEnabled(settings::kRecentFilesBand, tool, false);
     m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, change.separatorVisible);
@@ -523,7 +523,7 @@ void MainWindow::setFrameEnabled(bool enabled) {
     m_barView->toolBar()->setEnabled(enabled);
 }
 
-void MainWindow::ProcessEvents() {
+void MainWindow::processEvents() {
     QCoreApplication::processEvents();
 }
 
@@ -540,13 +540,13 @@ void MainWindow::addChild(QWidget* child, bool closeBox) {
     m_client->setActiveSubWindow(sub);
 }
 
-void MainWindow::BandChanged() {
+void MainWindow::bandChanged() {
     if (!activeChild())
         return;
     fitChildren();
     if (m_services.state.display.FullScreenMode) {
         DisplayNormal();
-        ProcessEvents();
+        processEvents();
         DisplayFullscreen();
     }
 }

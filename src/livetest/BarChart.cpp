@@ -401,7 +401,7 @@ void BarChart::PrintValueTexts(const std::array<QString, kChannelCount>& texts) 
     emit changed();
 }
 
-void BarChart::Clear(const QColor& background) {
+void BarChart::clear(const QColor& background) {
     m_image.fill(background);
     m_valueTextWidth.fill(0);
     emit changed();

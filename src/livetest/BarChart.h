@@ -62,7 +62,7 @@ public:
     void EraseValueTexts();
     void PrintValueTexts(const std::array<QString, kChannelCount>& texts);
     // The picture cleared to one colour with nothing drawn on it (the grey message area).
-    void Clear(const QColor& background);
+    void clear(const QColor& background);
 
 signals:
     // After every change of the picture, so the widget showing it can repaint.

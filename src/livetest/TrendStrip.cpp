@@ -46,7 +46,7 @@ double TrendStrip::SpanSeconds(double elapsedSeconds) {
     return std::max(60.0, std::ceil(elapsedSeconds / 60.0) * 60.0);
 }
 
-void TrendStrip::Draw(double elapsedSeconds) {
+void TrendStrip::draw(double elapsedSeconds) {
     const QRect plot(kLeft, kTop, m_image.width() - kLeft - kRight, m_image.height() - kTop - kBottom);
     if (plot.width() < 10 || plot.height() < 10) {
         m_image.fill(Qt::white);

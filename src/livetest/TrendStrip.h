@@ -39,7 +39,7 @@ public:
 
     // Draws the strip afresh: logged rows 0..SampleCount-1 at (row + 1) x interval seconds, then
     // the live reading (LastBarValue) at `elapsedSeconds`.
-    void Draw(double elapsedSeconds);
+    void draw(double elapsedSeconds);
 
     // The full scale in µA of ScreenScale 1..4 (1, 10, 100, 1000); 1 for any other.
     static double FullScale(int16_t screenScale);

@@ -47,7 +47,7 @@ void TrendStripPanel::Tick() {
         m_elapsed = double(m_clock.monotonicMs() - m_startMs) / 1000.0;
     if (!m_on || m_strip.size().width() < 2)
         return;
-    m_strip.Draw(m_elapsed);
+    m_strip.draw(m_elapsed);
     update(stripRect());
 }
 
@@ -93,7 +93,7 @@ void TrendStripPanel::resizeEvent(QResizeEvent* event) {
     m_button->setGeometry(0, 0, kButtonWidth, std::min(height(), 28));
     m_strip.resize(stripRect().size());
     if (m_on)
-        m_strip.Draw(m_elapsed);
+        m_strip.draw(m_elapsed);
 }
 
 void TrendStripPanel::paintEvent(QPaintEvent*) {

@@ -47,7 +47,7 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot)
     QFont titleFont = m_plot.font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
-    m_title = new QCPTextElement(&m_plot, DesignTitle(), titleFont);
+    m_title = new QCPTextElement(&m_plot, designTitle(), titleFont);
     layout->addElement(0, 0, m_title);
 
     auto* legendColumn = new QCPLayoutGrid;
@@ -68,8 +68,8 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot)
     m_plot.xAxis->setRange(0, 1);
     m_plot.yAxis->setRange(0, 1);
 
-    const QColor background = PlotRoutine::PaletteColour(11);
-    const QColor foreground = PlotRoutine::PaletteColour(0);
+    const QColor background = PlotRoutine::paletteColour(11);
+    const QColor foreground = PlotRoutine::paletteColour(0);
     m_plot.setBackground(background);
     for (QCPAxis* axis : {m_plot.xAxis, m_plot.yAxis})
         Colour(axis, foreground);
@@ -86,7 +86,7 @@ void GraphDrawing::setStyle(GraphStyleKind kind) {
     m_title->setTextColor(m_style.foreground);
 }
 
-void GraphDrawing::Draw(const GraphSpec& spec) {
+void GraphDrawing::draw(const GraphSpec& spec) {
     m_plot.clearGraphs();
     m_setNumbers.clear();
     m_setChannels.clear();
@@ -100,8 +100,8 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
     QVector<double> keys(m_points);
     for (int i = 0; i < m_points; ++i)
         keys[i] = i + 1;
-    const bool lines = spec.settings.DrawsLines();
-    const bool symbols = spec.settings.DrawsSymbols();
+    const bool lines = spec.settings.drawsLines();
+    const bool symbols = spec.settings.drawsSymbols();
     for (const GraphSet& set : spec.sets) {
         QVector<double> values(m_points);
         for (int i = 0; i < m_points; ++i) {
@@ -125,8 +125,8 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
     }
 
     const bool classic = m_style.kind == GraphStyleKind::Classic;
-    const QColor background = classic ? PlotRoutine::PaletteColour(spec.backgroundIndex) : m_style.background;
-    const QColor foreground = classic ? PlotRoutine::PaletteColour(spec.foregroundIndex) : m_style.foreground;
+    const QColor background = classic ? PlotRoutine::paletteColour(spec.backgroundIndex) : m_style.background;
+    const QColor foreground = classic ? PlotRoutine::paletteColour(spec.foregroundIndex) : m_style.foreground;
     m_plot.setBackground(background);
     for (QCPAxis* axis : {m_plot.xAxis, m_plot.yAxis}) {
         Colour(axis, foreground);
@@ -253,7 +253,7 @@ int GraphDrawing::PlaceLegend() {
     return covered;
 }
 
-void GraphDrawing::ShowWholeTest() {
+void GraphDrawing::showWholeTest() {
     if (m_points >= 2)
         m_plot.xAxis->setRange(1, m_points);
     else
@@ -290,7 +290,7 @@ void GraphDrawing::FitValueAxis() {
     }
 }
 
-std::vector<CursorReadout::SetValue> GraphDrawing::ValuesAt(int sample) const {
+std::vector<CursorReadout::SetValue> GraphDrawing::valuesAt(int sample) const {
     std::vector<CursorReadout::SetValue> values;
     for (int g = 0; g < m_plot.graphCount() && g < static_cast<int>(m_setNumbers.size()); ++g) {
         const QSharedPointer<QCPGraphDataContainer> data = m_plot.graph(g)->data();
@@ -322,7 +322,7 @@ QImage GraphDrawing::Picture(QSize size, double scale) const {
     return m_plot.toPixmap(s.width(), s.height(), scale).toImage();
 }
 
-QByteArray GraphDrawing::Png(QSize size) const {
+QByteArray GraphDrawing::png(QSize size) const {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -332,7 +332,7 @@ QByteArray GraphDrawing::Png(QSize size) const {
     return bytes;
 }
 
-QByteArray GraphDrawing::Pdf(QSize size) const {
+QByteArray GraphDrawing::pdf(QSize size) const {
     const QSize s = sizeOr(size);
     QByteArray bytes;
     QBuffer buffer(&bytes);

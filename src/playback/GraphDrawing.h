@@ -40,8 +40,8 @@ public:
     int PlaceLegend();
 
     // Replaces whatever was drawn with `spec`. The view (the part of the sample axis shown) stays
-    // as it was; ShowWholeTest shows all of it. Does not repaint.
-    void Draw(const GraphSpec& spec);
+    // as it was; showWholeTest shows all of it. Does not repaint.
+    void draw(const GraphSpec& spec);
     // After Draw: the reference's readings of the channels drawn, dashed in their sets' colours
     // and placed by time (AlignedPositions), cut at the end of the test played back; the legend
     // gains one solid entry named after `fileName` and one dashed entry named after the
@@ -57,8 +57,8 @@ public:
     const std::vector<DrawnSet>& drawnSets() const { return m_drawnSets; }
 
     // The sample axis from the first sample to the last, the value axis around every reading.
-    void ShowWholeTest();
-    // The value axis alone, as ShowWholeTest sets it (again after the plot changed its size: the
+    void showWholeTest();
+    // The value axis alone, as showWholeTest sets it (again after the plot changed its size: the
     // clear style's room for the legend depends on it).
     void FitValueAxis();
     // True once something has been drawn.
@@ -67,7 +67,7 @@ public:
     int pointCount() const { return m_points; }
     int16_t intervalSeconds() const { return m_interval; }
     // The value of every drawn set at sample 1..pointCount.
-    std::vector<CursorReadout::SetValue> ValuesAt(int sample) const;
+    std::vector<CursorReadout::SetValue> valuesAt(int sample) const;
 
     QCustomPlot& plot() const { return m_plot; }
     QCPTextElement* titleElement() const { return m_title; }
@@ -77,11 +77,11 @@ public:
     // many pixels each way for a sharper print.
     QImage Picture(QSize size = {}, double scale = 1.0) const;
     // The graph as a PNG image / a one-page vector PDF of `size` (pixels; points for the PDF).
-    QByteArray Png(QSize size = {}) const;
-    QByteArray Pdf(QSize size = {}) const;
+    QByteArray png(QSize size = {}) const;
+    QByteArray pdf(QSize size = {}) const;
 
     // The design title shown before the first plot.
-    static QString DesignTitle() { return QStringLiteral(" DATA PLAYBACK"); }
+    static QString designTitle() { return QStringLiteral(" DATA PLAYBACK"); }
 
 private:
     QSize sizeOr(QSize size) const;

@@ -47,7 +47,7 @@ LegendCorner QuietestCorner(const std::vector<std::pair<double, double>>& points
 GraphStyle GraphStyle::Of(GraphStyleKind kind) {
     GraphStyle style;
     style.kind = kind;
-    if (kind == GraphStyleKind::Clear) {
+    if (kind == GraphStyleKind::clear) {
         style.background = Qt::white;
         style.foreground = QColor(0x20, 0x20, 0x20);
         style.grid = QColor(0xDD, 0xDD, 0xDD);
@@ -56,8 +56,8 @@ GraphStyle GraphStyle::Of(GraphStyleKind kind) {
         style.elapsedTimeAxis = true;
         style.legendInside = true;
     } else {
-        style.background = PlotRoutine::PaletteColour(11);
-        style.foreground = PlotRoutine::PaletteColour(0);
+        style.background = PlotRoutine::paletteColour(11);
+        style.foreground = PlotRoutine::paletteColour(0);
         style.grid = QColor(200, 200, 200); // QCustomPlot's own grid colour, dotted
         // Lines two pixels wide: the palette's light colours (yellow, white) on the light
         // background stay visible.
@@ -68,7 +68,7 @@ GraphStyle GraphStyle::Of(GraphStyleKind kind) {
 
 QColor GraphStyle::SetColour(int setNumber, int paletteIndex) const {
     if (kind == GraphStyleKind::Classic)
-        return PlotRoutine::PaletteColour(paletteIndex);
+        return PlotRoutine::paletteColour(paletteIndex);
     if (setNumber < 1 || setNumber > static_cast<int>(kClearColours.size()))
         return foreground;
     return kClearColours[static_cast<std::size_t>(setNumber - 1)];
@@ -78,7 +78,7 @@ QString GraphStyle::Name(GraphStyleKind kind) {
     return kind == GraphStyleKind::Clear ? QStringLiteral("clear") : QStringLiteral("classic");
 }
 
-std::optional<GraphStyleKind> GraphStyle::Parse(const QString& name) {
+std::optional<GraphStyleKind> GraphStyle::parse(const QString& name) {
     if (name.compare(QLatin1String("classic"), Qt::CaseInsensitive) == 0)
         return GraphStyleKind::Classic;
     if (name.compare(QLatin1String("clear"), Qt::CaseInsensitive) == 0)

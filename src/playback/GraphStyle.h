@@ -47,7 +47,7 @@ struct GraphStyle {
 
     // "classic" / "clear" and back (case-insensitive); nothing for any other word.
     static QString Name(GraphStyleKind kind);
-    static std::optional<GraphStyleKind> Parse(const QString& name);
+    static std::optional<GraphStyleKind> parse(const QString& name);
 
     // The bottom axis in elapsed time: whole seconds ("950") for a test shorter than an hour,
     // h:mm:ss ("1:05:00") from an hour on, so that the axis and its title do not change while

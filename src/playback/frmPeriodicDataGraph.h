@@ -81,7 +81,7 @@ public:
     const GraphSettings& settings() const { return m_settings; }
     QString readout() const;
 
-    static QString PrinterFailureMessage(const QString& description);
+    static QString printerFailureMessage(const QString& description);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -94,7 +94,7 @@ private:
     void Form_Activate();
     void layOut();
     // The plot routine: false when it stopped with a message.
-    bool RunPlotRoutine(bool checkPointCount);
+    bool runPlotRoutine(bool checkPointCount);
     // Draws the routine's result in the chosen style, with the reference over it when there is one.
     void drawSpec(const GraphSpec& spec);
     void updateStatistics();

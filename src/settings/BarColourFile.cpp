@@ -5,7 +5,7 @@
 
 namespace corvin::settings {
 
-QByteArray BarColourFile::Encode(const cBarColors& colours) {
+QByteArray BarColourFile::encode(const cBarColors& colours) {
     QByteArray bytes;
     bytes.reserve(kFileSize);
     for (int k = 1; k <= 7; ++k) {
@@ -16,7 +16,7 @@ QByteArray BarColourFile::Encode(const cBarColors& colours) {
     return bytes;
 }
 
-cBarColors BarColourFile::Decode(const QByteArray& bytes) {
+cBarColors BarColourFile::decode(const QByteArray& bytes) {
     cBarColors colours;
     for (int k = 1; k <= 7; ++k) {
         uint32_t v = 0;

@@ -2,11 +2,11 @@
 
 namespace corvin::settings {
 
-QString RecentFilesMenu::ToolName(int i) {
+QString RecentFilesMenu::toolName(int i) {
     return QStringLiteral("miFMRU") + QString::number(i);
 }
 
-RecentFilesMenu::Rebuild RecentFilesMenu::ForList(const cMRUFileList& list) {
+RecentFilesMenu::Rebuild RecentFilesMenu::forList(const cMRUFileList& list) {
     Rebuild rebuild;
     for (int32_t i = 1; i <= list.FileCount(); ++i) {
         if (list.FileExists(i))
@@ -16,7 +16,7 @@ RecentFilesMenu::Rebuild RecentFilesMenu::ForList(const cMRUFileList& list) {
     return rebuild;
 }
 
-RecentFilesMenu::Switch RecentFilesMenu::ToSwitch(const cMRUFileList& list) {
+RecentFilesMenu::Switch RecentFilesMenu::toSwitch(const cMRUFileList& list) {
     Switch change;
     for (int32_t i = 1; i <= list.FileCount(); ++i) {
         if (list.FileExists(i))
@@ -26,7 +26,7 @@ RecentFilesMenu::Switch RecentFilesMenu::ToSwitch(const cMRUFileList& list) {
     return change;
 }
 
-int RecentFilesMenu::IndexFromTag(const QString& tag) {
+int RecentFilesMenu::indexFromTag(const QString& tag) {
     bool ok = false;
     const int index = tag.trimmed().toInt(&ok);
     return ok ? index : 0;

@@ -42,7 +42,7 @@ TEST(TrendStrip, DrawsTheChannelsThatAreOnInTheirBarColoursUpToTheLiveReading) {
     state.BarColours.setCh(1, 0x000000FF); // red
     state.BarColours.setCh(2, 0x00FF0000); // blue, but off
     state.display.ChannelEnabled[0] = true;
-    state.periodic.Size(10);
+    state.periodic.resize(10);
     state.periodic.ReadingIntervalSeconds = 3;
     for (int r = 0; r < 10; ++r)
         state.periodic.PeriodicData[0][std::size_t(r)] = 5.0f; // half scale
@@ -50,7 +50,7 @@ TEST(TrendStrip, DrawsTheChannelsThatAreOnInTheirBarColoursUpToTheLiveReading) {
     state.display.LastBarValue[0] = 10.0; // live: full scale, at 45 s of the minute shown
 
     TrendStrip strip(state, QSize(664, 120));
-    strip.Draw(45.0);
+    strip.draw(45.0);
     const QImage& image = strip.image();
     EXPECT_TRUE(Shows(image, QColor(255, 0, 0)));
     EXPECT_FALSE(Shows(image, QColor(0, 0, 255)));
@@ -63,7 +63,7 @@ TEST(TrendStrip, DrawsTheChannelsThatAreOnInTheirBarColoursUpToTheLiveReading) {
 
     // A band (the hook for the probe's limits) tints the strip behind the line.
     strip.setBand(1, TrendBand{1.0, 2.0});
-    strip.Draw(45.0);
+    strip.draw(45.0);
     const QColor tinted = strip.image().pixelColor(plotLeft + 5, plotTop + plotHeight * 17 / 20);
     EXPECT_NE(tinted, QColor(Qt::white));
 }
@@ -134,7 +134,7 @@ TEST(TrendStripWindow, DISABLED_Screenshots) {
                     state.display.ChannelEnabled[std::size_t(k - 1)] = k != 4;
                     state.display.LastBarValue[std::size_t(k - 1)] = 1.0 + k;
                 }
-                state.periodic.Size(400);
+                state.periodic.resize(400);
                 state.periodic.ReadingIntervalSeconds = 1;
                 for (int k = 0; k < kChannelCount; ++k)
                     for (int r = 0; r < 400; ++r)

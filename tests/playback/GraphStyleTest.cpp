@@ -8,9 +8,9 @@ using namespace corvin::playback;
 
 TEST(GraphStyle, NamesParseBothWaysAndOthersAreRefused) {
     for (GraphStyleKind kind : {GraphStyleKind::Classic, GraphStyleKind::Clear})
-        EXPECT_EQ(GraphStyle::Parse(GraphStyle::Name(kind)), kind);
-    EXPECT_EQ(GraphStyle::Parse(QStringLiteral("CLEAR")), GraphStyleKind::Clear);
-    EXPECT_FALSE(GraphStyle::Parse(QStringLiteral("modern")));
+        EXPECT_EQ(GraphStyle::parse(GraphStyle::Name(kind)), kind);
+    EXPECT_EQ(GraphStyle::parse(QStringLiteral("CLEAR")), GraphStyleKind::clear);
+    EXPECT_FALSE(GraphStyle::parse(QStringLiteral("modern")));
 }
 
 TEST(GraphStyle, ClassicKeepsThePaletteAndClearUsesOkabeItoBySetPosition) {
@@ -20,7 +20,7 @@ TEST(GraphStyle, ClassicKeepsThePaletteAndClearUsesOkabeItoBySetPosition) {
     EXPECT_EQ(classic.lineWidth, 2.0);
     EXPECT_FALSE(classic.elapsedTimeAxis);
 
-    const GraphStyle clear = GraphStyle::Of(GraphStyleKind::Clear);
+    const GraphStyle clear = GraphStyle::Of(GraphStyleKind::clear);
     EXPECT_EQ(clear.background, QColor(Qt::white));
     EXPECT_EQ(clear.SetColour(1, 4), QColor(0x00, 0x72, 0xB2));
     EXPECT_EQ(clear.SetColour(2, 5), QColor(0xD5, 0x5E, 0x00));

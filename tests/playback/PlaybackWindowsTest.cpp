@@ -61,7 +61,7 @@ protected:
         ASSERT_TRUE(corvin::testing::WriteTest(path, rows));
         desk.dialogs.openFiles.push_back(path);
         StoredTestOpener opener(state, desk.dialogs, recent);
-        ASSERT_EQ(opener.OpenWithDialog(), OpenOutcome::Opened);
+        ASSERT_EQ(opener.openWithDialog(), OpenOutcome::Opened);
     }
     // The selection window with the main window's answer to its OK: a graph window.
     std::unique_ptr<frmPeriodDataSetup> Selection() {
@@ -81,7 +81,7 @@ protected:
         EXPECT_NE(child, nullptr) << name.toStdString();
         return child;
     }
-    void Click(QWidget* window, const QString& name) {
+    void click(QWidget* window, const QString& name) {
         QTest::mouseClick(Child<QWidget>(window, name), Qt::LeftButton);
     }
     // Chooses channels in the selection window and presses OK.
@@ -190,7 +190,7 @@ TEST_F(Playback, OkWithoutChannelsSaysSoAndKeepsTheWindowOpen) {
     EXPECT_EQ(desk.dialogs.lastMessage().icon, platform::Icon::Information);
     EXPECT_TRUE(setup->isVisible());
     EXPECT_FALSE(frame.graph);
-    EXPECT_EQ(setup->selection().SelectedCount(), 0);
+    EXPECT_EQ(setup->selection().selectedCount(), 0);
     // Its close box does not close it; Exit does, ending playback.
     setup->close();
     EXPECT_TRUE(setup->isVisible());
@@ -266,7 +266,7 @@ TEST_F(Playback, ReselectThenExitClosesTheGraphWindow) {
         auto* again = qobject_cast<frmPeriodDataSetup*>(QApplication::activeModalWidget());
         ASSERT_NE(again, nullptr);
         selectionShown = true;
-        EXPECT_EQ(again->selection().SelectedCount(), 0);
+        EXPECT_EQ(again->selection().selectedCount(), 0);
         EXPECT_EQ(state.playback.PlotChannelClicks, 0);
         QTest::mouseClick(again->findChild<QWidget*>(QStringLiteral("cmdExit")), Qt::LeftButton);
     });

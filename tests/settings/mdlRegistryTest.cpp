@@ -165,11 +165,11 @@ TEST_F(DefaultProbeTest, ViewPreferencesDefaultToClassicWithoutTrendAndRoundTrip
     EXPECT_EQ(fresh.GraphStyle, GraphStyleKind::Classic);
     EXPECT_FALSE(fresh.TrendStripOn);
 
-    EXPECT_EQ(WriteGraphStyle(store, GraphStyleKind::Clear), 0);
+    EXPECT_EQ(WriteGraphStyle(store, GraphStyleKind::clear), 0);
     EXPECT_EQ(WriteTrendStrip(store, true), 0);
     EXPECT_EQ(ReadRaw(store, kHkeyCurrentUser, kPreferencesKey, kGraphStyleValue).data, QByteArray("Clear"));
     const ViewPreferences stored = ReadViewPreferences(store);
-    EXPECT_EQ(stored.GraphStyle, GraphStyleKind::Clear);
+    EXPECT_EQ(stored.GraphStyle, GraphStyleKind::clear);
     EXPECT_TRUE(stored.TrendStripOn);
 
     // A word the program does not know reads as the classic style.
