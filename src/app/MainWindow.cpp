@@ -2,13 +2,11 @@
 
 #include "app/Startup.h"
 #include "app/frmAbout.h"
-#include "common/EnablingRules.h"
+#include "app/EnablingRules.h"
 #include "common/Pictures.h"
 #include "common/TextTrim.h"
 #include "datafiles/RecoveryOffer.h"
 #include "datafiles/SpreadsheetExport.h"
-#include "datafiles/frmDataEntry.h"
-#include "datafiles/frmTestOptions.h"
 #include "livetest/TestWindowLayout.h"
 #include "livetest/frmStdTestLogging.h"
 #include "platform/QtDialogs.h"
@@ -76,6 +74,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     m_noticeTimer = new QTimer(this);
     m_noticeTimer->setSingleShot(true);
     connect(m_noticeTimer, &QTimer::timeout, m_notice, &QLabel::clear);
+    makeCommands();
     connect(&m_bar, &CommandBar::toolClicked, this, &MainWindow::ActiveBar21_ToolClick);
     connect(this, &MainWindow::shellEvent, this, &MainWindow::applyEnablingRule);
     // A change of the toolbar (shown or hidden) changes the client area: the band notification
@@ -95,12 +94,12 @@ bool MainWindow::Form_Load() {
     SharedState& state = m_services.state;
     platform::Desktop& desktop = m_services.desktop;
 
-    // 1-2: the probe folder beside the program's other files.
+    // The probe folder beside the program's other files.
     state.folders.ProbesFolder = state.folders.Home + QStringLiteral("/Probes");
     state.folders.HelpFile = QStringLiteral("Splash.htm");
     QDir().mkpath(state.folders.ProbesFolder);
 
-    // 3: the recent-files list from the settings store, always four entries long from now on;
+    // The recent-files list from the settings store, always four entries long from now on;
     // a file that has gone since the last run drops out.
     settings::cRegistry recentKey = RecentFilesKey(m_services.registry);
     m_recent.Load(recentKey);
@@ -108,7 +107,7 @@ bool MainWindow::Form_Load() {
     RebuildRecentFiles();
     ProcessEvents();
 
-    // 4
+    // The commands enabled as at start-up.
     Report(ShellEvent::Startup);
     m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, false);
     // The date pane shows today's date, and the next one after midnight.
@@ -117,21 +116,21 @@ bool MainWindow::Form_Load() {
     connect(dateTimer, &QTimer::timeout, this, &MainWindow::showToday);
     dateTimer->start(60 * 1000);
 
-    // 5
+    // Without a printer Corvin cannot run.
     if (!PrinterCheckPasses(desktop.printers)) {
         desktop.dialogs.message({kNoPrinterMessage, platform::Icon::Information});
         m_unloaded = true;
         return false;
     }
 
-    // 6-9
+    // The acquisition card, or the message that there is none.
     StartCard(m_services.card, state.instrument, desktop.dialogs);
 
-    // 10
+    // The bar colours.
     if (Status s = settings::BarColourFile::Load(state.folders.BarColourFile(), state.BarColours); !s)
         desktop.dialogs.critical(s.message());
 
-    // 11
+    // What the start-up found worth saying (a settings store set aside, ...).
     if (!m_startupNotice.isEmpty())
         desktop.dialogs.information(m_startupNotice);
 
@@ -178,55 +177,6 @@ playback::frmPeriodicDataGraph* MainWindow::graphWindow() const {
 }
 
 // ---- Commands ------------------------------------------------------------------------------
-
-void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& tag) {
-    const bool testRunning = m_services.state.session.TestRunning();
-    const QString& t = toolName;
-    if (t == tool::mFOpen) {
-        OpenWithDialog();
-    } else if (t == tool::mFClose) {
-        FileClose();
-    } else if (t == tool::mFCreateProbe || t == tool::miTProbe) {
-        if (!testRunning)
-            ShowProbeCreation();
-    } else if (t.startsWith(QLatin1String("miFMRU"))) {
-        OpenRecentFile(tag);
-    } else if (t == tool::mFExit) {
-        if (!testRunning)
-            ExitCommand();
-    } else if (t == tool::mTStandard) {
-        if (!bringTestWindowForward())
-            StandardTest();
-    } else if (t == tool::miFullScreen) {
-        DisplayFullscreen();
-    } else if (t == tool::miNormal) {
-        DisplayNormal();
-    } else if (t == tool::mOPreferences) {
-        ShowBarColours();
-    } else if (t == tool::mOExcelDataExport) {
-        datafiles::frmDataEntry window(m_services.state, m_services.desktop, this);
-        window.exec();
-    } else if (t == tool::mOTestOptions) {
-        datafiles::frmTestOptions dialog(m_services.state.options, this);
-        dialog.exec();
-    } else if (t == tool::mOPrinterOptions) {
-        PrinterSetup();
-    } else if (t == tool::miHContents) {
-        if (!testRunning)
-            ShowHelpContents();
-    } else if (t == tool::miHAbout) {
-        if (!testRunning)
-            ShowAbout();
-    } else if (t == tool::miTAuto) {
-        if (!testRunning && !bringTestWindowForward())
-            AutoTest();
-    } else if (t == tool::mFPrintGraph) {
-        // Enabled only while a graph is open: it prints that graph.
-        if (playback::frmPeriodicDataGraph* graph = graphWindow())
-            graph->cmdPrintGraph_Click();
-    }
-    // mTIndependent and miHSearch have no action.
-}
 
 bool MainWindow::bringTestWindowForward() {
     livetest::frmStdTestLogging* test = testWindow();
@@ -437,9 +387,9 @@ void MainWindow::Report(ShellEvent event) {
 void MainWindow::applyEnablingRule(ShellEvent event) {
     const RuleOutcome outcome = ApplyEnablingRule(m_bar, event);
     if (outcome.recentFiles == RecentFilesChange::Enable)
-        EnableMRU();
+        enableRecentFiles();
     else if (outcome.recentFiles == RecentFilesChange::Disable)
-        DissableMRU();
+        disableRecentFiles();
     if (outcome.runFileClose)
         FileClose();
 }
@@ -473,7 +423,7 @@ void MainWindow::DisplayNormal() {
         test->showNormalLayout();
 }
 
-void MainWindow::EnableMRU() {
+void MainWindow::enableRecentFiles() {
     m_recentEnabled = true;
     const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
     for (const QString& tool : change.tools) {
@@ -484,7 +434,7 @@ void MainWindow::EnableMRU() {
     m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, change.separatorVisible);
 }
 
-void MainWindow::DissableMRU() {
+void MainWindow::disableRecentFiles() {
     m_recentEnabled = false;
     const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
     for (const QString& tool : change.tools)

@@ -4,7 +4,7 @@
 // selection, the test window, the playback graph).
 
 #include "app/QtCommandBar.h"
-#include "common/CommandBar.h"
+#include "app/CommandBar.h"
 #include "common/MainFrame.h"
 #include "common/SharedState.h"
 #include "instrument/CardLibrary.h"
@@ -13,6 +13,8 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <map>
 
 class QLabel;
 class QMdiArea;
@@ -51,7 +53,8 @@ public:
     // (no printer installed); the caller then quits without showing the window.
     bool Form_Load();
 
-    // A click on a tool of the menus or the toolbar.
+    // A click on a tool of the menus or the toolbar: the tool's command (MainCommands.cpp). A
+    // name that is no command stops the program with a message.
     void ActiveBar21_ToolClick(const QString& toolName, const QString& tag = {});
 
     // The toolbar changed the client area: the child window fills it again (in full screen
@@ -78,8 +81,8 @@ public:
     QWidget* dialogParent() const override { return const_cast<MainWindow*>(this); }
     void DisplayFullscreen() override;
     void DisplayNormal() override;
-    void EnableMRU() override;
-    void DissableMRU() override;
+    void enableRecentFiles() override;
+    void disableRecentFiles() override;
     int16_t ChildWindowCount() const override { return m_childWindows; }
     void WindowCreated() override { ++m_childWindows; }
     void WindowDestroyed() override { --m_childWindows; }
@@ -118,6 +121,8 @@ private:
     void applyEnablingRule(ShellEvent event);
     // While a test window exists, Auto and Standard only bring it to the front.
     bool bringTestWindowForward();
+    // The handler of every command, by tool name.
+    void makeCommands();
     void StandardTest();
     void AutoTest();
     void ExitCommand();
@@ -152,6 +157,7 @@ private:
 
     AppServices m_services;
     CommandBar m_bar;
+    std::map<QString, std::function<void(const QString& tag)>> m_commands;
     QtCommandBar* m_barView = nullptr;
     // Passing notes (what was written where) in a pane of their own, so the panes the program
     // keeps writing (the elapsed time) never draw over them.
@@ -160,7 +166,7 @@ private:
     QMdiArea* m_client = nullptr;
     int16_t m_childWindows = 0;
     settings::cMRUFileList m_recent;
-    // Whether the recent-files entries are enabled (EnableMRU) or disabled (DissableMRU); an
+    // Whether the recent-files entries are enabled (enableRecentFiles) or disabled (disableRecentFiles); an
     // entry the rebuild shows for the first time takes this state.
     bool m_recentEnabled = true;
     bool m_loaded = false;

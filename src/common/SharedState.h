@@ -2,6 +2,12 @@
 // The program's shared state: one object, made in main() and handed by reference to every
 // window that needs it. Grouped as the program thinks of it; the field names are the names the
 // rest of the code and its documentation use.
+//
+// Naming, throughout the program: a name the Windows program gave to a window, control, handler,
+// shared field, operation or record class stays exactly where it names that thing
+// (frmStdTestLogging, cmdStart_Click, ChannelEnabled, DrawBar, cProbe). Everything else is named
+// for what it does: types and free functions PascalCase; member functions, fields and variables
+// camelCase (private members m_); constants kName.
 
 #include "common/cBarColors.h"
 #include "common/cProbe.h"
@@ -30,18 +36,14 @@ struct InstrumentState {
     int16_t BoardModel = 0;
     double AdcVoltsPerCount = 0.0; // set by the analogue set-up of the test window
     double SampleVolts = 0.0;
-    double ChannelReading = 0.0; // µA of the channel just sampled; also drawing scratch
     bool HighRangeSelected = false;
     int16_t ScreenScale = 0; // 1 = 1 µA, 2 = 10 µA, 3 = 100 µA, 4 = 1000 µA full scale
 };
 
-// What the bar chart shows.
+// What the bar chart shows, as other windows read it (the chart keeps its own drawing state).
 struct DisplayState {
     std::array<bool, kChannelCount> ChannelEnabled{};
     bool FullScreenMode = false;
-    bool SplitMode = false;
-    std::array<double, kChannelCount> LastBarValue{}; // channel k at [k - 1]
-    std::array<double, kChannelCount> FrozenValues{}; // channel k at [k - 1]
 };
 
 // The states of the test window, changed only by its handlers.

@@ -194,18 +194,26 @@ void BarChart::drawText(QPainter& p, const QFont& font, double x, double y, cons
 
 // --- Bars -------------------------------------------------------------------------------------
 
-void BarChart::DrawBar(int i, double value) {
+double BarChart::lastBarValue(int k) const {
+    return (k >= 1 && k <= kChannelCount) ? m_lastBarValue[static_cast<std::size_t>(k - 1)] : 0.0;
+}
+
+double BarChart::frozenValue(int k) const {
+    return (k >= 1 && k <= kChannelCount) ? m_frozenValues[static_cast<std::size_t>(k - 1)] : 0.0;
+}
+
+void BarChart::DrawBar(int i, double value, BarWidth width) {
     if (!validChannel(i))
         return;
-    if (std::isnan(value)) // no reading is drawn as none; a NaN would stick to LastBarValue
+    if (std::isnan(value)) // no reading is drawn as none; a NaN would stick to the last value
         value = 0.0;
     const int k = ChannelOfIndex(i);
     const QColor CurrentBarColour = ToQColor(m_state.BarColours.Ch(k));
-    const double BarWidth = m_state.display.SplitMode ? kSplitBarWidth : kNormalBarWidth;
-    double& last = m_state.display.LastBarValue[static_cast<std::size_t>(k - 1)];
+    const double barWidth = width == BarWidth::Half ? kSplitBarWidth : kNormalBarWidth;
+    double& last = m_lastBarValue[static_cast<std::size_t>(k - 1)];
     {
         QPainter p(&m_image);
-        paintStrip(p, BarLeft(k), BarWidth, last, value, CurrentBarColour, false);
+        paintStrip(p, BarLeft(k), barWidth, last, value, CurrentBarColour, false);
     }
     last = value;
     emit changed();
@@ -220,9 +228,9 @@ void BarChart::DrawFrozenBar(int i, double value) {
     const auto slot = static_cast<std::size_t>(k - 1);
     const QColor CurrentBarColour = ToQColor(m_state.BarColours.Ch(k));
     m_fillColour = CurrentBarColour;
-    const double old = m_state.display.LastBarValue[slot];
-    m_state.display.LastBarValue[slot] = value;
-    m_state.display.FrozenValues[slot] = m_state.display.ChannelEnabled[slot] ? value : 0.0;
+    const double old = m_lastBarValue[slot];
+    m_lastBarValue[slot] = value;
+    m_frozenValues[slot] = m_state.display.ChannelEnabled[slot] ? value : 0.0;
     {
         QPainter p(&m_image);
         paintStrip(p, BarLeft(k) + kFrozenOffset, kSplitBarWidth, old, value, m_fillColour, true);
@@ -237,14 +245,13 @@ void BarChart::EraseFrozenBar(int i, double value) {
         value = 0.0;
     const int k = ChannelOfIndex(i);
     const auto slot = static_cast<std::size_t>(k - 1);
-    m_state.display.SplitMode = false;
-    const double old = m_state.display.FrozenValues[slot];
+    const double old = m_frozenValues[slot];
     {
         QPainter p(&m_image);
         paintStrip(p, BarLeft(k) + kFrozenOffset, kSplitBarWidth, old, value, m_fillColour, true);
     }
-    m_state.display.LastBarValue[slot] = value;
-    m_state.display.FrozenValues[slot] = value;
+    m_lastBarValue[slot] = value;
+    m_frozenValues[slot] = value;
     emit changed();
 }
 

@@ -1,6 +1,6 @@
 #include "livetest/TestSession.h"
 
-#include "common/ToolNames.h"
+#include "common/StatusPanes.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "instrument/RangeRelays.h"
@@ -80,8 +80,8 @@ void TestSession::changed() {
     emit controlsChanged();
 }
 
-void TestSession::focusCommand6() {
-    emit focusCommand6Requested();
+void TestSession::focusRangeButton() {
+    emit focusRangeButtonRequested();
 }
 
 void TestSession::setPhase(SessionPhase phase) {
@@ -91,18 +91,18 @@ void TestSession::setPhase(SessionPhase phase) {
 
 // Timer changes reach the window at once: a dialog shown afterwards runs its own event loop, and
 // a timer still running there would tick behind it.
-void TestSession::setTimer1(bool on) {
-    m_controls.Timer1 = on;
+void TestSession::setLiveTimer(bool on) {
+    m_controls.liveTimerOn = on;
     changed();
 }
 
-void TestSession::setTimer2(bool on) {
-    m_controls.Timer2 = on;
+void TestSession::setLoggingTimer(bool on) {
+    m_controls.loggingTimerOn = on;
     changed();
 }
 
 void TestSession::setWindowEnabled(bool on) {
-    m_controls.WindowEnabled = on;
+    m_controls.windowEnabled = on;
     changed();
 }
 
@@ -126,8 +126,9 @@ void TestSession::RebuildChart() {
 }
 
 void TestSession::ZeroBars() {
+    m_barTestReading = 0.0; // the bar test starts again from zero with the bars
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i)
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
 }
 
 // ---- load, START, STOP, EXIT ------------------------------------------------------------------
@@ -138,17 +139,17 @@ void TestSession::Form_Load() {
     m_controls.periodic = m_state.options.PeriodicLoggingDefault ? PeriodicChoice::On : PeriodicChoice::None;
     instrument::AnalogueSetupByModel(m_card, inst);
 
-    m_controls.FreezeSplitEnabled = false;
-    m_controls.FreezeUnsplitEnabled = false;
+    m_controls.freezeSplitEnabled = false;
+    m_controls.freezeUnsplitEnabled = false;
     m_state.session.PeriodicLoggingOn = false;
     m_state.session.PeriodicDataDone = false;
-    m_state.display.SplitMode = false;
+    m_chart.setSplitMode(false);
     ClearPicture(kMessageAreaGrey, Picture::Grey);
 
     // The card is addressed as handle 0 from here on, registered or not.
     inst.BoardHandle = 0;
     m_state.session.phase = SessionPhase::Opened;
-    inst.ChannelReading = 0.0;
+    m_barTestReading = 0.0;
     m_barTestStep = 1.0;
     changed();
 }
@@ -159,9 +160,9 @@ void TestSession::setPeriodicChoice(PeriodicChoice choice) {
 }
 
 void TestSession::cmdStart_Click() {
-    m_controls.FreezeSplitEnabled = true;
-    m_controls.FreezeUnsplitEnabled = false;
-    m_controls.WrittenVisible = false;
+    m_controls.freezeSplitEnabled = true;
+    m_controls.freezeUnsplitEnabled = false;
+    m_controls.writtenVisible = false;
     setPhase(SessionPhase::Running);
     m_frame.Report(ShellEvent::TestStarted);
 
@@ -172,13 +173,12 @@ void TestSession::cmdStart_Click() {
         StartJournal();
     }
 
-    m_state.instrument.ChannelReading = 0.0;
     ZeroBars();
     m_startMs = m_desktop.clock.monotonicMs();
-    m_controls.Timer1 = true;
-    m_controls.Timer2 = m_state.session.PeriodicLoggingOn;
+    m_controls.liveTimerOn = true;
+    m_controls.loggingTimerOn = m_state.session.PeriodicLoggingOn;
     changed();
-    focusCommand6();
+    focusRangeButton();
 }
 
 void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn) {
@@ -190,7 +190,7 @@ void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool 
     m_controls.periodic = PeriodicChoice::Off;
     setWindowEnabled(true);
     cmdStop_Click();
-    focusCommand6();
+    focusRangeButton();
 }
 
 bool TestSession::PeriodicSetup() {
@@ -219,7 +219,7 @@ bool TestSession::PeriodicSetup() {
     // The names of the probe the test runs with (the default probe of an automatic test).
     for (int k = 1; k <= kChannelCount; ++k)
         data.ChannelNames[k - 1] = Fixed20(m_state.TestProbe().Ch(k));
-    m_controls.Timer2IntervalMs = *n * 1000;
+    m_controls.loggingIntervalMs = *n * 1000;
     data.SampleCount = 0;
 
     const int maxHours = MaxLoggingHours(*n);
@@ -249,17 +249,17 @@ bool TestSession::PeriodicSetup() {
 
 void TestSession::cmdStop_Click() {
     auto& session = m_state.session;
-    m_controls.Timer1 = false;
-    m_controls.Timer2 = false;
+    m_controls.liveTimerOn = false;
+    m_controls.loggingTimerOn = false;
     session.phase = SessionPhase::Stopped;
     ClearPicture(kMessageAreaGrey, Picture::Grey);
-    for (QString& text : m_controls.Text1)
+    for (QString& text : m_controls.readingTexts)
         text = QStringLiteral("0.0");
-    m_state.display.SplitMode = false;
-    m_controls.FreezeSplitEnabled = false;
-    m_controls.FreezeUnsplitEnabled = false;
+    m_chart.setSplitMode(false);
+    m_controls.freezeSplitEnabled = false;
+    m_controls.freezeUnsplitEnabled = false;
     changed();
-    focusCommand6();
+    focusRangeButton();
 
     // The file holds only the samples taken.
     m_state.periodic.SampleCapacity = m_state.periodic.SampleCount;
@@ -269,7 +269,7 @@ void TestSession::cmdStop_Click() {
         for (;;) {
             if (!askToSave()) {
                 m_journal.remove(); // the readings given up on purpose
-                setTimer2(false);
+                setLoggingTimer(false);
                 session.PeriodicLoggingOn = false;
                 session.PeriodicDataDone = false;
                 break;
@@ -293,33 +293,33 @@ void TestSession::cmdExit_Click() {
     m_frame.Report(ShellEvent::TestWindowExited);
 }
 
-void TestSession::Command3_Click() {
-    double& reading = m_state.instrument.ChannelReading;
+void TestSession::stepBarTest() {
+    double& reading = m_barTestReading;
     if (reading >= 0.5)
         m_barTestStep = -1.0;
     else if (reading <= -0.5)
         m_barTestStep = 1.0;
     reading += m_barTestStep / 10.0;
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i)
-        m_chart.DrawBar(i, reading);
+        m_chart.DrawBar(i, reading, m_chart.liveBarWidth());
 }
 
 // ---- the two timers ---------------------------------------------------------------------------
 
 void TestSession::Timer1_Timer() {
     const bool fullScreen = m_state.display.FullScreenMode;
-    m_controls.Label8 = FormatElapsed(m_desktop.clock.monotonicMs() - m_startMs);
+    m_controls.elapsedText = FormatElapsed(m_desktop.clock.monotonicMs() - m_startMs);
     if (fullScreen)
-        m_frame.ShowStatus(pane::miTimeElapsed, m_controls.Label8);
+        m_frame.ShowStatus(pane::miTimeElapsed, m_controls.elapsedText);
 
     instrument::LiveSweep(m_card, m_pauser, m_state.instrument,
                           [this](int16_t channel, const QString& text, double reading) {
-                              m_controls.Text1[ChannelOfIndex(channel) - 1] = text;
-                              m_chart.DrawBar(channel, reading);
+                              m_controls.readingTexts[ChannelOfIndex(channel) - 1] = text;
+                              m_chart.DrawBar(channel, reading, m_chart.liveBarWidth());
                           });
     if (fullScreen) {
         m_chart.EraseValueTexts();
-        m_chart.PrintValueTexts(m_controls.Text1);
+        m_chart.PrintValueTexts(m_controls.readingTexts);
     }
     changed();
 }
@@ -335,7 +335,7 @@ void TestSession::Timer2_Timer() {
     }
 
     // The logging is finished: one question, however long it stays open.
-    setTimer2(false);
+    setLoggingTimer(false);
     if (!askToSave()) {
         m_journal.remove(); // the readings given up on purpose
         m_state.session.PeriodicLoggingOn = false;
@@ -343,7 +343,7 @@ void TestSession::Timer2_Timer() {
             m_frame.DisplayNormal();
         return;
     }
-    setTimer1(false);
+    setLiveTimer(false);
     if (m_state.display.FullScreenMode)
         m_frame.DisplayNormal();
     SaveToDataFile(true);
@@ -384,8 +384,8 @@ bool TestSession::askToSave() {
 }
 
 SaveOutcome TestSession::SaveFromStop() {
-    m_controls.Timer1 = false;
-    m_controls.Timer2 = false;
+    m_controls.liveTimerOn = false;
+    m_controls.loggingTimerOn = false;
     changed();
     if (m_state.options.SaveToDataFile)
         return SaveToDataFile(false);
@@ -442,8 +442,8 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
         return SaveOutcome::Failed;
     }
 
-    m_controls.Label11 = *path;
-    m_controls.WrittenVisible = true;
+    m_controls.writtenFile = *path;
+    m_controls.writtenVisible = true;
     m_state.folders.LastTestFolder = QFileInfo(*path).absolutePath();
     m_state.periodic.Erase();
     finishSave(endOfLogging);
@@ -462,15 +462,15 @@ void TestSession::finishSave(bool endOfLogging) {
 
 // ---- range, channels, freeze and split ------------------------------------------------------
 
-void TestSession::Command6_Click() {
-    m_controls.WrittenVisible = false;
-    m_controls.WindowEnabled = false;
+void TestSession::beginRangeChoice() {
+    m_controls.writtenVisible = false;
+    m_controls.windowEnabled = false;
     changed();
     m_frame.setFrameEnabled(false);
 }
 
 void TestSession::HideWrittenLabels() {
-    m_controls.WrittenVisible = false;
+    m_controls.writtenVisible = false;
     changed();
 }
 
@@ -487,12 +487,11 @@ void TestSession::ScaleChosen(int16_t screenScale) {
         m_state.session.phase = SessionPhase::Ready;
         setStatus(QStringLiteral("Ready Hit START to proceed with test"));
     }
-    if (m_state.display.SplitMode)
+    if (m_chart.splitMode())
         Unsplit();
-    // The bars restart from zero on the new scale (and LastBarValue matches the fresh chart).
-    m_state.instrument.ChannelReading = 0.0;
+    // The bars restart from zero on the new scale (and the chart's last values match it).
     ZeroBars();
-    m_controls.WindowEnabled = true;
+    m_controls.windowEnabled = true;
     changed();
     m_frame.setFrameEnabled(true);
 }
@@ -512,18 +511,16 @@ void TestSession::ToggleChannel(int k) {
     }
     const bool running = m_state.session.TestRunning();
     if (running) {
-        m_state.instrument.ChannelReading = 0.0;
         ZeroBars();
     }
     // Before a screen scale was chosen there is no chart yet: the message area stays.
     if (scaleChosen()) {
         RebuildChart();
         if (running) {
-            m_state.instrument.ChannelReading = 0.0;
             ZeroBars();
         }
     }
-    if (m_state.display.SplitMode)
+    if (m_chart.splitMode())
         Unsplit();
     changed();
 }
@@ -534,48 +531,43 @@ void TestSession::FunctionKey(int k) {
 }
 
 void TestSession::cmdFreezeSplit_Click() {
-    m_controls.FreezeUnsplitEnabled = true;
-    m_controls.FreezeSplitEnabled = false;
-    setTimer1(false);
+    m_controls.freezeUnsplitEnabled = true;
+    m_controls.freezeSplitEnabled = false;
+    setLiveTimer(false);
     auto& inst = m_state.instrument;
     if (inst.BoardModel != 230 && inst.BoardModel != 30)
         return;
 
     int32_t count = 0;
+    m_barTestReading = 0.0;
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-        m_state.display.SplitMode = false;
-        inst.ChannelReading = 0.0;
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawBar(i, 0.0, BarWidth::Whole);
         instrument::TakeCountWithoutPauses(m_card, inst, static_cast<int16_t>(i), count);
-        instrument::ScaleLive(count, inst);
-        m_chart.DrawFrozenBar(i, inst.ChannelReading);
-        inst.ChannelReading = 0.0;
-        m_state.display.SplitMode = true;
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawFrozenBar(i, instrument::ScaleLive(count, inst));
+        m_chart.DrawBar(i, 0.0, BarWidth::Half);
     }
-    setTimer1(true);
-    focusCommand6();
+    m_chart.setSplitMode(true);
+    setLiveTimer(true);
+    focusRangeButton();
 }
 
 void TestSession::Unsplit() {
-    auto& display = m_state.display;
-    if (display.SplitMode) {
-        display.SplitMode = false;
-        setTimer1(false);
-        m_state.instrument.ChannelReading = 0.0;
+    if (m_chart.splitMode()) {
+        m_chart.setSplitMode(false);
+        setLiveTimer(false);
+        m_barTestReading = 0.0;
         for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-            m_chart.DrawBar(i, 0.0);
+            m_chart.DrawBar(i, 0.0, BarWidth::Whole);
             m_chart.EraseFrozenBar(i, 0.0);
-            display.SplitMode = false;
-            m_chart.DrawBar(i, 0.0);
+            m_chart.DrawBar(i, 0.0, BarWidth::Whole);
         }
     }
     // The live timer runs again only for a running test: after STOP nothing may sample.
-    m_controls.Timer1 = m_state.session.TestRunning();
-    m_controls.FreezeSplitEnabled = true;
-    m_controls.FreezeUnsplitEnabled = false;
+    m_controls.liveTimerOn = m_state.session.TestRunning();
+    m_controls.freezeSplitEnabled = true;
+    m_controls.freezeUnsplitEnabled = false;
     changed();
-    focusCommand6();
+    focusRangeButton();
 }
 
 void TestSession::cmdFreezeUnsplit_Click() {
@@ -587,14 +579,13 @@ void TestSession::cmdFreezeUnsplit_Click() {
 void TestSession::PrintBarDisplay() {
     if (!m_state.session.TestRunning())
         return;
-    m_chart.PrintValueTexts(m_controls.Text1);
+    m_chart.PrintValueTexts(m_controls.readingTexts);
     const QString job = QStringLiteral("Corvin test %1")
                             .arg(m_desktop.clock.now().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")));
     QString pdfFile;
     const Status printed =
         m_desktop.printers.printImage(m_chart.image(), platform::Orientation::Landscape, job, &pdfFile);
     RebuildChart();
-    m_state.instrument.ChannelReading = 0.0;
     ZeroBars();
     if (!printed)
         m_desktop.dialogs.critical(printed.message());
@@ -615,31 +606,30 @@ void TestSession::mnuPrint_Click() {
         m_frame.DisplayFullscreen();
     } else {
         PrintBarDisplay();
-        focusCommand6();
+        focusRangeButton();
         m_frame.DisplayNormal();
     }
 }
 
 void TestSession::mnuCopy_Click() {
     const bool fullScreen = m_state.display.FullScreenMode;
-    m_chart.PrintValueTexts(m_controls.Text1);
+    m_chart.PrintValueTexts(m_controls.readingTexts);
     m_desktop.clipboard.setImage(m_chart.image());
     m_frame.ShowNotice(QStringLiteral("Bar chart copied to the clipboard"));
     if (scaleChosen()) {
         RebuildChart();
-        m_state.instrument.ChannelReading = 0.0;
         // The live bars first go to zero on the fresh chart, so each frozen half is drawn whole
         // from the zero line (and not from wherever its live bar last stood).
         ZeroBars();
         for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-            m_chart.DrawFrozenBar(i, m_state.display.FrozenValues[i - kFirstChannelIndex]);
-            m_chart.DrawBar(i, 0.0);
+            m_chart.DrawFrozenBar(i, m_chart.frozenValue(ChannelOfIndex(i)));
+            m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
         }
     }
     if (fullScreen) {
         m_frame.DisplayFullscreen();
     } else {
-        focusCommand6();
+        focusRangeButton();
         m_frame.DisplayNormal();
     }
 }
@@ -655,13 +645,12 @@ void TestSession::mnuClose_Click() {
 }
 
 void TestSession::RedrawLayout() {
-    m_state.instrument.ChannelReading = 0.0;
     ZeroBars();
     m_chart.DrawChartFrame();
     m_chart.DrawChartLegend();
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-        m_chart.DrawFrozenBar(i, m_state.display.FrozenValues[i - kFirstChannelIndex]);
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawFrozenBar(i, m_chart.frozenValue(ChannelOfIndex(i)));
+        m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
     }
     m_picture = Picture::Chart;
 }

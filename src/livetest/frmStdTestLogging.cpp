@@ -114,7 +114,7 @@ frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary
     connectControls();
 
     connect(m_session.get(), &TestSession::controlsChanged, this, &frmStdTestLogging::syncControls);
-    connect(m_session.get(), &TestSession::focusCommand6Requested, this, [this] { m_command6->setFocus(); });
+    connect(m_session.get(), &TestSession::focusRangeButtonRequested, this, [this] { m_command6->setFocus(); });
     connect(m_chart.get(), &BarChart::changed, this, [this] { m_picture1->update(); });
 
     // Form_Load.
@@ -240,7 +240,7 @@ void frmStdTestLogging::connectControls() {
     connect(m_cmdStop, &QPushButton::clicked, this, [s] { s->cmdStop_Click(); });
     connect(m_cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
     connect(m_command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
-    connect(m_command3, &QPushButton::clicked, this, [s] { s->Command3_Click(); });
+    connect(m_command3, &QPushButton::clicked, this, [s] { s->stepBarTest(); });
     connect(m_cmdFreezeSplit, &QPushButton::clicked, this, [s] { s->cmdFreezeSplit_Click(); });
     connect(m_cmdFreezeUnsplit, &QPushButton::clicked, this, [s] { s->cmdFreezeUnsplit_Click(); });
     connect(m_cmdPrintTest, &QPushButton::clicked, this, [s] { s->cmdPrintTest_Click(); });
@@ -259,11 +259,11 @@ void frmStdTestLogging::connectControls() {
 
 void frmStdTestLogging::syncTimers() {
     const SessionControls& c = m_session->controls();
-    if (c.Timer1 != m_timer1->isActive())
-        c.Timer1 ? m_timer1->start() : m_timer1->stop();
-    if (c.Timer2IntervalMs > 0 && m_timer2->interval() != c.Timer2IntervalMs)
-        m_timer2->setInterval(c.Timer2IntervalMs);
-    const bool timer2 = c.Timer2 && c.Timer2IntervalMs > 0;
+    if (c.liveTimerOn != m_timer1->isActive())
+        c.liveTimerOn ? m_timer1->start() : m_timer1->stop();
+    if (c.loggingIntervalMs > 0 && m_timer2->interval() != c.loggingIntervalMs)
+        m_timer2->setInterval(c.loggingIntervalMs);
+    const bool timer2 = c.loggingTimerOn && c.loggingIntervalMs > 0;
     if (timer2 != m_timer2->isActive())
         timer2 ? m_timer2->start() : m_timer2->stop();
 }
@@ -274,8 +274,8 @@ void frmStdTestLogging::syncControls() {
     m_cmdStart->setEnabled(m_session->StartEnabled());
     m_cmdStop->setEnabled(m_session->StopEnabled());
     m_cmdExit->setEnabled(m_session->ExitEnabled());
-    m_cmdFreezeSplit->setEnabled(c.FreezeSplitEnabled);
-    m_cmdFreezeUnsplit->setEnabled(c.FreezeUnsplitEnabled);
+    m_cmdFreezeSplit->setEnabled(c.freezeSplitEnabled);
+    m_cmdFreezeUnsplit->setEnabled(c.freezeUnsplitEnabled);
 
     const bool on = c.periodic == PeriodicChoice::On;
     const bool off = c.periodic == PeriodicChoice::Off;
@@ -288,8 +288,8 @@ void frmStdTestLogging::syncControls() {
     }
 
     for (int k = 1; k <= kChannelCount; ++k) {
-        if (m_text1[k - 1]->text() != c.Text1[k - 1])
-            m_text1[k - 1]->setText(c.Text1[k - 1]);
+        if (m_text1[k - 1]->text() != c.readingTexts[k - 1])
+            m_text1[k - 1]->setText(c.readingTexts[k - 1]);
         const bool lampOn = m_state.display.ChannelEnabled[k - 1];
         if (m_lampShown[k - 1] != (lampOn ? 2 : 1)) {
             m_images[k - 1]->setIcon(LampIcon(lampOn));
@@ -301,19 +301,19 @@ void frmStdTestLogging::syncControls() {
             m_labels[k - 1]->setToolTip(caption);
         }
     }
-    if (m_label8->text() != c.Label8)
-        m_label8->setText(c.Label8);
+    if (m_label8->text() != c.elapsedText)
+        m_label8->setText(c.elapsedText);
 
-    const bool written = c.WrittenVisible && !m_fullScreen;
+    const bool written = c.writtenVisible && !m_fullScreen;
     m_label10->setVisible(written);
     m_label11->setVisible(written);
-    if (m_label11->toolTip() != c.Label11) {
-        m_label11->setToolTip(c.Label11);
-        m_label11->setText(m_label11->fontMetrics().elidedText(c.Label11, Qt::ElideMiddle,
+    if (m_label11->toolTip() != c.writtenFile) {
+        m_label11->setToolTip(c.writtenFile);
+        m_label11->setText(m_label11->fontMetrics().elidedText(c.writtenFile, Qt::ElideMiddle,
                                                                std::max(40, m_label11->width())));
     }
-    if (isEnabled() != c.WindowEnabled)
-        setEnabled(c.WindowEnabled);
+    if (isEnabled() != c.windowEnabled)
+        setEnabled(c.windowEnabled);
 }
 
 // ---- layout -----------------------------------------------------------------------------------
@@ -414,7 +414,7 @@ void frmStdTestLogging::resizeEvent(QResizeEvent* event) {
 // ---- handlers ---------------------------------------------------------------------------------
 
 void frmStdTestLogging::Command6_Click() {
-    m_session->Command6_Click();
+    m_session->beginRangeChoice();
     if (!m_rangeDialog) {
         // The dialogs belong to the main window (not to this window, which is disabled while
         // they are open), are modal to it and stay in front of it. This window owns them.

@@ -41,11 +41,6 @@ void SetBoxBackground(QLineEdit* box, const QColor& colour) {
 }
 
 // What went wrong with a write to the settings store, in words.
-QString RegistryFailureText(const settings::RegistryStore& store, int32_t result) {
-    if (!store.lastError().isEmpty())
-        return store.lastError();
-    return QStringLiteral("The settings store refused the default probe (error %1)").arg(result);
-}
 
 } // namespace
 
@@ -277,10 +272,10 @@ bool frmProbeConfig::confirm(bool asDefault) {
 
     if (asDefault) {
         // The name box as typed, spaces and all; everyone who reads it trims it.
-        const int32_t result = settings::WriteDefaultProbeName(m_registry, m_txtProbeName->text());
-        if (result != settings::kErrorSuccess) {
+        const Status stored = settings::WriteDefaultProbeName(m_registry, m_txtProbeName->text());
+        if (!stored) {
             m_dialogs.critical(QStringLiteral("Problems with writing ") + path + QStringLiteral(" to disc") +
-                               QLatin1Char('\n') + RegistryFailureText(m_registry, result));
+                               QLatin1Char('\n') + stored.message());
             return false;
         }
     }

@@ -1,7 +1,7 @@
 #include "probes/frmStandardSignOn.h"
 
 #include "common/TextTrim.h"
-#include "common/ToolNames.h"
+#include "common/StatusPanes.h"
 #include "common/Twips.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
@@ -252,8 +252,10 @@ void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
 }
 
 void frmStandardSignOn::saveDefaultProbeName() {
-    // The window carries on whether or not the setting could be stored, as it always has.
-    settings::WriteDefaultProbeName(m_registry, m_state.DefaultProbeName);
+    // The window carries on whether or not the setting could be stored, as it always has; the
+    // status bar says when it could not.
+    if (const Status stored = settings::WriteDefaultProbeName(m_registry, m_state.DefaultProbeName); !stored)
+        m_frame.ShowNotice(QStringLiteral("The default probe could not be stored: ") + stored.message());
 }
 
 void frmStandardSignOn::closeWindow() {

@@ -184,10 +184,8 @@ int ProbeDefault(const QStringList& args, QTextStream& out, QTextStream& err) {
     // A store that could not be opened on disc runs in memory: a write there would be lost.
     if (!registry.persistent())
         return Fail(err, QStringLiteral("cannot write the settings store %1").arg(store));
-    if (const int32_t code = settings::WriteDefaultProbeName(registry, name); code != 0)
-        return Fail(
-            err,
-            QStringLiteral("cannot write the default probe to %1 (registry error %2)").arg(store).arg(code));
+    if (const Status stored = settings::WriteDefaultProbeName(registry, name); !stored)
+        return Fail(err, QStringLiteral("cannot write the default probe to %1: %2").arg(store, stored.message()));
     return kExitOk;
 }
 

@@ -319,7 +319,7 @@ TEST_F(StoredTests, AFileNamedFromOutsideOpensOnceStartedAndOnlyWhenIdle) {
     cProbe probe;
     probe.setProbe_Name(QStringLiteral("BENCH"));
     ASSERT_TRUE(probes::WriteProbeFile(home.file(QStringLiteral("Probes")), probe).ok());
-    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH")).ok());
     window->ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     ASSERT_NE(window->testWindow(), nullptr);
     desk.dialogs.messages.clear();

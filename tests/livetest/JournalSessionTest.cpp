@@ -50,7 +50,7 @@ public:
         m_session->Form_Load();
         for (int k = 1; k <= kChannelCount; ++k)
             m_session->ToggleChannel(k);
-        m_session->Command6_Click();
+        m_session->beginRangeChoice();
         m_session->RangeChosen(false);
         m_session->ScaleChosen(4);
     }
@@ -194,7 +194,7 @@ TEST_F(JournalledTest, AFailingAppendLeavesTheTestRunningAndSaysItIsNotProtected
         test.tick();
     EXPECT_EQ(test.state().periodic.SampleCount, 5);
     EXPECT_EQ(test.session().phase(), SessionPhase::Running);
-    EXPECT_TRUE(test.session().controls().Timer2);
+    EXPECT_TRUE(test.session().controls().loggingTimerOn);
     EXPECT_TRUE(test.dialogs().messages.empty());
     EXPECT_EQ(test.status(),
               QStringLiteral("Testing - NOT protected against a crash, readings kept in memory "

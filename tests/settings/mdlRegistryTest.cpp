@@ -103,7 +103,7 @@ TEST_F(DefaultProbeTest, NoKeyMeansNoDefaultProbe) {
 }
 
 TEST_F(DefaultProbeTest, AWriteCreatesTheKeyAndStoresTheNameUntrimmed) {
-    EXPECT_EQ(WriteDefaultProbeName(store, QStringLiteral(" Probe A ")), 0);
+    EXPECT_TRUE(WriteDefaultProbeName(store, QStringLiteral(" Probe A ")).ok());
     const auto stored =
         ReadRaw(store, kHkeyLocalMachine, QStringLiteral("SOFTWARE\\Tarvik\\CORVIN\\Test Options\\Default"),
                 QStringLiteral("Default Probe"));
@@ -111,7 +111,7 @@ TEST_F(DefaultProbeTest, AWriteCreatesTheKeyAndStoresTheNameUntrimmed) {
     EXPECT_EQ(stored.data, QByteArray(" Probe A "));
     EXPECT_EQ(ReadDefaultProbeName(store), QStringLiteral("Probe A"));
     // Written again over the existing key.
-    EXPECT_EQ(WriteDefaultProbeName(store, QStringLiteral("B")), 0);
+    EXPECT_TRUE(WriteDefaultProbeName(store, QStringLiteral("B")).ok());
     EXPECT_EQ(ReadDefaultProbeName(store), QStringLiteral("B"));
 }
 
@@ -147,7 +147,7 @@ TEST_F(DefaultProbeTest, AValueOfAnotherTypeReadsAsNoName) {
 TEST_F(DefaultProbeTest, AWriteReadBackThroughcRegistryLosesItsLastCharacter) {
     // The two front ends disagree about the NUL; the program only ever reads this value through
     // the module functions, which is why it must stay that way.
-    WriteDefaultProbeName(store, QStringLiteral("Probe"));
+    ASSERT_TRUE(WriteDefaultProbeName(store, QStringLiteral("Probe")).ok());
     cRegistry reg(store, QStringLiteral("Corvin"));
     reg.setClassKey(static_cast<int32_t>(kHkeyLocalMachine));
     reg.setSectionKey(kDefaultProbeKey);
