@@ -6,6 +6,7 @@
 #include "support/TempHome.h"
 
 #include <benchmark/benchmark.h>
+#include <stdexcept>
 
 using namespace corvin;
 
@@ -15,7 +16,7 @@ const std::array<QString, kChannelCount> kNames = {"Ch1", "Ch2", "Ch3", "Ch4", "
 
 PeriodicDataSet DataOf(int16_t rows) {
     PeriodicDataSet data;
-    data.Size(rows);
+    data.resize(rows);
     for (int r = 0; r < rows; ++r) {
         for (int k = 0; k < kChannelCount; ++k)
             data.PeriodicData[k][r] = float(r) * 0.37f + float(k);
@@ -67,7 +68,8 @@ void BM_ReadTestDataFile(benchmark::State& state) {
     testing::TempHome home;
     const QString path = home.file(QStringLiteral("bench.DAT"));
     PeriodicDataSet written = DataOf(int16_t(state.range(0)));
-    datafiles::WriteTestDataFile(path, written, 5, kNames);
+    if (!datafiles::WriteTestDataFile(path, written, 5, kNames))
+        throw std::runtime_error("cannot write the benchmark's test data file");
     for (auto _ : state) {
         PeriodicDataSet data;
         if (!datafiles::ReadTestDataFile(path, data))

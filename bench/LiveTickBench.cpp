@@ -33,8 +33,8 @@ void LiveTick(benchmark::State& bench, bool fullScreenMode) {
     session.Form_Load();
     for (int k = 1; k <= kChannelCount; ++k)
         session.ToggleChannel(k);
-    session.RangeChosen(true);
-    session.ScaleChosen(2);
+    session.rangeChosen(true);
+    session.scaleChosen(2);
     session.cmdStart_Click();
     state.display.FullScreenMode = fullScreenMode;
 

@@ -12,6 +12,7 @@
 #include "support/TempHome.h"
 
 #include <benchmark/benchmark.h>
+#include <stdexcept>
 #include <cmath>
 #include <qcustomplot.h>
 
@@ -24,13 +25,14 @@ const QSize kClientArea(1280, 700); // the main window's client area on a 1280 x
 // A test file of `rows` rows: slow swings with a little noise, seven different levels.
 QString WriteTest(const testing::TempHome& home, int16_t rows) {
     PeriodicDataSet data;
-    data.Size(rows);
+    data.resize(rows);
     for (int k = 0; k < kChannelCount; ++k)
         for (int r = 0; r < rows; ++r)
             data.PeriodicData[k][r] =
                 float(10.0 * k + 3.0 * std::sin(r / 90.0 + k) + 0.2 * std::sin(r * 2.3));
     const QString path = home.file(QStringLiteral("bench.DAT"));
-    datafiles::WriteTestDataFile(path, data, 10, {"1", "2", "3", "4", "5", "6", "7"});
+    if (!datafiles::WriteTestDataFile(path, data, 10, {"1", "2", "3", "4", "5", "6", "7"}))
+        throw std::runtime_error("cannot write the benchmark's test data file");
     return path;
 }
 
@@ -53,7 +55,7 @@ void BM_OpenAndFirstPaint(benchmark::State& s) {
         SharedState state;
         settings::cMRUFileList recent;
         playback::StoredTestOpener opener(state, desk.dialogs, recent);
-        if (opener.OpenByName(path) != playback::OpenOutcome::Opened)
+        if (opener.openByName(path) != playback::OpenOutcome::Opened)
             s.SkipWithError("the test file could not be opened");
         ChooseAllSeven(state.playback);
         auto window = std::make_unique<playback::frmPeriodicDataGraph>(state, desk.desktop, frame);
@@ -72,7 +74,7 @@ BENCHMARK(BM_OpenAndFirstPaint)->Arg(4500)->Arg(32000)->Unit(benchmark::kMillise
 // The graph window of a test of 7 x 32,000 samples, plotted, at the client area's size.
 struct PlottedLongTest {
     PlottedLongTest() {
-        playback::StoredTestOpener(state, desk.dialogs, recent).OpenByName(WriteTest(home, 32000));
+        playback::StoredTestOpener(state, desk.dialogs, recent).openByName(WriteTest(home, 32000));
         ChooseAllSeven(state.playback);
         window.resize(kClientArea);
         window.show();

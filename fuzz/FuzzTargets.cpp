@@ -82,7 +82,7 @@ void FuzzProbeFile(const uint8_t* data, std::size_t size) {
 
 void FuzzBarColourFile(const uint8_t* data, std::size_t size) {
     const QByteArray bytes = Bytes(data, size);
-    const QByteArray written = settings::BarColourFile::Encode(settings::BarColourFile::Decode(bytes));
+    const QByteArray written = settings::BarColourFile::encode(settings::BarColourFile::decode(bytes));
     // The seven records come back as they were; missing bytes as zeros, extra bytes dropped.
     QByteArray expected = bytes.left(settings::BarColourFile::kFileSize);
     expected.append(QByteArray(settings::BarColourFile::kFileSize - expected.size(), '\0'));
@@ -91,13 +91,13 @@ void FuzzBarColourFile(const uint8_t* data, std::size_t size) {
 
 void FuzzSimulatorProfile(const uint8_t* data, std::size_t size) {
     instrument::SimulatorProfile profile;
-    if (!instrument::SimulatorProfile::Parse(QString::fromUtf8(Bytes(data, size)), QStringLiteral("fuzz"),
+    if (!instrument::SimulatorProfile::parse(QString::fromUtf8(Bytes(data, size)), QStringLiteral("fuzz"),
                                              profile))
         return;
     for (int k = 1; k <= kChannelCount; ++k) {
         const instrument::ChannelCurrent& c = profile.channel(k);
         Require(c.periodSeconds > 0.0 && c.swingMicroAmps >= 0.0 && c.noiseMicroAmps >= 0.0);
-        profile.CurrentAt(k, 12.5);
+        profile.currentAt(k, 12.5);
     }
 }
 
@@ -157,7 +157,7 @@ void FuzzWorkbookNames(const uint8_t* data, std::size_t size) {
         Require(path == typed || path.startsWith(typed));
 
     PeriodicDataSet test;
-    test.Size(2);
+    test.resize(2);
     test.HeaderValues[0] = 5;
     for (int k = 0; k < kChannelCount; ++k)
         test.ChannelNames[k] = FromCp1252(parts.value(k + 1).left(20));

@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     instrument::LibComedi comedi;
     std::unique_ptr<instrument::CardLibrary> card;
     if (options.card == app::CardChoice::Simulated) {
-        instrument::SimulatorProfile profile = instrument::SimulatorProfile::Demo();
+        instrument::SimulatorProfile profile = instrument::SimulatorProfile::demo();
         if (!options.simulatorProfile.isEmpty()) {
             if (Status s = instrument::SimulatorProfile::Load(options.simulatorProfile, profile); !s)
                 return Refuse(argc, argv, s.message());
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     // The desktop entry's name (without .desktop) is the application id the window system sees, so
     // that Wayland compositors and X11 task bars find the entry's name and icon for our windows.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
-    QGuiApplication::setWindowIcon(Pictures::ApplicationWindowIcon());
+    QGuiApplication::setWindowIcon(Pictures::applicationWindowIcon());
 
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
@@ -151,15 +151,15 @@ int main(int argc, char** argv) {
     dialogs.setParent(&window);
     window.setStartupNotice(registry.notice());
     QObject::connect(&instance, &app::QtSingleInstance::raiseRequested, &window,
-                     &app::MainWindow::BringToFront);
+                     &app::MainWindow::bringToFront);
     // Queued: the open shows modal windows, which must not run inside the socket's own handler.
     QObject::connect(&instance, &app::QtSingleInstance::openRequested, &window,
-                     &app::MainWindow::OpenTestDataFile, Qt::QueuedConnection);
+                     &app::MainWindow::openTestDataFile, Qt::QueuedConnection);
     QObject::connect(&window, &app::MainWindow::textScaleChanged, &window,
                      [&dialogs](double scale) { dialogs.setTextScale(scale); });
     // The file of the command line opens once the start-up has finished and the window is up.
     if (!options.testDataFile.isEmpty())
-        window.OpenTestDataFile(options.testDataFile);
+        window.openTestDataFile(options.testDataFile);
     if (!window.Form_Load())
         return 1;
     // Open as large as the screen allows; a desktop that maximises windows does the rest.

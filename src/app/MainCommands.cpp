@@ -23,25 +23,25 @@ void MainWindow::makeCommands() {
     };
 
     m_commands = {
-        {tool::mFOpen, always(&MainWindow::OpenWithDialog)},
+        {tool::mFOpen, always(&MainWindow::openWithDialog)},
         {tool::mFClose, always(&MainWindow::FileClose)},
-        {tool::mFCreateProbe, unlessTestRuns(&MainWindow::ShowProbeCreation)},
-        {tool::miTProbe, unlessTestRuns(&MainWindow::ShowProbeCreation)},
-        {tool::mFExit, unlessTestRuns(&MainWindow::ExitCommand)},
+        {tool::mFCreateProbe, unlessTestRuns(&MainWindow::showProbeCreation)},
+        {tool::miTProbe, unlessTestRuns(&MainWindow::showProbeCreation)},
+        {tool::mFExit, unlessTestRuns(&MainWindow::exitCommand)},
         // A second Standard or Auto brings the test window there is to the front.
         {tool::mTStandard,
          [this](const QString&) {
              if (!bringTestWindowForward())
-                 StandardTest();
+                 standardTest();
          }},
         {tool::miTAuto,
          [this](const QString&) {
              if (!m_services.state.session.TestRunning() && !bringTestWindowForward())
-                 AutoTest();
+                 autoTest();
          }},
         {tool::miFullScreen, always(&MainWindow::DisplayFullscreen)},
         {tool::miNormal, always(&MainWindow::DisplayNormal)},
-        {tool::mOPreferences, always(&MainWindow::ShowBarColours)},
+        {tool::mOPreferences, always(&MainWindow::showBarColours)},
         {tool::mOExcelDataExport,
          [this](const QString&) {
              datafiles::frmDataEntry window(m_services.state, m_services.desktop, this);
@@ -52,9 +52,9 @@ void MainWindow::makeCommands() {
              datafiles::frmTestOptions dialog(m_services.state.options, this);
              dialog.exec();
          }},
-        {tool::mOPrinterOptions, always(&MainWindow::PrinterSetup)},
-        {tool::miHContents, unlessTestRuns(&MainWindow::ShowHelpContents)},
-        {tool::miHAbout, unlessTestRuns(&MainWindow::ShowAbout)},
+        {tool::mOPrinterOptions, always(&MainWindow::printerSetup)},
+        {tool::miHContents, unlessTestRuns(&MainWindow::showHelpContents)},
+        {tool::miHAbout, unlessTestRuns(&MainWindow::showAbout)},
         // Enabled only while a graph is open: it prints that graph.
         {tool::mFPrintGraph,
          [this](const QString&) {
@@ -67,7 +67,7 @@ void MainWindow::makeCommands() {
     };
     // A recent-files entry opens the file its tag names.
     for (int n = 1; n <= tool::kRecentFileTools; ++n)
-        m_commands.emplace(tool::miFMRU(n), [this](const QString& tag) { OpenRecentFile(tag); });
+        m_commands.emplace(tool::miFMRU(n), [this](const QString& tag) { openRecentFile(tag); });
 }
 
 void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& tag) {

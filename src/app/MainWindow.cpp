@@ -60,7 +60,7 @@ QString ShownAsIs(const QString& caption) {
 MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(parent), m_services(services) {
     setObjectName(QStringLiteral("MDIMain"));
     setWindowTitle(QStringLiteral("Tarvik CORVIN"));
-    setWindowIcon(Pictures::ApplicationWindowIcon());
+    setWindowIcon(Pictures::applicationWindowIcon());
     m_client = new QMdiArea(this);
     m_client->setObjectName(QStringLiteral("MDIClient"));
     m_client->setBackground(QColor(0x80, 0x80, 0x80));
@@ -79,7 +79,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     connect(this, &MainWindow::shellEvent, this, &MainWindow::applyEnablingRule);
     // A change of the toolbar (shown or hidden) changes the client area: the band notification
     // lays the child window out again.
-    connect(m_barView->toolBar(), &QToolBar::visibilityChanged, this, [this] { BandChanged(); });
+    connect(m_barView->toolBar(), &QToolBar::visibilityChanged, this, [this] { bandChanged(); });
     resize(1024, 720);
 }
 
@@ -104,11 +104,11 @@ bool MainWindow::Form_Load() {
     settings::cRegistry recentKey = RecentFilesKey(m_services.registry);
     m_recent.Load(recentKey);
     m_recent.setMaxFileCount(settings::kRecentFilesCapacity);
-    RebuildRecentFiles();
-    ProcessEvents();
+    rebuildRecentFiles();
+    processEvents();
 
     // The commands enabled as at start-up.
-    Report(ShellEvent::Startup);
+    report(ShellEvent::Startup);
     m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, false);
     // The date pane shows today's date, and the next one after midnight.
     showToday();
@@ -127,7 +127,7 @@ bool MainWindow::Form_Load() {
     StartCard(m_services.card, state.instrument, desktop.dialogs);
 
     // The bar colours.
-    if (Status s = settings::BarColourFile::Load(state.folders.BarColourFile(), state.BarColours); !s)
+    if (Status s = settings::BarColourFile::Load(state.folders.barColourFile(), state.BarColours); !s)
         desktop.dialogs.critical(s.message());
 
     // What the start-up found worth saying (a settings store set aside, ...).
@@ -135,13 +135,13 @@ bool MainWindow::Form_Load() {
         desktop.dialogs.information(m_startupNotice);
 
     // Tests logged but never saved (a crash, a power cut) are offered for saving.
-    datafiles::RecoveryOffer(state.folders.RecoveryFolder(), state.folders.DataFolder(), desktop.dialogs)
-        .Run();
+    datafiles::RecoveryOffer(state.folders.recoveryFolder(), state.folders.dataFolder(), desktop.dialogs)
+        .run();
     m_loaded = true;
     // A file named from outside during the start-up opens once the window is up.
     if (!m_pendingFile.isEmpty()) {
         QMetaObject::invokeMethod(
-            this, [this, path = std::exchange(m_pendingFile, QString())] { OpenTestDataFile(path); },
+            this, [this, path = std::exchange(m_pendingFile, QString())] { openTestDataFile(path); },
             Qt::QueuedConnection);
     }
     return true;
@@ -195,45 +195,45 @@ bool MainWindow::bringTestWindowForward() {
 
 // ---- Stored tests ----------------------------------------------------------------------------
 
-void MainWindow::OpenWithDialog() {
-    Report(ShellEvent::StoredTestOpening);
+void MainWindow::openWithDialog() {
+    report(ShellEvent::StoredTestOpening);
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    if (opener.OpenWithDialog() != playback::OpenOutcome::Opened) {
+    if (opener.openWithDialog() != playback::OpenOutcome::Opened) {
         // Cancelled or refused (the reason has been shown): back to where the user was.
-        Report(ShellEvent::StoredTestOpeningFailed);
+        report(ShellEvent::StoredTestOpeningFailed);
         return;
     }
-    RebuildRecentFiles();
-    ProcessEvents();
-    ShowPlayback();
+    rebuildRecentFiles();
+    processEvents();
+    showPlayback();
 }
 
-void MainWindow::OpenRecentFile(const QString& tag) {
+void MainWindow::openRecentFile(const QString& tag) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.OpenRecent(tag));
+    openedByName(opener.openRecent(tag));
 }
 
-void MainWindow::OpenByName(const QString& path) {
+void MainWindow::openByName(const QString& path) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.OpenByName(path));
+    openedByName(opener.openByName(path));
 }
 
 void MainWindow::openedByName(playback::OpenOutcome outcome) {
     // A file that could not be read leaves the menus as they were.
     if (outcome != playback::OpenOutcome::Opened)
         return;
-    Report(ShellEvent::StoredTestOpening);
-    ShowPlayback();
+    report(ShellEvent::StoredTestOpening);
+    showPlayback();
 }
 
-void MainWindow::ShowPlayback() {
+void MainWindow::showPlayback() {
     // At the text size of the graph window, as when the graph's ReSelect shows it again.
     playback::frmPeriodDataSetup setup(m_services.state, m_services.desktop.dialogs, *this, this);
-    connect(&setup, &playback::frmPeriodDataSetup::graphRequested, this, &MainWindow::ShowGraph);
+    connect(&setup, &playback::frmPeriodDataSetup::graphRequested, this, &MainWindow::showGraph);
     setup.exec();
 }
 
-void MainWindow::ShowGraph() {
+void MainWindow::showGraph() {
     if (playback::frmPeriodicDataGraph* graph = graphWindow()) {
         for (QMdiSubWindow* sub : m_client->subWindowList()) {
             if (sub->widget() == graph)
@@ -249,7 +249,7 @@ void MainWindow::ShowGraph() {
             [this] { m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, false); });
 }
 
-QString MainWindow::NotOpenedWhileBusyMessage(const QString& path) {
+QString MainWindow::notOpenedWhileBusyMessage(const QString& path) {
     return QStringLiteral("The test data file") + QLatin1Char('\n') + path + QLatin1Char('\n') +
            QStringLiteral("was not opened because Corvin is busy with a test, a stored test or a "
                           "dialog. Finish that first, then open the file again.");
@@ -262,29 +262,29 @@ bool MainWindow::idleForStoredTest() const {
            !QApplication::activeModalWidget() && m_bar.isEnabled(band::mnuFile, tool::mFOpen);
 }
 
-void MainWindow::OpenTestDataFile(const QString& path) {
+void MainWindow::openTestDataFile(const QString& path) {
     if (!m_loaded) {
         m_pendingFile = path;
         return;
     }
-    BringToFront();
+    bringToFront();
     if (!idleForStoredTest()) {
-        m_services.desktop.dialogs.information(NotOpenedWhileBusyMessage(path));
+        m_services.desktop.dialogs.information(notOpenedWhileBusyMessage(path));
         return;
     }
-    OpenByName(path);
+    openByName(path);
 }
 
-void MainWindow::BringToFront() {
+void MainWindow::bringToFront() {
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();
 }
 
-void MainWindow::RebuildRecentFiles() {
+void MainWindow::rebuildRecentFiles() {
     using settings::RecentFilesMenu;
-    const RecentFilesMenu::Rebuild rebuild = RecentFilesMenu::ForList(m_recent);
+    const RecentFilesMenu::Rebuild rebuild = RecentFilesMenu::forList(m_recent);
     for (const RecentFilesMenu::Entry& entry : rebuild.entries) {
         m_bar.setCaption(settings::kRecentFilesBand, entry.tool, ShownAsIs(entry.caption));
         m_bar.setTag(settings::kRecentFilesBand, entry.tool, entry.tag);
@@ -295,14 +295,14 @@ void MainWindow::RebuildRecentFiles() {
     m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, rebuild.separatorVisible);
 }
 
-void MainWindow::StandardTest() {
-    Report(ShellEvent::StandardTestChosen);
+void MainWindow::standardTest() {
+    report(ShellEvent::StandardTestChosen);
     auto* window = new probes::frmStandardSignOn(m_services.state, m_services.desktop.dialogs, *this,
                                                  m_services.registry);
     addChild(window, true);
 }
 
-void MainWindow::AutoTest() {
+void MainWindow::autoTest() {
     SharedState& state = m_services.state;
     state.DefaultProbeName = settings::ReadDefaultProbeName(m_services.registry);
     const QString name = state.DefaultProbeName;
@@ -314,9 +314,9 @@ void MainWindow::AutoTest() {
             if (probes::ReadProbeFile(*path, probe).ok()) {
                 state.DefaultProbe = probe;
                 state.session.AutoTestMode = true;
-                Report(ShellEvent::AutoTestStarted);
-                ShowStatus(pane::miDefaultProbe, TrimSpaces(name).toUpper());
-                OpenTestWindow();
+                report(ShellEvent::AutoTestStarted);
+                showStatus(pane::miDefaultProbe, TrimSpaces(name).toUpper());
+                openTestWindow();
                 return;
             }
         }
@@ -325,18 +325,18 @@ void MainWindow::AutoTest() {
                                            QStringLiteral("Setup Default Probe and Re Try"));
 }
 
-void MainWindow::ExitCommand() {
+void MainWindow::exitCommand() {
     ReleaseCard(m_services.card, m_services.state.instrument);
     close();
 }
 
-void MainWindow::PrinterSetup() {
+void MainWindow::printerSetup() {
     platform::Printers& printers = m_services.desktop.printers;
     if (auto chosen = m_services.desktop.dialogs.printSetup(printers.defaultPrinter()))
         printers.setDefaultPrinter(*chosen);
 }
 
-void MainWindow::ShowBarColours() {
+void MainWindow::showBarColours() {
     settings::frmGraphColor dialog(m_services.state, m_services.desktop.dialogs, this);
     matchTestWindowText(dialog);
     connect(&dialog, &settings::frmGraphColor::saved, this, [this] {
@@ -350,18 +350,18 @@ void MainWindow::ShowBarColours() {
     dialog.exec();
 }
 
-void MainWindow::ShowHelpContents() {
+void MainWindow::showHelpContents() {
     m_services.desktop.help.showHelp(QStringLiteral("Splash.htm"));
 }
 
-void MainWindow::ShowAbout() {
+void MainWindow::showAbout() {
     auto* about = new frmAbout(m_services.desktop.help, this);
     matchTestWindowText(*about);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->show();
 }
 
-void MainWindow::ShowProbeCreation() {
+void MainWindow::showProbeCreation() {
     probes::frmProbeConfig dialog(m_services.state, m_services.desktop.dialogs, m_services.registry, this);
     matchTestWindowText(dialog);
     dialog.exec();
@@ -372,7 +372,7 @@ void MainWindow::matchTestWindowText(QWidget& dialog) const {
         dialog.setFont(platform::TextAtScale(m_textScale));
 }
 
-void MainWindow::OpenTestWindow() {
+void MainWindow::openTestWindow() {
     auto* window = new livetest::frmStdTestLogging(m_services.state, m_services.card, m_services.pauser,
                                                    m_services.desktop, *this);
     addChild(window);
@@ -380,7 +380,7 @@ void MainWindow::OpenTestWindow() {
 
 // ---- Frame operations ------------------------------------------------------------------------
 
-void MainWindow::Report(ShellEvent event) {
+void MainWindow::report(ShellEvent event) {
     emit shellEvent(event);
 }
 
@@ -400,11 +400,11 @@ void MainWindow::showToday() {
         m_bar.setCaption(band::sb, pane::tDate, today);
 }
 
-void MainWindow::ShowStatus(const QString& pane, const QString& text) {
+void MainWindow::showStatus(const QString& pane, const QString& text) {
     m_bar.showStatus(pane, text);
 }
 
-void MainWindow::ShowNotice(const QString& text) {
+void MainWindow::showNotice(const QString& text) {
     m_notice->setText(text);
     m_noticeTimer->start(15000);
 }
@@ -413,11 +413,11 @@ void MainWindow::DisplayFullscreen() {
     m_services.state.display.FullScreenMode = true;
     if (auto* test = qobject_cast<livetest::frmStdTestLogging*>(activeChild()))
         test->showFullScreenLayout();
-    Report(ShellEvent::FullScreenShown);
+    report(ShellEvent::FullScreenShown);
 }
 
 void MainWindow::DisplayNormal() {
-    Report(ShellEvent::NormalShown);
+    report(ShellEvent::NormalShown);
     m_services.state.display.FullScreenMode = false;
     if (auto* test = qobject_cast<livetest::frmStdTestLogging*>(activeChild()))
         test->showNormalLayout();
@@ -425,7 +425,7 @@ void MainWindow::DisplayNormal() {
 
 void MainWindow::enableRecentFiles() {
     m_recentEnabled = true;
-    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
+    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::toSwitch(m_recent);
     for (const QString& tool : change.tools) {
         // A hidden action reads as disabled whatever it was set to: shown first.
         m_bar.setVisible(settings::kRecentFilesBand, tool, true);
@@ -436,7 +436,7 @@ void MainWindow::enableRecentFiles() {
 
 void MainWindow::disableRecentFiles() {
     m_recentEnabled = false;
-    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::ToSwitch(m_recent);
+    const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::toSwitch(m_recent);
     for (const QString& tool : change.tools)
         m_bar.setEnabled(settings::kRecentFilesBand, tool, false);
     m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, change.separatorVisible);
@@ -449,7 +449,7 @@ void MainWindow::FileClose() {
         if (QMdiSubWindow* sub = frontSubWindow())
             sub->close();
     }
-    Report(m_childWindows != 0 ? ShellEvent::FileClosedChildrenLeft : ShellEvent::FileClosedNoChildLeft);
+    report(m_childWindows != 0 ? ShellEvent::FileClosedChildrenLeft : ShellEvent::FileClosedNoChildLeft);
 }
 
 void MainWindow::setFrameEnabled(bool enabled) {
@@ -459,7 +459,7 @@ void MainWindow::setFrameEnabled(bool enabled) {
     m_barView->toolBar()->setEnabled(enabled);
 }
 
-void MainWindow::ProcessEvents() {
+void MainWindow::processEvents() {
     QCoreApplication::processEvents();
 }
 
@@ -476,13 +476,13 @@ void MainWindow::addChild(QWidget* child, bool closeBox) {
     m_client->setActiveSubWindow(sub);
 }
 
-void MainWindow::BandChanged() {
+void MainWindow::bandChanged() {
     if (!activeChild())
         return;
     fitChildren();
     if (m_services.state.display.FullScreenMode) {
         DisplayNormal();
-        ProcessEvents();
+        processEvents();
         DisplayFullscreen();
     }
 }

@@ -59,7 +59,7 @@ public:
 
     // The toolbar changed the client area: the child window fills it again (in full screen
     // after passing through the normal layout).
-    void BandChanged();
+    void bandChanged();
 
     // Saves what the program keeps between runs and releases the card: the unload.
     void Form_Unload();
@@ -68,16 +68,16 @@ public:
     // Corvin for the same home): opened by name, as a recent file is, when the main window is
     // idle; otherwise the user is told it was not opened and nothing changes. Before the
     // start-up has finished, the file waits for its end.
-    void OpenTestDataFile(const QString& path);
+    void openTestDataFile(const QString& path);
     // Brings the window to the front (another start of Corvin asked for it).
-    void BringToFront();
+    void bringToFront();
 
     CommandBar& bar() { return m_bar; }
 
     // MainFrame
-    void Report(ShellEvent event) override;
-    void ShowStatus(const QString& pane, const QString& text) override;
-    void ShowNotice(const QString& text) override;
+    void report(ShellEvent event) override;
+    void showStatus(const QString& pane, const QString& text) override;
+    void showNotice(const QString& text) override;
     QWidget* dialogParent() const override { return const_cast<MainWindow*>(this); }
     void DisplayFullscreen() override;
     void DisplayNormal() override;
@@ -88,8 +88,8 @@ public:
     void WindowDestroyed() override { --m_childWindows; }
     void FileClose() override;
     void setFrameEnabled(bool enabled) override;
-    void OpenTestWindow() override;
-    void ProcessEvents() override;
+    void openTestWindow() override;
+    void processEvents() override;
 
     QtCommandBar& commandBarView() { return *m_barView; }
     QMdiArea* clientArea() const { return m_client; }
@@ -99,7 +99,7 @@ public:
     playback::frmPeriodicDataGraph* graphWindow() const;
     const settings::cMRUFileList& recentFiles() const { return m_recent; }
 
-    static QString NotOpenedWhileBusyMessage(const QString& path);
+    static QString notOpenedWhileBusyMessage(const QString& path);
 
     // The last notice to show once the window is up (e.g. a damaged settings store set aside).
     void setStartupNotice(const QString& notice) { m_startupNotice = notice; }
@@ -123,28 +123,28 @@ private:
     bool bringTestWindowForward();
     // The handler of every command, by tool name.
     void makeCommands();
-    void StandardTest();
-    void AutoTest();
-    void ExitCommand();
-    void PrinterSetup();
-    void ShowBarColours();
-    void ShowHelpContents();
-    void ShowAbout();
-    void ShowProbeCreation();
+    void standardTest();
+    void autoTest();
+    void exitCommand();
+    void printerSetup();
+    void showBarColours();
+    void showHelpContents();
+    void showAbout();
+    void showProbeCreation();
     // File > Open and the recent-files entries.
-    void OpenWithDialog();
-    void OpenRecentFile(const QString& tag);
-    void OpenByName(const QString& path);
+    void openWithDialog();
+    void openRecentFile(const QString& tag);
+    void openByName(const QString& path);
     // After a successful open by name: the stored-test menus, then playback.
     void openedByName(playback::OpenOutcome outcome);
     // The channel selection, modally; its OK opens (or brings forward) the graph window.
-    void ShowPlayback();
-    void ShowGraph();
+    void showPlayback();
+    void showGraph();
     void showToday();
     // Whether nothing is open or running that a stored test opened from outside would upset.
     bool idleForStoredTest() const;
     // The recent-files entries of the File menu follow the list.
-    void RebuildRecentFiles();
+    void rebuildRecentFiles();
     // The program's own dialogs take the text size of the test window, as the desktop's do.
     void matchTestWindowText(QWidget& dialog) const;
 

@@ -41,7 +41,7 @@ QPixmap Emblem() {
 
 } // namespace
 
-QString frmAbout::VersionText() {
+QString frmAbout::versionText() {
     return QStringLiteral("Version ") + QCoreApplication::applicationVersion();
 }
 
@@ -62,7 +62,7 @@ frmAbout::frmAbout(platform::Help& help, QWidget* parent) : QDialog(parent), m_h
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
 
-    auto* lblVersion = new QLabel(VersionText(), this);
+    auto* lblVersion = new QLabel(versionText(), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     auto* lblDescription = new QLabel(QStringLiteral("MULTIQ seven-channel micro-ampere test program"), this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
@@ -75,10 +75,10 @@ frmAbout::frmAbout(platform::Help& help, QWidget* parent) : QDialog(parent), m_h
     m_lblWebSite = new QLabel(this);
     m_lblWebSite->setObjectName(QStringLiteral("lblWebSite"));
     m_lblWebSite->setTextFormat(Qt::RichText);
-    m_lblWebSite->setText(QStringLiteral("<a href=\"%1\">www.tarvik.co.uk</a>").arg(MakerAddress()));
+    m_lblWebSite->setText(QStringLiteral("<a href=\"%1\">www.tarvik.co.uk</a>").arg(makerAddress()));
     m_lblWebSite->setOpenExternalLinks(false);
     m_lblWebSite->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    m_lblWebSite->setToolTip(MakerAddress());
+    m_lblWebSite->setToolTip(makerAddress());
     connect(m_lblWebSite, &QLabel::linkActivated, this, [this] { lblWebSite_Click(); });
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
@@ -110,7 +110,7 @@ frmAbout::frmAbout(platform::Help& help, QWidget* parent) : QDialog(parent), m_h
 }
 
 void frmAbout::lblWebSite_Click() {
-    m_help.openUrl(QUrl(MakerAddress()));
+    m_help.openUrl(QUrl(makerAddress()));
 }
 
 } // namespace corvin::app

@@ -16,9 +16,9 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(platform::Help& help, QWidget* parent = nullptr);
 
-    static QString MakerAddress() { return QStringLiteral("https://www.tarvik.co.uk"); }
+    static QString makerAddress() { return QStringLiteral("https://www.tarvik.co.uk"); }
     // "Version 1.7.0": the application's version as set at start-up.
-    static QString VersionText();
+    static QString versionText();
 
     // Opens the maker's web site.
     void lblWebSite_Click();

@@ -19,11 +19,11 @@ public:
     // Something happened that changes which commands are available: the main window applies the
     // event's enabling rule (tools, status texts, recent files, and FileClose where the rule
     // ends in it).
-    virtual void Report(ShellEvent event) = 0;
+    virtual void report(ShellEvent event) = 0;
     // A status pane (pane::miStatus, ...) written by a child window: enabled, with the text.
-    virtual void ShowStatus(const QString& pane, const QString& text) = 0;
+    virtual void showStatus(const QString& pane, const QString& text) = 0;
     // A passing note in the status bar, such as where a printout went.
-    virtual void ShowNotice(const QString& text) = 0;
+    virtual void showNotice(const QString& text) = 0;
     // The window the child windows' own dialogs belong to and stay in front of (null: none).
     virtual QWidget* dialogParent() const = 0;
 
@@ -46,10 +46,10 @@ public:
 
     // Child windows that open other child windows go through the frame, so no window needs to
     // know another window's class.
-    virtual void OpenTestWindow() = 0;
+    virtual void openTestWindow() = 0;
 
     // Lets pending window events run (the program does this between some steps).
-    virtual void ProcessEvents() = 0;
+    virtual void processEvents() = 0;
 };
 
 } // namespace corvin

@@ -22,27 +22,27 @@ QImage Render(const QString& name, int width, int height) {
 
 } // namespace
 
-QImage Pictures::ChannelOn() {
+QImage Pictures::channelOn() {
     return Render(QStringLiteral("channel-on.svg"), 37, 40);
 }
 
-QImage Pictures::ChannelOff() {
+QImage Pictures::channelOff() {
     return Render(QStringLiteral("channel-off.svg"), 37, 40);
 }
 
-QImage Pictures::PrintButton() {
+QImage Pictures::printButton() {
     return Render(QStringLiteral("print.svg"), 32, 32);
 }
 
-QImage Pictures::Probe() {
+QImage Pictures::probe() {
     return Render(QStringLiteral("probe.svg"), 120, 90);
 }
 
-QImage Pictures::ApplicationIcon() {
-    return RenderFile(ApplicationIconFile(64), 64, 64);
+QImage Pictures::applicationIcon() {
+    return RenderFile(applicationIconFile(64), 64, 64);
 }
 
-QString Pictures::ApplicationIconFile(int size) {
+QString Pictures::applicationIconFile(int size) {
     if (size <= 16)
         return QStringLiteral(":/pictures/corvin-16.svg");
     if (size <= 24)
@@ -50,10 +50,10 @@ QString Pictures::ApplicationIconFile(int size) {
     return QStringLiteral(":/pictures/corvin.svg");
 }
 
-QIcon Pictures::ApplicationWindowIcon() {
+QIcon Pictures::applicationWindowIcon() {
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(RenderFile(ApplicationIconFile(size), size, size)));
+        icon.addPixmap(QPixmap::fromImage(RenderFile(applicationIconFile(size), size, size)));
     return icon;
 }
 

@@ -80,12 +80,12 @@ struct PeriodicDataSet {
     std::array<QString, kChannelCount> ChannelNames;            // 20 characters each
 
     // Sizes the seven arrays to indexes 0..capacity (one spare element, as the program always had).
-    void Size(int16_t capacity) {
+    void resize(int16_t capacity) {
         SampleCapacity = capacity;
         for (auto& a : PeriodicData)
             a.assign(static_cast<std::size_t>(capacity) + 1, 0.0f);
     }
-    void Erase() {
+    void release() {
         for (auto& a : PeriodicData)
             a = {};
     }
@@ -104,16 +104,16 @@ struct Folders {
     QString Home;         // the Corvin home (the legacy program's own folder)
     QString ProbesFolder; // Home + "/Probes"
     QString HelpFile;     // the help start page
-    QString DataFolder() const { return Home + QStringLiteral("/Data"); }
-    QString TestsFolder() const { return Home + QStringLiteral("/TESTS"); }
+    QString dataFolder() const { return Home + QStringLiteral("/Data"); }
+    QString testsFolder() const { return Home + QStringLiteral("/TESTS"); }
     // The folder a test data file was last saved to or opened from in this run (empty: none yet).
     QString LastTestFolder;
     // Where File > Open, the save of a test and Save Graph As start: the last folder used, the
     // Data folder at first.
-    QString TestFilesFolder() const { return LastTestFolder.isEmpty() ? DataFolder() : LastTestFolder; }
-    QString BarColourFile() const { return Home + QStringLiteral("/BAR.CFG"); }
+    QString testFilesFolder() const { return LastTestFolder.isEmpty() ? dataFolder() : LastTestFolder; }
+    QString barColourFile() const { return Home + QStringLiteral("/BAR.CFG"); }
     // The journals of logged tests not yet saved (empty without a home).
-    QString RecoveryFolder() const { return Home.isEmpty() ? QString() : Home + QStringLiteral("/Recovery"); }
+    QString recoveryFolder() const { return Home.isEmpty() ? QString() : Home + QStringLiteral("/Recovery"); }
 };
 
 struct SharedState {
@@ -131,7 +131,7 @@ struct SharedState {
     cBarColors BarColours;
 
     // The probe whose channel names the test uses.
-    const cProbe& TestProbe() const { return session.AutoTestMode ? DefaultProbe : CurrentProbe; }
+    const cProbe& testProbe() const { return session.AutoTestMode ? DefaultProbe : CurrentProbe; }
 };
 
 } // namespace corvin

@@ -1,6 +1,6 @@
 #pragma once
 // The events of the program that change which commands of the main window are available. A
-// window reports one to the main window (MainFrame::Report) when it happens; the main window
+// window reports one to the main window (MainFrame::report) when it happens; the main window
 // answers every report with the enabling rule of the event (EnablingRules), and nothing else
 // switches tools.
 

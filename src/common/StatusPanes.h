@@ -1,6 +1,6 @@
 #pragma once
 // The names of the main window's status panes (band sb). Every window writes them through
-// MainFrame::ShowStatus, so they live below the main window's own command names.
+// MainFrame::showStatus, so they live below the main window's own command names.
 
 #include <QLatin1String>
 

@@ -46,7 +46,7 @@ constexpr int kMaxStoredWidth256 = 255 * 256;
 
 } // namespace
 
-int ColumnWidths::TextPixels(QStringView text, DefaultFont font) {
+int ColumnWidths::textPixels(QStringView text, DefaultFont font) {
     const WidthTable& table = font == DefaultFont::Arial10 ? kArial10 : kCalibri11;
     const int other = font == DefaultFont::Arial10 ? kOtherArial10 : kOtherCalibri11;
     int pixels = 0;
@@ -60,14 +60,14 @@ int ColumnWidths::TextPixels(QStringView text, DefaultFont font) {
     return pixels;
 }
 
-int ColumnWidths::WidestPixels(const QStringList& texts, DefaultFont font) {
+int ColumnWidths::widestPixels(const QStringList& texts, DefaultFont font) {
     int widest = 0;
     for (const QString& t : texts)
-        widest = std::max(widest, TextPixels(t, font));
+        widest = std::max(widest, textPixels(t, font));
     return widest;
 }
 
-int ColumnWidths::StoredWidth256(int textPixels) {
+int ColumnWidths::storedWidth256(int textPixels) {
     const long long stored = (static_cast<long long>(textPixels) + kFitPadding) * 256 / kMaxDigitWidth;
     return int(std::min<long long>(stored, kMaxStoredWidth256));
 }

@@ -22,14 +22,14 @@ public:
     static constexpr int kFitPadding = 7;
 
     // The width of `text` in pixels.
-    static int TextPixels(QStringView text, DefaultFont font);
+    static int textPixels(QStringView text, DefaultFont font);
     // The widest of `texts`, in pixels (0 for none).
-    static int WidestPixels(const QStringList& texts, DefaultFont font);
+    static int widestPixels(const QStringList& texts, DefaultFont font);
 
     // The width a column fitted to `textPixels` is stored with, in 1/256 of a digit's width:
     // the unit of both file formats' column records. Never more than the formats allow (255
     // digits).
-    static int StoredWidth256(int textPixels);
+    static int storedWidth256(int textPixels);
 };
 
 } // namespace corvin::datafiles

@@ -80,11 +80,11 @@ quint32 Balance(const std::vector<quint32>& ids, int first, int last, int depth,
 
 } // namespace
 
-std::optional<QByteArray> CompoundFile::WithStream(const QString& name, QByteArray stream) {
-    return WithStreams({{name, std::move(stream)}});
+std::optional<QByteArray> CompoundFile::withStream(const QString& name, QByteArray stream) {
+    return withStreams({{name, std::move(stream)}});
 }
 
-std::optional<QByteArray> CompoundFile::WithStreams(std::vector<Stream> streams) {
+std::optional<QByteArray> CompoundFile::withStreams(std::vector<Stream> streams) {
     qint64 total = 0;
     for (Stream& s : streams) {
         if (s.bytes.size() < kMiniStreamCutoff)

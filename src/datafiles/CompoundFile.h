@@ -21,7 +21,7 @@ public:
 
     // The document holding one stream named `name` (at most 31 characters) at its root; nothing
     // when the stream is longer than kMaxStreamBytes allows.
-    static std::optional<QByteArray> WithStream(const QString& name, QByteArray stream);
+    static std::optional<QByteArray> withStream(const QString& name, QByteArray stream);
 
     struct Stream {
         QString name; // at most 31 characters, each name once
@@ -29,7 +29,7 @@ public:
     };
     // The document holding `streams` at its root; nothing when they are longer together than
     // kMaxStreamBytes allows.
-    static std::optional<QByteArray> WithStreams(std::vector<Stream> streams);
+    static std::optional<QByteArray> withStreams(std::vector<Stream> streams);
 };
 
 } // namespace corvin::datafiles

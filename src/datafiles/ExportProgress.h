@@ -8,10 +8,10 @@ class ExportProgress {
 public:
     virtual ~ExportProgress() = default;
     // The title block and the header row are written.
-    virtual void HeaderWritten() {}
+    virtual void headerWritten() {}
     // One channel column is written (also one without rows); `value` is the progress
     // indicator's new value.
-    virtual void ColumnWritten(int value) = 0;
+    virtual void columnWritten(int value) = 0;
 };
 
 } // namespace corvin::datafiles

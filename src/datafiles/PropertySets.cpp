@@ -122,7 +122,7 @@ QByteArray FileTime(const QDateTime& when) {
 
 } // namespace
 
-QByteArray PropertySets::Summary(const WorkbookProperties& p) {
+QByteArray PropertySets::summary(const WorkbookProperties& p) {
     std::vector<std::pair<quint32, QByteArray>> props = {{kCodePage, CodePage()}};
     const std::pair<quint32, const QString*> texts[] = {{kTitle, &p.title},
                                                         {kSubject, &p.subject},
@@ -138,7 +138,7 @@ QByteArray PropertySets::Summary(const WorkbookProperties& p) {
     return Stream({{kSummaryId, Section(props)}});
 }
 
-QByteArray PropertySets::DocumentSummary(const WorkbookProperties& p) {
+QByteArray PropertySets::documentSummary(const WorkbookProperties& p) {
     std::vector<std::pair<QByteArray, QByteArray>> sections = {
         {kDocumentSummaryId, Section({{kCodePage, CodePage()}})}};
     const std::vector<CustomProperty> custom = p.distinctCustom();

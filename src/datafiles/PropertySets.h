@@ -16,8 +16,8 @@ public:
     static const QString kSummaryName;         // "\005SummaryInformation"
     static const QString kDocumentSummaryName; // "\005DocumentSummaryInformation"
 
-    static QByteArray Summary(const WorkbookProperties& properties);
-    static QByteArray DocumentSummary(const WorkbookProperties& properties);
+    static QByteArray summary(const WorkbookProperties& properties);
+    static QByteArray documentSummary(const WorkbookProperties& properties);
 };
 
 } // namespace corvin::datafiles

@@ -64,7 +64,7 @@ Status SetJournalAside(const QString& path, QString& aside) {
 PeriodicDataSet ToPeriodicData(const RecoveredTest& test) {
     PeriodicDataSet data;
     const auto rows = static_cast<int16_t>(test.rows.size());
-    data.Size(rows);
+    data.resize(rows);
     for (int r = 0; r < rows; ++r) {
         for (int k = 0; k < kChannelCount; ++k)
             data.PeriodicData[k][r] = test.rows[r][k];

@@ -30,7 +30,7 @@ RecoveryOffer::RecoveryOffer(QString recoveryFolder, QString dataFolder, platfor
     : m_recoveryFolder(std::move(recoveryFolder)), m_dataFolder(std::move(dataFolder)), m_dialogs(dialogs),
       m_files(files) {}
 
-QString RecoveryOffer::OfferText(const RecoveredTest& test) {
+QString RecoveryOffer::offerText(const RecoveredTest& test) {
     const QString probe =
         test.header.probeName.isEmpty() ? QStringLiteral("(no name)") : test.header.probeName;
     return QStringLiteral("A test logged on %1 with probe %2, %3 every %4 s, was not saved.")
@@ -40,7 +40,7 @@ QString RecoveryOffer::OfferText(const RecoveredTest& test) {
                           "now, keep them for later, or discard them?");
 }
 
-void RecoveryOffer::Run() {
+void RecoveryOffer::run() {
     for (const QString& path : ListJournals(m_recoveryFolder)) {
         // Another Corvin still logging into it (it cannot happen in the same home, but a journal
         // being written is never ours to touch).
@@ -72,7 +72,7 @@ void RecoveryOffer::offer(const QString& path) {
     }
 
     for (;;) {
-        const platform::ChoiceBox box{OfferText(test),
+        const platform::ChoiceBox box{offerText(test),
                                       platform::Icon::Question,
                                       {kSaveButton, kKeepButton, kDiscardButton},
                                       Save,

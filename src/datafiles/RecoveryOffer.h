@@ -25,10 +25,10 @@ public:
                   const AtomicFileFactory& files = kOrdinaryFiles);
 
     // Offers every journal of the folder in turn, oldest first.
-    void Run();
+    void run();
 
     // The words of the offer for one test.
-    static QString OfferText(const RecoveredTest& test);
+    static QString offerText(const RecoveredTest& test);
 
 private:
     static const AtomicFileFactory kOrdinaryFiles;

@@ -52,7 +52,7 @@ void SheetCells::setNumber(int row, int col, double value) {
 void SheetCells::setDateTime(int row, int col, const QDateTime& when) {
     SheetCell& c = place(row, col);
     c.kind = CellKind::DateTime;
-    c.number = Serial(when);
+    c.number = serial(when);
     c.text.clear();
 }
 
@@ -75,7 +75,7 @@ void SheetCells::AutoFit(int firstCol, int lastCol) {
     for (int c = firstCol; c <= lastCol; ++c) {
         QStringList texts;
         for (const SheetCell& cell : m_columns[std::size_t(c)])
-            texts << DisplayText(cell);
+            texts << displayText(cell);
         m_fits[std::size_t(c)] = texts;
     }
 }
@@ -107,7 +107,7 @@ int SheetCells::lastColumn() const {
     return -1;
 }
 
-QString SheetCells::DisplayText(const SheetCell& cell) {
+QString SheetCells::displayText(const SheetCell& cell) {
     switch (cell.kind) {
     case CellKind::Text:
         return cell.text;
@@ -127,7 +127,7 @@ QString SheetCells::DisplayText(const SheetCell& cell) {
     return QString::number(cell.number, 'g', 10);
 }
 
-double SheetCells::Serial(const QDateTime& when) {
+double SheetCells::serial(const QDateTime& when) {
     const qint64 days = kSerialEpoch.daysTo(when.date());
     return double(days) + double(when.time().msecsSinceStartOfDay()) / 86400000.0;
 }

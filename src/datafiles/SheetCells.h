@@ -59,11 +59,11 @@ public:
 
     // The text a cell shows: text as it is, numbers as the General format shows them, date-times
     // in kDateTimeFormat.
-    static QString DisplayText(const SheetCell& cell);
+    static QString displayText(const SheetCell& cell);
     // The number format of date-time cells, in the spreadsheet's own notation.
     static const char* const kDateTimeFormat;
     // The spreadsheet serial of a local date and time.
-    static double Serial(const QDateTime& when);
+    static double serial(const QDateTime& when);
 
 private:
     SheetCell& place(int row, int col);

@@ -87,7 +87,7 @@ Status FillPeriodicSheet(const PeriodicDataSet& data, const QDateTime& start, Ex
         sheet.setText(4, 1 + c, HeaderName(data.ChannelNames[std::size_t(c)]));
     sheet.AutoFit(1, kChannelCount);
     if (progress)
-        progress->HeaderWritten();
+        progress->headerWritten();
 
     const std::array<int, kChannelCount> steps = ProgressSteps(rows);
     for (int c = 0; c < kChannelCount; ++c) {
@@ -95,7 +95,7 @@ Status FillPeriodicSheet(const PeriodicDataSet& data, const QDateTime& start, Ex
         for (int i = 0; i < rows; ++i)
             sheet.setNumber(kFirstDataRow + i, 1 + c, double(channel[std::size_t(i)]));
         if (progress)
-            progress->ColumnWritten(steps[std::size_t(c)]);
+            progress->columnWritten(steps[std::size_t(c)]);
     }
 
     // The time column, each cell the one above plus the interval.
@@ -119,8 +119,8 @@ WorkbookFormat FormatForName(QString& path) {
 
 Status EncodeWorkbook(const SheetCells& sheet, WorkbookFormat format, QByteArray& out,
                       const WorkbookProperties& properties) {
-    return format == WorkbookFormat::Xlsx ? XlsxWorkbook::Encode(sheet, kWorkbookSheetNames, out, properties)
-                                          : XlsWorkbook::Encode(sheet, kWorkbookSheetNames, out, properties);
+    return format == WorkbookFormat::Xlsx ? XlsxWorkbook::encode(sheet, kWorkbookSheetNames, out, properties)
+                                          : XlsWorkbook::encode(sheet, kWorkbookSheetNames, out, properties);
 }
 
 Status WriteWorkbook(const QString& path, WorkbookFormat format, const SheetCells& sheet,
@@ -167,7 +167,7 @@ ExportResult ExportPeriodicData(PeriodicDataSet& data, platform::Dialogs& dialog
         !s)
         return fail(s.message());
 
-    data.Erase();
+    data.release();
     result.outcome = ExportOutcome::Saved;
     result.path = path;
     return result;

@@ -58,7 +58,7 @@ Status Decode(QByteArray bytes, qint64 length, PeriodicDataSet& data) {
         bytes.append(QByteArray(needed - bytes.size(), '\0'));
 
     PeriodicDataSet read;
-    read.Size(*rows);
+    read.resize(*rows);
     const char* record = bytes.constData();
     for (int r = 0; r < *rows; ++r) {
         for (int k = 0; k < kChannelCount; ++k, record += kRecordLength)

@@ -211,7 +211,7 @@ QByteArray Worksheet(const SheetCells* sheet, StringTable& strings, bool selecte
             if (!fit)
                 continue;
             const int width =
-                ColumnWidths::StoredWidth256(ColumnWidths::WidestPixels(*fit, DefaultFont::Arial10));
+                ColumnWidths::storedWidth256(ColumnWidths::widestPixels(*fit, DefaultFont::Arial10));
             // Options: the width was fitted to the contents.
             Put(s, kColInfo,
                 Data()
@@ -270,7 +270,7 @@ QByteArray Worksheet(const SheetCells* sheet, StringTable& strings, bool selecte
 
 } // namespace
 
-Status XlsWorkbook::Encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
+Status XlsWorkbook::encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
                            const WorkbookProperties& properties) {
     if (sheetNames.isEmpty())
         return Status::failure(QStringLiteral("A workbook needs at least one sheet"));
@@ -330,10 +330,10 @@ Status XlsWorkbook::Encode(const SheetCells& sheet, const QStringList& sheetName
         qToLittleEndian(quint32(stream.size()), stream.data() + positionAt[i]);
         stream += sheets[i];
     }
-    std::optional<QByteArray> file = CompoundFile::WithStreams(
+    std::optional<QByteArray> file = CompoundFile::withStreams(
         {{QStringLiteral("Workbook"), std::move(stream)},
-         {PropertySets::kSummaryName, PropertySets::Summary(properties)},
-         {PropertySets::kDocumentSummaryName, PropertySets::DocumentSummary(properties)}});
+         {PropertySets::kSummaryName, PropertySets::summary(properties)},
+         {PropertySets::kDocumentSummaryName, PropertySets::documentSummary(properties)}});
     if (!file)
         return Status::failure(QStringLiteral("The workbook is too large for an .xls file"));
     out = std::move(*file);

@@ -20,7 +20,7 @@ public:
     // The whole file for `sheet` on the first of `sheetNames` (one or more names of at most 31
     // characters), with `properties` in the document's property-set streams. Fails, leaving `out`
     // alone, only when the workbook is too large for the format.
-    static Status Encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
+    static Status encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
                          const WorkbookProperties& properties = {});
 };
 

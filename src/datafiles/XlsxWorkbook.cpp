@@ -74,7 +74,7 @@ void AppendEscape(QByteArray& out, char16_t c) {
 
 // A text of the workbook's XML parts that is not a shared string: entities only.
 QByteArray Plain(const QString& text) {
-    return XlsxWorkbook::EscapedText(text);
+    return XlsxWorkbook::escapedText(text);
 }
 
 bool NeedsPreserve(const QString& text) {
@@ -108,7 +108,7 @@ struct StringTable {
         out.append("\">");
         for (const QString& s : strings) {
             out.append(NeedsPreserve(s) ? "<si><t xml:space=\"preserve\">" : "<si><t>");
-            out.append(XlsxWorkbook::EscapedText(s));
+            out.append(XlsxWorkbook::escapedText(s));
             out.append("</t></si>");
         }
         out.append("</sst>");
@@ -154,7 +154,7 @@ QByteArray SheetXml(const SheetCells* sheet, bool selected, StringTable& strings
             out.append("<cols>");
         anyFit = true;
         const int stored =
-            ColumnWidths::StoredWidth256(ColumnWidths::WidestPixels(*fit, DefaultFont::Calibri11));
+            ColumnWidths::storedWidth256(ColumnWidths::widestPixels(*fit, DefaultFont::Calibri11));
         out.append("<col min=\"");
         AppendInt(out, c + 1);
         out.append("\" max=\"");
@@ -342,7 +342,7 @@ QByteArray CoreXml(const WorkbookProperties& p) {
     auto element = [&](const char* tag, const QString& value) {
         if (value.isEmpty())
             return;
-        out.append('<').append(tag).append('>').append(XlsxWorkbook::EscapedText(value));
+        out.append('<').append(tag).append('>').append(XlsxWorkbook::escapedText(value));
         out.append("</").append(tag).append('>');
     };
     element("dc:title", p.title);
@@ -368,14 +368,14 @@ QByteArray CustomXml(const std::vector<CustomProperty>& custom) {
     for (const CustomProperty& p : custom) {
         out.append("<property fmtid=\"").append(kCustomPropertySet).append("\" pid=\"");
         AppendInt(out, pid++);
-        out.append("\" name=\"").append(XlsxWorkbook::EscapedText(p.name)).append("\">");
+        out.append("\" name=\"").append(XlsxWorkbook::escapedText(p.name)).append("\">");
         if (const double* number = std::get_if<double>(&p.value); number && std::isfinite(*number)) {
             out.append("<vt:r8>");
             AppendExact(out, *number);
             out.append("</vt:r8>");
         } else {
             const QString text = number ? QString::number(*number) : std::get<QString>(p.value);
-            out.append("<vt:lpwstr>").append(XlsxWorkbook::EscapedText(text)).append("</vt:lpwstr>");
+            out.append("<vt:lpwstr>").append(XlsxWorkbook::escapedText(text)).append("</vt:lpwstr>");
         }
         out.append("</property>");
     }
@@ -451,13 +451,13 @@ Status Zip(const std::vector<Part>& parts, QByteArray& out) {
 
 } // namespace
 
-QByteArray XlsxWorkbook::CellReference(int row, int col) {
+QByteArray XlsxWorkbook::cellReference(int row, int col) {
     QByteArray ref;
     AppendReference(ref, row, col);
     return ref;
 }
 
-QByteArray XlsxWorkbook::EscapedText(const QString& text) {
+QByteArray XlsxWorkbook::escapedText(const QString& text) {
     QByteArray out;
     out.reserve(text.size() + 8);
     const qsizetype n = text.size();
@@ -508,7 +508,7 @@ QByteArray XlsxWorkbook::EscapedText(const QString& text) {
     return out;
 }
 
-Status XlsxWorkbook::Encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
+Status XlsxWorkbook::encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
                             const WorkbookProperties& properties) {
     if (sheetNames.isEmpty())
         return Status::failure(QStringLiteral("A workbook needs at least one sheet"));

@@ -20,16 +20,16 @@ class XlsxWorkbook {
 public:
     // The whole file for `sheet` on the first of `sheetNames`, with `properties` as its document
     // properties. Fails, leaving `out` alone, only when libzip does.
-    static Status Encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
+    static Status encode(const SheetCells& sheet, const QStringList& sheetNames, QByteArray& out,
                          const WorkbookProperties& properties = {});
 
     // The cell reference of row, col (both from 0): "A1", "H4506", "AA3".
-    static QByteArray CellReference(int row, int col);
+    static QByteArray cellReference(int row, int col);
 
     // `text` as the content of a shared string: XML's special characters as entities, the
     // characters XML 1.0 cannot hold (and carriage returns, which XML would read as line feeds) as
     // _xHHHH_, and a literal _xHHHH_ with its underscore escaped (_x005F_xHHHH_).
-    static QByteArray EscapedText(const QString& text);
+    static QByteArray escapedText(const QString& text);
 };
 
 } // namespace corvin::datafiles

@@ -138,38 +138,38 @@ void frmDataEntry::buildWindow() {
 // ---- the commands -------------------------------------------------------------------------------
 
 void frmDataEntry::cmdConvirt_Click() {
-    Open(false);
+    open(false);
 }
 
 void frmDataEntry::mnuOpen_Click() {
-    Open(true);
+    open(true);
 }
 
 void frmDataEntry::cmdSaveFile_Click() {
-    Convert(false);
+    convert(false);
 }
 
 void frmDataEntry::mnuConvirt_Click() {
-    Convert(true);
+    convert(true);
 }
 
 void frmDataEntry::cmdUnload_Click() {
-    Unload();
+    unload();
 }
 
 void frmDataEntry::mnuUnloadDatFile_Click() {
-    Unload();
+    unload();
 }
 
 void frmDataEntry::cmdExit_Click() {
-    ExitWindow();
+    exitWindow();
 }
 
 void frmDataEntry::mnuExit_Click() {
-    ExitWindow();
+    exitWindow();
 }
 
-void frmDataEntry::Open(bool fromMenu) {
+void frmDataEntry::open(bool fromMenu) {
     m_cmdSaveFile->setEnabled(false);
     m_alreadyConverted = false;
     m_state.periodic.SampleCount = 0;
@@ -186,8 +186,8 @@ void frmDataEntry::Open(bool fromMenu) {
     m_commonDialog.defaultSuffix.clear();
     const std::optional<QString> chosen = m_desktop.dialogs.openFile(m_commonDialog);
     if (!chosen || chosen->isEmpty()) {
-        ClearNames();
-        m_state.periodic.Erase();
+        clearNames();
+        m_state.periodic.release();
         m_cmdSaveFile->setEnabled(true);
         m_cmdConvirt->setEnabled(true);
         m_fileLoaded = false;
@@ -201,10 +201,10 @@ void frmDataEntry::Open(bool fromMenu) {
                                        : chosen->toUpper().contains(QLatin1String(".DAT"));
     if (!dataFileName) {
         m_desktop.dialogs.information(QStringLiteral("File must be (.Dat)"));
-        ClearNames();
+        clearNames();
         m_fileLoaded = false;
         setStatus(kNoFileLoaded);
-    } else if (!ReadFile(*chosen)) {
+    } else if (!readFile(*chosen)) {
         m_cmdSaveFile->setEnabled(true);
         m_cmdConvirt->setEnabled(true);
         return;
@@ -214,7 +214,7 @@ void frmDataEntry::Open(bool fromMenu) {
     m_cmdSaveFile->setFocus();
 }
 
-bool frmDataEntry::ReadFile(const QString& path) {
+bool frmDataEntry::readFile(const QString& path) {
     // The bar runs over the rows the file's length promises.
     const int rows = RowsForLength(QFileInfo(path).size()).value_or(1);
     showActivity(QStringLiteral("Reading (.DAT) File"));
@@ -225,7 +225,7 @@ bool frmDataEntry::ReadFile(const QString& path) {
     if (!read) {
         hideActivity();
         // The names of a file loaded before would no longer belong to what is loaded.
-        ClearNames();
+        clearNames();
         m_desktop.dialogs.message({QStringLiteral("Problems Reading File Back Corrupted Data ! "),
                                    platform::Icon::None, platform::Buttons::Ok, read.message()});
         m_fileLoaded = false;
@@ -233,7 +233,7 @@ bool frmDataEntry::ReadFile(const QString& path) {
         return false;
     }
     setProgress(m_state.periodic.SampleCapacity);
-    ShowNames();
+    showNames();
     m_fileLoaded = true;
     setStatus(kFileLoaded);
     hideActivity();
@@ -241,7 +241,7 @@ bool frmDataEntry::ReadFile(const QString& path) {
     return true;
 }
 
-void frmDataEntry::Convert(bool fromMenu) {
+void frmDataEntry::convert(bool fromMenu) {
     m_cmdConvirt->setEnabled(false);
     if (m_alreadyConverted)
         return;
@@ -274,8 +274,8 @@ void frmDataEntry::Convert(bool fromMenu) {
         setStatus(kWorkbookWritten + result.path);
         break;
     case ExportOutcome::Cancelled:
-        ClearNames();
-        m_state.periodic.Erase();
+        clearNames();
+        m_state.periodic.release();
         setProgress(1);
         hideActivity();
         setStatus(kNoFileLoaded);
@@ -290,10 +290,10 @@ void frmDataEntry::Convert(bool fromMenu) {
     }
 }
 
-void frmDataEntry::Unload() {
+void frmDataEntry::unload() {
     if (m_fileLoaded) {
-        ClearNames();
-        m_state.periodic.Erase();
+        clearNames();
+        m_state.periodic.release();
         setStatus(kNoFileLoaded);
         m_fileLoaded = false;
         m_cmdConvirt->setEnabled(true);
@@ -306,20 +306,20 @@ void frmDataEntry::Unload() {
     }
 }
 
-void frmDataEntry::ExitWindow() {
-    m_state.periodic.Erase();
+void frmDataEntry::exitWindow() {
+    m_state.periodic.release();
     m_closing = true;
     done(QDialog::Accepted);
 }
 
 // ---- progress -----------------------------------------------------------------------------------
 
-void frmDataEntry::HeaderWritten() {
+void frmDataEntry::headerWritten() {
     hideActivity();
     showActivity(QStringLiteral("Writing to (.xls) File"));
 }
 
-void frmDataEntry::ColumnWritten(int value) {
+void frmDataEntry::columnWritten(int value) {
     setProgress(value);
 }
 
@@ -342,17 +342,17 @@ void frmDataEntry::hideActivity() {
 
 // The Data folder of the Corvin home; none without a home.
 QString frmDataEntry::dataFolder() const {
-    return m_state.folders.Home.isEmpty() ? QString() : m_state.folders.DataFolder();
+    return m_state.folders.Home.isEmpty() ? QString() : m_state.folders.dataFolder();
 }
 
 // ---- labels and status ----------------------------------------------------------------------------
 
-void frmDataEntry::ClearNames() {
+void frmDataEntry::clearNames() {
     for (QLabel* name : m_nameLabels)
         name->clear();
 }
 
-void frmDataEntry::ShowNames() {
+void frmDataEntry::showNames() {
     for (int k = 0; k < kChannelCount; ++k)
         m_nameLabels[std::size_t(k)]->setText(m_state.periodic.ChannelNames[std::size_t(k)]);
 }

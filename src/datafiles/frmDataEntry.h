@@ -72,23 +72,23 @@ protected:
 
 private:
     void buildWindow();
-    void Open(bool fromMenu);
-    void Convert(bool fromMenu);
-    void Unload();
-    void ExitWindow();
+    void open(bool fromMenu);
+    void convert(bool fromMenu);
+    void unload();
+    void exitWindow();
     // Reads `path` into the shared data set; false (message shown) when it cannot.
-    bool ReadFile(const QString& path);
+    bool readFile(const QString& path);
     QString dataFolder() const;
-    void ClearNames();
-    void ShowNames();
+    void clearNames();
+    void showNames();
     void setStatus(const QString& text);
     void setProgress(int value);
     void showActivity(const QString& text);
     void hideActivity();
 
     // ExportProgress
-    void HeaderWritten() override;
-    void ColumnWritten(int value) override;
+    void headerWritten() override;
+    void columnWritten(int value) override;
 
     SharedState& m_state;
     platform::Desktop& m_desktop;

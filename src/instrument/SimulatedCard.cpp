@@ -100,7 +100,7 @@ int16_t SimulatedCard::AIOstartADCconversion(int16_t h, int16_t adc) {
         return kNotRegistered;
     if (adc != 0)
         return kInvalidChannel;
-    m_latchedCount = CountForVolts(InputVolts(m_selectedInput));
+    m_latchedCount = CountForVolts(inputVolts(m_selectedInput));
     return kOk;
 }
 
@@ -120,7 +120,7 @@ int32_t SimulatedCard::CountForVolts(double volts) {
     return static_cast<int32_t>(std::lround(counts));
 }
 
-double SimulatedCard::InputVolts(int16_t input) {
+double SimulatedCard::inputVolts(int16_t input) {
     // Every conversion draws one value, whatever the input and its relays, so that the noise
     // depends on the sequence of conversions alone.
     const double noise = m_noise(m_random);
@@ -132,7 +132,7 @@ double SimulatedCard::InputVolts(int16_t input) {
     if (b0 == b1)
         return 0.0; // relays open: nothing reaches the input
     const double seconds = static_cast<double>(m_clock.monotonicMs()) / 1000.0;
-    const double microAmps = m_profile.CurrentAt(k, seconds) + noise * m_profile.channel(k).noiseMicroAmps;
+    const double microAmps = m_profile.currentAt(k, seconds) + noise * m_profile.channel(k).noiseMicroAmps;
     return b1 == 1 ? microAmps / kHighMicroAmpsPerVolt : microAmps / kLowMicroAmpsPerVolt;
 }
 

@@ -21,7 +21,7 @@ public:
     static constexpr int16_t kModel = 230;
     static constexpr int16_t kHandle = 0; // registers at board index 0 only
 
-    explicit SimulatedCard(const Clock& clock, SimulatorProfile profile = SimulatorProfile::Demo(),
+    explicit SimulatedCard(const Clock& clock, SimulatorProfile profile = SimulatorProfile::demo(),
                            uint32_t seed = 1);
 
     int16_t registerBoardEx(int16_t boardIndex) override;
@@ -51,7 +51,7 @@ public:
     const SimulatorProfile& profile() const { return m_profile; }
 
 private:
-    double InputVolts(int16_t input);
+    double inputVolts(int16_t input);
 
     const Clock& m_clock;
     SimulatorProfile m_profile;

@@ -110,7 +110,7 @@ QString ParseItem(const QString& item, ChannelCurrent& current, QStringList& see
 
 } // namespace
 
-SimulatorProfile SimulatorProfile::Demo() {
+SimulatorProfile SimulatorProfile::demo() {
     SimulatorProfile p;
     p.m_channels = {{
         {6.0, 1.5, 40.0, 0.04},
@@ -124,7 +124,7 @@ SimulatorProfile SimulatorProfile::Demo() {
     return p;
 }
 
-double SimulatorProfile::CurrentAt(int k, double seconds) const {
+double SimulatorProfile::currentAt(int k, double seconds) const {
     const ChannelCurrent& c = channel(k);
     // Channels drift out of step with one another: each starts a seventh of a turn further on.
     const double phase = 2.0 * std::numbers::pi * (k - 1) / kChannelCount;
@@ -154,10 +154,10 @@ Status SimulatorProfile::Load(const QString& path, SimulatorProfile& profile) {
             QStringLiteral("Simulator profile %1: too large to be a profile (over 64 KiB)").arg(path));
     if (bytes.contains('\0'))
         return Status::failure(QStringLiteral("Simulator profile %1: not a text file").arg(path));
-    return Parse(QString::fromUtf8(bytes), path, profile);
+    return parse(QString::fromUtf8(bytes), path, profile);
 }
 
-Status SimulatorProfile::Parse(const QString& text, const QString& source, SimulatorProfile& profile) {
+Status SimulatorProfile::parse(const QString& text, const QString& source, SimulatorProfile& profile) {
     const QRegularExpression channelLine(QStringLiteral(R"(^channel\s+(\S+?)\s*:\s*(.*)$)"),
                                          QRegularExpression::CaseInsensitiveOption);
 

@@ -25,20 +25,20 @@ public:
 
     // The demonstration set used when no file is given: four small currents for the HIGH range
     // (10 µA scale), three large ones for the LOW range (1 mA scale), some of them negative.
-    static SimulatorProfile Demo();
+    static SimulatorProfile demo();
 
     // Reads a profile file. On failure `profile` is left as it was and the message names the file
     // and, for a bad line, its number.
     static Status Load(const QString& path, SimulatorProfile& profile);
     // Reads profile text; `source` names it in messages.
-    static Status Parse(const QString& text, const QString& source, SimulatorProfile& profile);
+    static Status parse(const QString& text, const QString& source, SimulatorProfile& profile);
 
     // Channel k (1..7).
     const ChannelCurrent& channel(int k) const { return m_channels[static_cast<std::size_t>(k - 1)]; }
     ChannelCurrent& channel(int k) { return m_channels[static_cast<std::size_t>(k - 1)]; }
 
     // The current of channel k after `seconds`, without the noise.
-    double CurrentAt(int k, double seconds) const;
+    double currentAt(int k, double seconds) const;
 
 private:
     std::array<ChannelCurrent, kChannelCount> m_channels{};

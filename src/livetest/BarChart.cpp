@@ -323,7 +323,7 @@ void BarChart::DrawChartLegend() {
 }
 
 void BarChart::RebuildChart() {
-    Clear(kWhite);
+    clear(kWhite);
     DrawChartFrame();
     DrawChartLegend();
 }
@@ -408,7 +408,7 @@ void BarChart::PrintValueTexts(const std::array<QString, kChannelCount>& texts) 
     emit changed();
 }
 
-void BarChart::Clear(const QColor& background) {
+void BarChart::clear(const QColor& background) {
     m_image.fill(background);
     m_valueTextWidth.fill(0);
     emit changed();

@@ -67,7 +67,7 @@ public:
     // its frozen half's value.
     double lastBarValue(int k) const;
     double frozenValue(int k) const;
-    // Between Freeze-Split and Unsplit the live bars are drawn half wide beside frozen halves.
+    // Between Freeze-Split and unsplit the live bars are drawn half wide beside frozen halves.
     bool splitMode() const { return m_splitMode; }
     void setSplitMode(bool split) { m_splitMode = split; }
     BarWidth liveBarWidth() const { return m_splitMode ? BarWidth::Half : BarWidth::Whole; }
@@ -79,7 +79,7 @@ public:
     void EraseValueTexts();
     void PrintValueTexts(const std::array<QString, kChannelCount>& texts);
     // The picture cleared to one colour with nothing drawn on it (the grey message area).
-    void Clear(const QColor& background);
+    void clear(const QColor& background);
 
 signals:
     // After every change of the picture, so the widget showing it can repaint.

@@ -53,7 +53,7 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
         platform::FileDialog dialog;
         dialog.title = QStringLiteral("Option saveas XLS File");
         if (!m_state.folders.Home.isEmpty())
-            dialog.initialFolder = m_state.folders.DataFolder();
+            dialog.initialFolder = m_state.folders.dataFolder();
         datafiles::ExportRequest request;
         request.caller = datafiles::ExportCaller::LiveTest;
         request.start = m_desktop.clock.now();
@@ -63,7 +63,7 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
             datafiles::ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request);
         switch (result.outcome) {
         case datafiles::ExportOutcome::Saved:
-            m_frame.ShowNotice(datafiles::kWorkbookWritten + result.path);
+            m_frame.showNotice(datafiles::kWorkbookWritten + result.path);
             return SaveOutcome::Saved;
         case datafiles::ExportOutcome::Cancelled:
             return SaveOutcome::Cancelled;
@@ -107,7 +107,7 @@ void TestSession::setWindowEnabled(bool on) {
 }
 
 void TestSession::setStatus(const QString& text) {
-    m_frame.ShowStatus(pane::miStatus, text);
+    m_frame.showStatus(pane::miStatus, text);
 }
 
 bool TestSession::scaleChosen() const {
@@ -115,8 +115,8 @@ bool TestSession::scaleChosen() const {
     return s >= 1 && s <= 4;
 }
 
-void TestSession::ClearPicture(const QColor& colour, Picture content) {
-    m_chart.Clear(colour);
+void TestSession::clearPicture(const QColor& colour, Picture content) {
+    m_chart.clear(colour);
     m_picture = content;
 }
 
@@ -125,7 +125,7 @@ void TestSession::RebuildChart() {
     m_picture = Picture::Chart;
 }
 
-void TestSession::ZeroBars() {
+void TestSession::zeroBars() {
     m_barTestReading = 0.0; // the bar test starts again from zero with the bars
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i)
         m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
@@ -144,7 +144,7 @@ void TestSession::Form_Load() {
     m_state.session.PeriodicLoggingOn = false;
     m_state.session.PeriodicDataDone = false;
     m_chart.setSplitMode(false);
-    ClearPicture(kMessageAreaGrey, Picture::Grey);
+    clearPicture(kMessageAreaGrey, Picture::Grey);
 
     // The card is addressed as handle 0 from here on, registered or not.
     inst.BoardHandle = 0;
@@ -164,16 +164,16 @@ void TestSession::cmdStart_Click() {
     m_controls.freezeUnsplitEnabled = false;
     m_controls.writtenVisible = false;
     setPhase(SessionPhase::Running);
-    m_frame.Report(ShellEvent::TestStarted);
+    m_frame.report(ShellEvent::TestStarted);
 
     // A refused set-up has run STOP already. An accepted one starts the test's journal.
     if (m_controls.periodic == PeriodicChoice::On) {
-        if (!PeriodicSetup())
+        if (!periodicSetup())
             return;
-        StartJournal();
+        startJournal();
     }
 
-    ZeroBars();
+    zeroBars();
     m_startMs = m_desktop.clock.monotonicMs();
     m_controls.liveTimerOn = true;
     m_controls.loggingTimerOn = m_state.session.PeriodicLoggingOn;
@@ -193,7 +193,7 @@ void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool 
     focusRangeButton();
 }
 
-bool TestSession::PeriodicSetup() {
+bool TestSession::periodicSetup() {
     auto& data = m_state.periodic;
     setWindowEnabled(false);
 
@@ -218,7 +218,7 @@ bool TestSession::PeriodicSetup() {
     data.HeaderValues[0] = *n;
     // The names of the probe the test runs with (the default probe of an automatic test).
     for (int k = 1; k <= kChannelCount; ++k)
-        data.ChannelNames[k - 1] = Fixed20(m_state.TestProbe().Ch(k));
+        data.ChannelNames[k - 1] = Fixed20(m_state.testProbe().Ch(k));
     m_controls.loggingIntervalMs = *n * 1000;
     data.SampleCount = 0;
 
@@ -239,7 +239,7 @@ bool TestSession::PeriodicSetup() {
         return false;
     }
 
-    data.Size(PlannedSamples(*hours, *n));
+    data.resize(PlannedSamples(*hours, *n));
     m_controls.periodic = PeriodicChoice::On;
     m_state.session.PeriodicLoggingOn = true;
     m_state.session.PeriodicDataDone = false;
@@ -252,7 +252,7 @@ void TestSession::cmdStop_Click() {
     m_controls.liveTimerOn = false;
     m_controls.loggingTimerOn = false;
     session.phase = SessionPhase::Stopped;
-    ClearPicture(kMessageAreaGrey, Picture::Grey);
+    clearPicture(kMessageAreaGrey, Picture::Grey);
     for (QString& text : m_controls.readingTexts)
         text = QStringLiteral("0.0");
     m_chart.setSplitMode(false);
@@ -274,12 +274,12 @@ void TestSession::cmdStop_Click() {
                 session.PeriodicDataDone = false;
                 break;
             }
-            if (SaveFromStop() == SaveOutcome::Saved)
+            if (saveFromStop() == SaveOutcome::Saved)
                 break;
         }
     }
 
-    m_frame.Report(ShellEvent::TestStopped);
+    m_frame.report(ShellEvent::TestStopped);
     changed();
 }
 
@@ -290,7 +290,7 @@ void TestSession::cmdExit_Click() {
     instrument::ClearDigitalOutputs(m_card, m_state.instrument.BoardHandle, 0);
     m_journal.remove(); // EXIT without saving gives the readings up
     // The main window's commands come back, the status text and elapsed time are cleared.
-    m_frame.Report(ShellEvent::TestWindowExited);
+    m_frame.report(ShellEvent::TestWindowExited);
 }
 
 void TestSession::stepBarTest() {
@@ -310,7 +310,7 @@ void TestSession::Timer1_Timer() {
     const bool fullScreen = m_state.display.FullScreenMode;
     m_controls.elapsedText = FormatElapsed(m_desktop.clock.monotonicMs() - m_startMs);
     if (fullScreen)
-        m_frame.ShowStatus(pane::miTimeElapsed, m_controls.elapsedText);
+        m_frame.showStatus(pane::miTimeElapsed, m_controls.elapsedText);
 
     instrument::LiveSweep(m_card, m_pauser, m_state.instrument,
                           [this](int16_t channel, const QString& text, double reading) {
@@ -351,16 +351,16 @@ void TestSession::Timer2_Timer() {
 
 // ---- the recovery journal ---------------------------------------------------------------------
 
-void TestSession::StartJournal() {
+void TestSession::startJournal() {
     datafiles::JournalHeader header;
     header.startTime = m_desktop.clock.now();
     header.intervalSeconds = m_state.periodic.ReadingIntervalSeconds;
     header.plannedRows = m_state.periodic.SampleCapacity;
-    header.probeName = m_state.TestProbe().Probe_Name();
+    header.probeName = m_state.testProbe().Probe_Name();
     for (int k = 1; k <= kChannelCount; ++k)
-        header.channelNames[k - 1] = m_state.TestProbe().Ch(k); // the names a save writes
-    if (Status s = m_journal.begin(m_state.folders.RecoveryFolder(), header, *m_files); !s)
-        NotProtected(s);
+        header.channelNames[k - 1] = m_state.testProbe().Ch(k); // the names a save writes
+    if (Status s = m_journal.begin(m_state.folders.recoveryFolder(), header, *m_files); !s)
+        notProtected(s);
 }
 
 void TestSession::JournalRow(int row) {
@@ -368,10 +368,10 @@ void TestSession::JournalRow(int row) {
     for (int k = 0; k < kChannelCount; ++k)
         readings[k] = m_state.periodic.PeriodicData[k][static_cast<std::size_t>(row)];
     if (Status s = m_journal.append(row, readings); !s)
-        NotProtected(s);
+        notProtected(s);
 }
 
-void TestSession::NotProtected(const Status& why) {
+void TestSession::notProtected(const Status& why) {
     setStatus(kNotProtected.arg(why.message()));
 }
 
@@ -383,17 +383,17 @@ bool TestSession::askToSave() {
     return m_desktop.dialogs.message(question) == platform::Answer::Yes;
 }
 
-SaveOutcome TestSession::SaveFromStop() {
+SaveOutcome TestSession::saveFromStop() {
     m_controls.liveTimerOn = false;
     m_controls.loggingTimerOn = false;
     changed();
     if (m_state.options.SaveToDataFile)
         return SaveToDataFile(false);
-    ClearPicture(kMessageAreaGrey, Picture::Grey);
-    return ExportToSpreadsheet();
+    clearPicture(kMessageAreaGrey, Picture::Grey);
+    return exportToSpreadsheet();
 }
 
-SaveOutcome TestSession::ExportToSpreadsheet() {
+SaveOutcome TestSession::exportToSpreadsheet() {
     // A cancelled dialog keeps the samples, as a cancelled data file save does: STOP asks again.
     const SaveOutcome outcome = ExportPeriodicData ? ExportPeriodicData() : SaveOutcome::Failed;
     if (outcome == SaveOutcome::Saved)
@@ -411,7 +411,7 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     // Test data files belong in the home's Data folder (whatever folder Corvin was started
     // from) or where the user last kept one, and a name typed without an extension becomes a
     // .DAT file that File > Open finds.
-    dialog.initialFolder = m_state.folders.TestFilesFolder();
+    dialog.initialFolder = m_state.folders.testFilesFolder();
     dialog.defaultSuffix = QStringLiteral("DAT");
     QDir().mkpath(dialog.initialFolder);
     const std::optional<QString> path = m_desktop.dialogs.saveFile(dialog);
@@ -426,10 +426,10 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
         return SaveOutcome::Cancelled;
     }
 
-    ClearPicture(kMessageAreaGrey, Picture::Grey);
+    clearPicture(kMessageAreaGrey, Picture::Grey);
     std::array<QString, kChannelCount> names;
     for (int k = 1; k <= kChannelCount; ++k)
-        names[k - 1] = m_state.TestProbe().Ch(k);
+        names[k - 1] = m_state.testProbe().Ch(k);
     const Status status = datafiles::WriteTestDataFile(
         *path, m_state.periodic, m_state.periodic.ReadingIntervalSeconds, names, *m_files);
     if (!status) {
@@ -445,7 +445,7 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     m_controls.writtenFile = *path;
     m_controls.writtenVisible = true;
     m_state.folders.LastTestFolder = QFileInfo(*path).absolutePath();
-    m_state.periodic.Erase();
+    m_state.periodic.release();
     finishSave(endOfLogging);
     return SaveOutcome::Saved;
 }
@@ -469,17 +469,17 @@ void TestSession::beginRangeChoice() {
     m_frame.setFrameEnabled(false);
 }
 
-void TestSession::HideWrittenLabels() {
+void TestSession::hideWrittenLabels() {
     m_controls.writtenVisible = false;
     changed();
 }
 
-void TestSession::RangeChosen(bool high) {
+void TestSession::rangeChosen(bool high) {
     m_state.instrument.HighRangeSelected = high;
     instrument::ApplyRangeRelays(m_card, m_state.instrument, m_state.display);
 }
 
-void TestSession::ScaleChosen(int16_t screenScale) {
+void TestSession::scaleChosen(int16_t screenScale) {
     const bool running = m_state.session.TestRunning();
     m_state.instrument.ScreenScale = screenScale;
     RebuildChart();
@@ -488,9 +488,9 @@ void TestSession::ScaleChosen(int16_t screenScale) {
         setStatus(QStringLiteral("Ready Hit START to proceed with test"));
     }
     if (m_chart.splitMode())
-        Unsplit();
+        unsplit();
     // The bars restart from zero on the new scale (and the chart's last values match it).
-    ZeroBars();
+    zeroBars();
     m_controls.windowEnabled = true;
     changed();
     m_frame.setFrameEnabled(true);
@@ -506,26 +506,26 @@ void TestSession::ToggleChannel(int k) {
         instrument::WriteChannelRelays(m_card, m_state.instrument, k, false);
     } else {
         enabled = true;
-        m_chart.setLegendCaption(k, m_state.TestProbe().Ch(k));
+        m_chart.setLegendCaption(k, m_state.testProbe().Ch(k));
         instrument::WriteChannelRelays(m_card, m_state.instrument, k, true);
     }
     const bool running = m_state.session.TestRunning();
     if (running) {
-        ZeroBars();
+        zeroBars();
     }
     // Before a screen scale was chosen there is no chart yet: the message area stays.
     if (scaleChosen()) {
         RebuildChart();
         if (running) {
-            ZeroBars();
+            zeroBars();
         }
     }
     if (m_chart.splitMode())
-        Unsplit();
+        unsplit();
     changed();
 }
 
-void TestSession::FunctionKey(int k) {
+void TestSession::functionKey(int k) {
     if (m_state.session.TestRunning())
         ToggleChannel(k);
 }
@@ -551,7 +551,7 @@ void TestSession::cmdFreezeSplit_Click() {
     focusRangeButton();
 }
 
-void TestSession::Unsplit() {
+void TestSession::unsplit() {
     if (m_chart.splitMode()) {
         m_chart.setSplitMode(false);
         setLiveTimer(false);
@@ -571,7 +571,7 @@ void TestSession::Unsplit() {
 }
 
 void TestSession::cmdFreezeUnsplit_Click() {
-    Unsplit();
+    unsplit();
 }
 
 // ---- printing, copying, layout --------------------------------------------------------------
@@ -586,11 +586,11 @@ void TestSession::PrintBarDisplay() {
     const Status printed =
         m_desktop.printers.printImage(m_chart.image(), platform::Orientation::Landscape, job, &pdfFile);
     RebuildChart();
-    ZeroBars();
+    zeroBars();
     if (!printed)
         m_desktop.dialogs.critical(printed.message());
     else if (!pdfFile.isEmpty())
-        m_frame.ShowNotice(QStringLiteral("Printout written to ") + pdfFile);
+        m_frame.showNotice(QStringLiteral("Printout written to ") + pdfFile);
 }
 
 void TestSession::cmdPrintTest_Click() {
@@ -615,12 +615,12 @@ void TestSession::mnuCopy_Click() {
     const bool fullScreen = m_state.display.FullScreenMode;
     m_chart.PrintValueTexts(m_controls.readingTexts);
     m_desktop.clipboard.setImage(m_chart.image());
-    m_frame.ShowNotice(QStringLiteral("Bar chart copied to the clipboard"));
+    m_frame.showNotice(QStringLiteral("Bar chart copied to the clipboard"));
     if (scaleChosen()) {
         RebuildChart();
         // The live bars first go to zero on the fresh chart, so each frozen half is drawn whole
         // from the zero line (and not from wherever its live bar last stood).
-        ZeroBars();
+        zeroBars();
         for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
             m_chart.DrawFrozenBar(i, m_chart.frozenValue(ChannelOfIndex(i)));
             m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
@@ -637,15 +637,15 @@ void TestSession::mnuCopy_Click() {
 void TestSession::mnuClose_Click() {
     if (m_state.display.FullScreenMode) {
         m_frame.DisplayNormal();
-        m_frame.ProcessEvents();
+        m_frame.processEvents();
     } else {
-        m_frame.Report(ShellEvent::StopChosenFromPopup);
+        m_frame.report(ShellEvent::StopChosenFromPopup);
     }
     cmdStop_Click();
 }
 
-void TestSession::RedrawLayout() {
-    ZeroBars();
+void TestSession::redrawLayout() {
+    zeroBars();
     m_chart.DrawChartFrame();
     m_chart.DrawChartLegend();
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
@@ -655,23 +655,23 @@ void TestSession::RedrawLayout() {
     m_picture = Picture::Chart;
 }
 
-void TestSession::RedrawForLayout() {
+void TestSession::redrawForLayout() {
     if (scaleChosen())
-        RedrawLayout();
+        redrawLayout();
     else
-        PictureResized();
+        pictureResized();
 }
 
-void TestSession::PictureResized() {
+void TestSession::pictureResized() {
     switch (m_picture) {
     case Picture::Grey:
-        m_chart.Clear(kMessageAreaGrey);
+        m_chart.clear(kMessageAreaGrey);
         break;
     case Picture::White:
-        m_chart.Clear(kWhite);
+        m_chart.clear(kWhite);
         break;
     case Picture::Chart:
-        RedrawLayout();
+        redrawLayout();
         break;
     }
 }
@@ -679,12 +679,12 @@ void TestSession::PictureResized() {
 void TestSession::barColoursSaved() {
     if (m_state.session.phase == SessionPhase::Ready)
         m_state.session.phase = SessionPhase::Opened;
-    ClearPicture(kWhite, Picture::White);
+    clearPicture(kWhite, Picture::White);
     changed();
 }
 
 void TestSession::barColoursCancelled() {
-    ClearPicture(kWhite, Picture::White);
+    clearPicture(kWhite, Picture::White);
 }
 
 } // namespace corvin::livetest

@@ -4,7 +4,7 @@
 // the channel buttons, the range choice, printing and copying the chart, and saving the logged
 // samples. It never touches a widget: it keeps the state of the window's controls in `controls()`
 // and signals controlsChanged whenever that state changed; dialogs go through the desktop seam,
-// and what the main window's commands must follow is reported to it (MainFrame::Report). The
+// and what the main window's commands must follow is reported to it (MainFrame::report). The
 // window's QTimers follow `controls().liveTimerOn` / `loggingTimerOn`, and their handlers are the
 // plain methods Timer1_Timer and Timer2_Timer. The state of the test (SessionPhase) lives in the shared state,
 // where the main window reads whether a test runs.
@@ -62,9 +62,9 @@ public:
     const SessionControls& controls() const { return m_controls; }
     SessionPhase phase() const { return m_state.session.phase; }
     // START, STOP and EXIT enabled, by the state table.
-    bool StartEnabled() const { return phase() == SessionPhase::Ready; }
-    bool StopEnabled() const { return phase() == SessionPhase::Running; }
-    bool ExitEnabled() const { return phase() != SessionPhase::Running; }
+    bool startEnabled() const { return phase() == SessionPhase::Ready; }
+    bool stopEnabled() const { return phase() == SessionPhase::Running; }
+    bool exitEnabled() const { return phase() != SessionPhase::Running; }
 
     // The spreadsheet export of the logged samples (STOP when the test options ask for a
     // spreadsheet): the workbook export, which shows its own failure message. Tests may replace it.
@@ -92,15 +92,15 @@ public:
     // disabled until a scale dialog's OK (the window opens the range dialog itself).
     void beginRangeChoice();
     // HIGH or LOW chosen in the range dialog: relays of the channels that are on.
-    void RangeChosen(bool high);
+    void rangeChosen(bool high);
     // OK of a scale dialog with ScreenScale 1..4: the chart rebuilt, START per TestRunning, the
     // status text, unsplit, and the bars restarted from zero when a test runs; the test window
     // and the main window enabled again.
-    void ScaleChosen(int16_t screenScale);
+    void scaleChosen(int16_t screenScale);
 
     // The channel buttons Image1..Image7 (k = 1..7) and F1..F7 (only while a test runs).
     void ToggleChannel(int k);
-    void FunctionKey(int k);
+    void functionKey(int k);
 
     void cmdFreezeSplit_Click();
     void cmdFreezeUnsplit_Click();
@@ -114,12 +114,12 @@ public:
 
     // The chart picture changed size (layout change): redraw what it showed, with the frozen
     // halves from their frozen values and the live bars from zero.
-    void PictureResized();
+    void pictureResized();
     // The chart redrawn for a new layout (full screen or normal): frame, legend, the frozen
     // halves from their frozen values and the live bars from zero, once a screen scale was chosen.
-    void RedrawForLayout();
+    void redrawForLayout();
     // Label10 and Label11 hidden (the normal layout hides them).
-    void HideWrittenLabels();
+    void hideWrittenLabels();
     // The bar colour dialog saved (START disabled until a range is chosen again) or cancelled:
     // the chart cleared to white.
     void barColoursSaved();
@@ -142,29 +142,29 @@ private:
     void setWindowEnabled(bool on);
 
     // START's logging set-up; false when it was refused (STOP has run then).
-    bool PeriodicSetup();
+    bool periodicSetup();
     SaveOutcome SaveToDataFile(bool endOfLogging);
     void refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn);
-    SaveOutcome SaveFromStop();
+    SaveOutcome saveFromStop();
     // The save question at the end of a logged test. Yes is its default: Enter only opens the
     // save dialog (which can be cancelled), while giving the readings up takes an explicit No.
     bool askToSave();
-    SaveOutcome ExportToSpreadsheet();
+    SaveOutcome exportToSpreadsheet();
     void finishSave(bool endOfLogging);
 
     bool scaleChosen() const;
-    void ClearPicture(const QColor& colour, Picture content);
+    void clearPicture(const QColor& colour, Picture content);
     void RebuildChart();
-    void ZeroBars();
-    void RedrawLayout();
-    void Unsplit();
+    void zeroBars();
+    void redrawLayout();
+    void unsplit();
     void setStatus(const QString& text);
 
     // Recovery journal: started when the logging is armed, one row per logging tick; a failure
     // leaves the test running and says on the status bar that it is not protected.
-    void StartJournal();
+    void startJournal();
     void JournalRow(int row);
-    void NotProtected(const Status& why);
+    void notProtected(const Status& why);
 
     SharedState& m_state;
     instrument::CardLibrary& m_card;

@@ -51,11 +51,11 @@ private:
 };
 
 QIcon LampIcon(bool on) {
-    return QIcon(QPixmap::fromImage(on ? Pictures::ChannelOn() : Pictures::ChannelOff()));
+    return QIcon(QPixmap::fromImage(on ? Pictures::channelOn() : Pictures::channelOff()));
 }
 
 QIcon PrintIcon() {
-    return QIcon(QPixmap::fromImage(Pictures::PrintButton()));
+    return QIcon(QPixmap::fromImage(Pictures::printButton()));
 }
 
 QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
@@ -118,7 +118,7 @@ frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary
     connect(m_chart.get(), &BarChart::changed, this, [this] { m_picture1->update(); });
 
     // Form_Load.
-    const cProbe& probe = m_state.TestProbe();
+    const cProbe& probe = m_state.testProbe();
     for (int k = 1; k <= kChannelCount; ++k)
         m_images[k - 1]->setToolTip(probe.Ch(k));
     m_session->Form_Load();
@@ -271,9 +271,9 @@ void frmStdTestLogging::syncTimers() {
 void frmStdTestLogging::syncControls() {
     syncTimers();
     const SessionControls& c = m_session->controls();
-    m_cmdStart->setEnabled(m_session->StartEnabled());
-    m_cmdStop->setEnabled(m_session->StopEnabled());
-    m_cmdExit->setEnabled(m_session->ExitEnabled());
+    m_cmdStart->setEnabled(m_session->startEnabled());
+    m_cmdStop->setEnabled(m_session->stopEnabled());
+    m_cmdExit->setEnabled(m_session->exitEnabled());
     m_cmdFreezeSplit->setEnabled(c.freezeSplitEnabled);
     m_cmdFreezeUnsplit->setEnabled(c.freezeUnsplitEnabled);
 
@@ -376,9 +376,9 @@ void frmStdTestLogging::relayout(bool redrawChart) {
     if (resized)
         m_chart->resize(pictureSize);
     if (redrawChart)
-        m_session->RedrawForLayout();
+        m_session->redrawForLayout();
     else if (resized)
-        m_session->PictureResized();
+        m_session->pictureResized();
     m_picture1->update();
 }
 
@@ -398,7 +398,7 @@ void frmStdTestLogging::showNormalLayout() {
     m_fullScreen = false;
     for (QWidget* w : m_frameCentre->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         w->setVisible(true);
-    m_session->HideWrittenLabels();
+    m_session->hideWrittenLabels();
     m_label10->hide();
     m_label11->hide();
     m_command3->hide();
@@ -420,11 +420,11 @@ void frmStdTestLogging::Command6_Click() {
         // they are open), are modal to it and stay in front of it. This window owns them.
         m_rangeDialog = std::make_unique<frmInstrumentRange>(m_frame.dialogParent());
         connect(m_rangeDialog.get(), &frmInstrumentRange::rangeChosen, this, [this](bool high) {
-            m_session->RangeChosen(high);
+            m_session->rangeChosen(high);
             // A fresh scale dialog each time, opening with Option1 selected.
             m_scaleDialog = std::make_unique<frmRangeScale>(high, m_frame.dialogParent());
             m_scaleDialog->setFont(dialogFont());
-            connect(m_scaleDialog.get(), &frmRangeScale::okPressed, this, &frmStdTestLogging::ScaleOk);
+            connect(m_scaleDialog.get(), &frmRangeScale::okPressed, this, &frmStdTestLogging::scaleOk);
             m_scaleDialog->show();
         });
     }
@@ -435,8 +435,8 @@ void frmStdTestLogging::Command6_Click() {
     m_rangeDialog->activateWindow();
 }
 
-void frmStdTestLogging::ScaleOk(int16_t screenScale) {
-    m_session->ScaleChosen(screenScale);
+void frmStdTestLogging::scaleOk(int16_t screenScale) {
+    m_session->scaleChosen(screenScale);
     // Back to the test window, with the keyboard on " HIGH/LOW".
     show();
     activateWindow();
@@ -502,7 +502,7 @@ void frmStdTestLogging::barColoursCancelled() {
 bool frmStdTestLogging::handleKey(QObject* watched, QKeyEvent* event) {
     const int key = event->key();
     if (m_keyPreview && key >= Qt::Key_F1 && key <= Qt::Key_F7) {
-        m_session->FunctionKey(key - Qt::Key_F1 + 1);
+        m_session->functionKey(key - Qt::Key_F1 + 1);
         return true;
     }
     if (watched == m_command6 && key == Qt::Key_Plus && (event->modifiers() & Qt::KeypadModifier)) {

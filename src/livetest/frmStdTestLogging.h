@@ -87,7 +87,7 @@ private:
     void placeDesign(QWidget* widget, double scale);
     void applyFonts(double scale);
     bool handleKey(QObject* watched, QKeyEvent* event);
-    void ScaleOk(int16_t screenScale);
+    void scaleOk(int16_t screenScale);
     // The desktop's font at this window's layout scale, for the range dialogs.
     QFont dialogFont() const;
     // WindowDestroyed, once, when the window closes (or goes without closing).

@@ -22,8 +22,8 @@ void ChannelSelection::Load() {
     m_shared.PlotChannelOrder.fill(0);
 }
 
-bool ChannelSelection::Click(int k) {
-    if (!IsChannel(k) || IsSelected(k))
+bool ChannelSelection::click(int k) {
+    if (!IsChannel(k) || isSelected(k))
         return false;
     // A channel is clicked at most once between two cancels, so the order never holds more than
     // seven entries.
@@ -36,29 +36,29 @@ bool ChannelSelection::Click(int k) {
     return true;
 }
 
-void ChannelSelection::CancelSelection() {
+void ChannelSelection::cancelSelection() {
     m_selected.fill(false);
     m_shared.PlotChannelClicks = 0;
 }
 
-bool ChannelSelection::Accept() {
-    const int selected = SelectedCount();
+bool ChannelSelection::accept() {
+    const int selected = selectedCount();
     if (selected == 0)
         return false;
     for (int k = 1; k <= kChannelCount; ++k) {
-        if (IsSelected(k))
+        if (isSelected(k))
             m_shared.PlotChannelSelected[static_cast<std::size_t>(k - 1)] = true;
     }
     m_shared.PlotSetCount = static_cast<int16_t>(selected);
     return true;
 }
 
-bool ChannelSelection::IsSelected(int k) const {
+bool ChannelSelection::isSelected(int k) const {
     return IsChannel(k) && m_selected[static_cast<std::size_t>(k - 1)];
 }
 
-int ChannelSelection::SetPosition(int k) const {
-    if (!IsSelected(k))
+int ChannelSelection::setPosition(int k) const {
+    if (!isSelected(k))
         return 0;
     for (int s = 0; s < m_shared.PlotChannelClicks; ++s) {
         if (m_shared.PlotChannelOrder[static_cast<std::size_t>(s)] == k)
@@ -67,7 +67,7 @@ int ChannelSelection::SetPosition(int k) const {
     return 0;
 }
 
-int ChannelSelection::SelectedCount() const {
+int ChannelSelection::selectedCount() const {
     return static_cast<int>(std::count(m_selected.begin(), m_selected.end(), true));
 }
 

@@ -20,19 +20,19 @@ public:
 
     // Channel k (1..7) clicked: selected and appended to the order, unless already selected.
     // True when it changed anything.
-    bool Click(int k);
+    bool click(int k);
     // " Cancel Selection": every channel unselected; later clicks fill the order from its start.
-    void CancelSelection();
+    void cancelSelection();
 
     // " OK": with at least one channel selected, marks the selected channels in
     // PlotChannelSelected, sets PlotSetCount and returns true; with none, returns false and
     // changes nothing (the window then says so and cancels the selection).
-    bool Accept();
+    bool accept();
 
-    bool IsSelected(int k) const;
+    bool isSelected(int k) const;
     // Where channel k stands in the click order (1 = first set), 0 when it is not selected.
-    int SetPosition(int k) const;
-    int SelectedCount() const;
+    int setPosition(int k) const;
+    int selectedCount() const;
 
 private:
     PlaybackSelection& m_shared;

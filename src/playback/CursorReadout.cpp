@@ -4,7 +4,7 @@
 
 namespace corvin::playback {
 
-int CursorReadout::SampleAt(double position, int pointCount) {
+int CursorReadout::sampleAt(double position, int pointCount) {
     if (pointCount < 1 || std::isnan(position))
         return 0;
     if (position <= 1.0)

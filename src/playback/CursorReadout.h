@@ -17,7 +17,7 @@ public:
     };
 
     // The sample (1..pointCount) nearest to a position on the sample axis; 0 when there are none.
-    static int SampleAt(double position, int pointCount);
+    static int sampleAt(double position, int pointCount);
     // Whole seconds as "h:mm:ss" (hours not limited to a day): 12340 -> "3:25:40".
     static QString Clock(int64_t seconds);
     // "Sample 1234   12340 s (3:25:40)   1: 12.345 µA   2: -3.500 µA ..."

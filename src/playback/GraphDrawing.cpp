@@ -48,7 +48,7 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot) : m_plot(plot), m_ticker(new Sampl
     QFont titleFont = m_plot.font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
-    m_title = new QCPTextElement(&m_plot, DesignTitle(), titleFont);
+    m_title = new QCPTextElement(&m_plot, designTitle(), titleFont);
     layout->addElement(0, 0, m_title);
 
     auto* legendColumn = new QCPLayoutGrid;
@@ -68,15 +68,15 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot) : m_plot(plot), m_ticker(new Sampl
     m_plot.xAxis->setRange(0, 1);
     m_plot.yAxis->setRange(0, 1);
 
-    const QColor background = PlotRoutine::PaletteColour(11);
-    const QColor foreground = PlotRoutine::PaletteColour(0);
+    const QColor background = PlotRoutine::paletteColour(11);
+    const QColor foreground = PlotRoutine::paletteColour(0);
     m_plot.setBackground(background);
     for (QCPAxis* axis : {m_plot.xAxis, m_plot.yAxis})
         Colour(axis, foreground);
     m_title->setTextColor(foreground);
 }
 
-void GraphDrawing::Draw(const GraphSpec& spec) {
+void GraphDrawing::draw(const GraphSpec& spec) {
     m_plot.clearGraphs();
     m_setNumbers.clear();
     m_points = std::max(spec.pointCount, 0);
@@ -88,8 +88,8 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
     QVector<double> keys(m_points);
     for (int i = 0; i < m_points; ++i)
         keys[i] = i + 1;
-    const bool lines = spec.settings.DrawsLines();
-    const bool symbols = spec.settings.DrawsSymbols();
+    const bool lines = spec.settings.drawsLines();
+    const bool symbols = spec.settings.drawsSymbols();
     for (const GraphSet& set : spec.sets) {
         QVector<double> values(m_points);
         for (int i = 0; i < m_points; ++i) {
@@ -100,7 +100,7 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
         QCPGraph* graph = m_plot.addGraph();
         graph->setName(set.legend);
         graph->setData(keys, values, true);
-        const QColor colour = PlotRoutine::PaletteColour(set.paletteIndex);
+        const QColor colour = PlotRoutine::paletteColour(set.paletteIndex);
         graph->setPen(QPen(colour, kLineWidth));
         graph->setLineStyle(lines ? QCPGraph::lsLine : QCPGraph::lsNone);
         graph->setScatterStyle(
@@ -109,8 +109,8 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
         m_setNumbers.push_back(set.setNumber);
     }
 
-    const QColor background = PlotRoutine::PaletteColour(spec.backgroundIndex);
-    const QColor foreground = PlotRoutine::PaletteColour(spec.foregroundIndex);
+    const QColor background = PlotRoutine::paletteColour(spec.backgroundIndex);
+    const QColor foreground = PlotRoutine::paletteColour(spec.foregroundIndex);
     m_plot.setBackground(background);
     for (QCPAxis* axis : {m_plot.xAxis, m_plot.yAxis})
         Colour(axis, foreground);
@@ -124,7 +124,7 @@ void GraphDrawing::Draw(const GraphSpec& spec) {
     m_drawn = true;
 }
 
-void GraphDrawing::ShowWholeTest() {
+void GraphDrawing::showWholeTest() {
     if (m_points >= 2)
         m_plot.xAxis->setRange(1, m_points);
     else
@@ -150,7 +150,7 @@ void GraphDrawing::ShowWholeTest() {
     m_plot.yAxis->setRange(low - pad, high + pad);
 }
 
-std::vector<CursorReadout::SetValue> GraphDrawing::ValuesAt(int sample) const {
+std::vector<CursorReadout::SetValue> GraphDrawing::valuesAt(int sample) const {
     std::vector<CursorReadout::SetValue> values;
     for (int g = 0; g < m_plot.graphCount() && g < static_cast<int>(m_setNumbers.size()); ++g) {
         const QSharedPointer<QCPGraphDataContainer> data = m_plot.graph(g)->data();
@@ -182,7 +182,7 @@ QImage GraphDrawing::Picture(QSize size, double scale) const {
     return m_plot.toPixmap(s.width(), s.height(), scale).toImage();
 }
 
-QByteArray GraphDrawing::Png(QSize size) const {
+QByteArray GraphDrawing::png(QSize size) const {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -190,7 +190,7 @@ QByteArray GraphDrawing::Png(QSize size) const {
     return bytes;
 }
 
-QByteArray GraphDrawing::Pdf(QSize size) const {
+QByteArray GraphDrawing::pdf(QSize size) const {
     const QSize s = sizeOr(size);
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -25,17 +25,17 @@ public:
     explicit GraphDrawing(QCustomPlot& plot);
 
     // Replaces whatever was drawn with `spec`. The view (the part of the sample axis shown) stays
-    // as it was; ShowWholeTest shows all of it. Does not repaint.
-    void Draw(const GraphSpec& spec);
+    // as it was; showWholeTest shows all of it. Does not repaint.
+    void draw(const GraphSpec& spec);
     // The sample axis from the first sample to the last, the value axis around every reading.
-    void ShowWholeTest();
+    void showWholeTest();
     // True once something has been drawn.
     bool drawn() const { return m_drawn; }
 
     int pointCount() const { return m_points; }
     int16_t intervalSeconds() const { return m_interval; }
     // The value of every drawn set at sample 1..pointCount.
-    std::vector<CursorReadout::SetValue> ValuesAt(int sample) const;
+    std::vector<CursorReadout::SetValue> valuesAt(int sample) const;
 
     QCustomPlot& plot() const { return m_plot; }
     QCPTextElement* titleElement() const { return m_title; }
@@ -45,11 +45,11 @@ public:
     // many pixels each way for a sharper print.
     QImage Picture(QSize size = {}, double scale = 1.0) const;
     // The graph as a PNG image / a one-page vector PDF of `size` (pixels; points for the PDF).
-    QByteArray Png(QSize size = {}) const;
-    QByteArray Pdf(QSize size = {}) const;
+    QByteArray png(QSize size = {}) const;
+    QByteArray pdf(QSize size = {}) const;
 
     // The design title shown before the first plot.
-    static QString DesignTitle() { return QStringLiteral(" DATA PLAYBACK"); }
+    static QString designTitle() { return QStringLiteral(" DATA PLAYBACK"); }
 
 private:
     QSize sizeOr(QSize size) const;

@@ -14,7 +14,7 @@ QString WithSignSpace(int value) {
 
 } // namespace
 
-void GraphSettings::Choose(GraphType type) {
+void GraphSettings::choose(GraphType type) {
     kind = 6;
     switch (type) {
     case GraphType::Lines:
@@ -31,7 +31,7 @@ void GraphSettings::Choose(GraphType type) {
     }
 }
 
-std::optional<int> PlotRoutine::TickSpacing(int pointCount) {
+std::optional<int> PlotRoutine::tickSpacing(int pointCount) {
     if (pointCount >= 51 && pointCount < 500)
         return 100;
     if (pointCount >= 500 && pointCount < 32001)
@@ -39,14 +39,14 @@ std::optional<int> PlotRoutine::TickSpacing(int pointCount) {
     return std::nullopt;
 }
 
-int PlotRoutine::SetPaletteIndex(int setNumber) {
+int PlotRoutine::setPaletteIndex(int setNumber) {
     static constexpr std::array<int, kMaxSets> kBySet{4, 5, 14, 7, 1, 9, 15};
     if (setNumber < 1 || setNumber > kMaxSets)
         return 0;
     return kBySet[static_cast<std::size_t>(setNumber - 1)];
 }
 
-QColor PlotRoutine::PaletteColour(int index) {
+QColor PlotRoutine::paletteColour(int index) {
     static const std::array<QColor, 16> kPalette{
         QColor(0, 0, 0),       QColor(0, 0, 128),   QColor(0, 128, 0),   QColor(0, 128, 128),
         QColor(128, 0, 0),     QColor(128, 0, 128), QColor(128, 128, 0), QColor(192, 192, 192),
@@ -58,24 +58,24 @@ QColor PlotRoutine::PaletteColour(int index) {
     return kPalette[static_cast<std::size_t>(index)];
 }
 
-QString PlotRoutine::LegendText(const QString& channelName, int setNumber) {
+QString PlotRoutine::legendText(const QString& channelName, int setNumber) {
     return channelName.leftJustified(kNameLength, QLatin1Char(' '), true) + WithSignSpace(setNumber);
 }
 
-QString PlotRoutine::BottomTitle(int16_t intervalSeconds) {
+QString PlotRoutine::bottomTitle(int16_t intervalSeconds) {
     return QStringLiteral("Time Interval in Seconds = ") + WithSignSpace(intervalSeconds);
 }
 
-QString PlotRoutine::TooFewPointsMessage() {
+QString PlotRoutine::tooFewPointsMessage() {
     return QStringLiteral("Less than 2 data_points");
 }
 
-QString PlotRoutine::ErrorMessage(const QString& description) {
+QString PlotRoutine::errorMessage(const QString& description) {
     return QStringLiteral("Error in plot routine ") + QLatin1Char('\n') +
            QStringLiteral("Error Generated = ") + description;
 }
 
-PlotRoutine::Result PlotRoutine::Build(const SharedState& state, const GraphSettings& settings,
+PlotRoutine::Result PlotRoutine::build(const SharedState& state, const GraphSettings& settings,
                                        const QString& title, bool checkPointCount) {
     Result result;
     const PeriodicDataSet& data = state.periodic;
@@ -84,12 +84,12 @@ PlotRoutine::Result PlotRoutine::Build(const SharedState& state, const GraphSett
 
     if (checkPointCount && points < 2) {
         result.outcome = Outcome::TooFewPoints;
-        result.message = TooFewPointsMessage();
+        result.message = tooFewPointsMessage();
         return result;
     }
     auto fail = [&result](const QString& why) {
         result.outcome = Outcome::Failed;
-        result.message = ErrorMessage(why);
+        result.message = errorMessage(why);
         result.description = why;
         return result;
     };
@@ -103,7 +103,7 @@ PlotRoutine::Result PlotRoutine::Build(const SharedState& state, const GraphSett
     GraphSpec& spec = result.spec;
     spec.pointCount = points;
     spec.setCount = selection.PlotSetCount;
-    spec.tickSpacing = TickSpacing(points);
+    spec.tickSpacing = tickSpacing(points);
     for (int s = 0; s < selection.PlotSetCount; ++s) {
         const int k = selection.PlotChannelOrder[static_cast<std::size_t>(s)];
         if (k < 1 || k > kChannelCount || !selection.PlotChannelSelected[static_cast<std::size_t>(k - 1)])
@@ -116,11 +116,11 @@ PlotRoutine::Result PlotRoutine::Build(const SharedState& state, const GraphSett
                             .arg(points));
         const int setNumber = s + 1;
         spec.sets.push_back({setNumber, k,
-                             LegendText(data.ChannelNames[static_cast<std::size_t>(k - 1)], setNumber),
-                             SetPaletteIndex(setNumber), &readings});
+                             legendText(data.ChannelNames[static_cast<std::size_t>(k - 1)], setNumber),
+                             setPaletteIndex(setNumber), &readings});
     }
     spec.intervalSeconds = data.HeaderValues[0];
-    spec.bottomTitle = BottomTitle(data.HeaderValues[0]);
+    spec.bottomTitle = bottomTitle(data.HeaderValues[0]);
     spec.leftTitle = QString::fromUtf8("µA");
     spec.title = title;
     spec.settings = settings;

@@ -26,9 +26,9 @@ struct GraphSettings {
     int16_t style = 4;
     int16_t symbol = 0;
 
-    void Choose(GraphType type);
-    bool DrawsLines() const { return style != 1; }
-    bool DrawsSymbols() const { return style == 5 || style == 1; }
+    void choose(GraphType type);
+    bool drawsLines() const { return style != 1; }
+    bool drawsSymbols() const { return style == 5 || style == 1; }
 };
 
 // One data set of the graph.
@@ -70,22 +70,22 @@ public:
     // ChannelNames) and the playback selection. `checkPointCount` is the " Plot Graph" and "Apply"
     // path; printing draws without that check. A set whose readings are missing fails the
     // routine instead of being read beyond its end.
-    static Result Build(const SharedState& state, const GraphSettings& settings, const QString& title,
+    static Result build(const SharedState& state, const GraphSettings& settings, const QString& title,
                         bool checkPointCount = true);
 
     // 51..499 samples: 100; 500..32000: 1000; otherwise the spacing stays as it was.
-    static std::optional<int> TickSpacing(int pointCount);
+    static std::optional<int> tickSpacing(int pointCount);
     // Set 1..7: red, magenta, yellow, light grey, blue, light blue, white (palette indices).
-    static int SetPaletteIndex(int setNumber);
+    static int setPaletteIndex(int setNumber);
     // The standard 16-colour palette (0 black .. 15 white); an index outside it gives black.
-    static QColor PaletteColour(int index);
+    static QColor paletteColour(int index);
     // The 20-character name, then the set number after a space: "A" + 19 spaces + " 2".
-    static QString LegendText(const QString& channelName, int setNumber);
+    static QString legendText(const QString& channelName, int setNumber);
     // "Time Interval in Seconds = " + the interval after its sign position: "...=  10".
-    static QString BottomTitle(int16_t intervalSeconds);
+    static QString bottomTitle(int16_t intervalSeconds);
 
-    static QString TooFewPointsMessage();
-    static QString ErrorMessage(const QString& description);
+    static QString tooFewPointsMessage();
+    static QString errorMessage(const QString& description);
 
     // The most sets the graph draws.
     static constexpr int kMaxSets = kChannelCount;

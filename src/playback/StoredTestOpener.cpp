@@ -16,22 +16,22 @@ StoredTestOpener::StoredTestOpener(SharedState& state, platform::Dialogs& dialog
                                    settings::cMRUFileList& recent)
     : m_state(state), m_dialogs(dialogs), m_recent(recent) {}
 
-QString StoredTestOpener::NotADataFileMessage() {
+QString StoredTestOpener::notADataFileMessage() {
     return QStringLiteral("File is not a Periodic Data File");
 }
 
-QString StoredTestOpener::DialogReadFailure(const QString& description) {
+QString StoredTestOpener::dialogReadFailure(const QString& description) {
     return QStringLiteral("Problems Reading File Back Corrupted Data ! ") + QLatin1Char('\n') +
            QStringLiteral("VB Error generated= ") + description;
 }
 
-QString StoredTestOpener::ByNameReadFailure(const QString& description) {
+QString StoredTestOpener::byNameReadFailure(const QString& description) {
     return QStringLiteral("Problems Reading File Back Corrupted Data ! ") + QLatin1Char('\n') +
            QStringLiteral("Error =") + description;
 }
 
-OpenOutcome StoredTestOpener::OpenWithDialog() {
-    const QString folder = m_state.folders.TestFilesFolder();
+OpenOutcome StoredTestOpener::openWithDialog() {
+    const QString folder = m_state.folders.testFilesFolder();
     QDir().mkpath(folder); // where it cannot be made, the dialog starts wherever it can
     platform::FileDialog dialog;
     dialog.title = kDialogTitle;
@@ -42,35 +42,35 @@ OpenOutcome StoredTestOpener::OpenWithDialog() {
     if (!chosen)
         return OpenOutcome::Cancelled;
     m_path = *chosen;
-    if (!CheckAndRead(m_path, Path::Dialog))
+    if (!checkAndRead(m_path, Path::Dialog))
         return OpenOutcome::Failed;
     m_recent.AddFile(m_path);
     m_state.folders.LastTestFolder = QFileInfo(m_path).absolutePath();
     return OpenOutcome::Opened;
 }
 
-OpenOutcome StoredTestOpener::OpenByName(const QString& path) {
+OpenOutcome StoredTestOpener::openByName(const QString& path) {
     if (path.trimmed().isEmpty())
         return OpenOutcome::NotAsked;
     m_path = path;
-    return CheckAndRead(path, Path::ByName) ? OpenOutcome::Opened : OpenOutcome::Failed;
+    return checkAndRead(path, Path::ByName) ? OpenOutcome::Opened : OpenOutcome::Failed;
 }
 
-OpenOutcome StoredTestOpener::OpenRecent(const QString& tag) {
-    return OpenByName(m_recent.file(settings::RecentFilesMenu::IndexFromTag(tag)));
+OpenOutcome StoredTestOpener::openRecent(const QString& tag) {
+    return openByName(m_recent.file(settings::RecentFilesMenu::indexFromTag(tag)));
 }
 
-bool StoredTestOpener::CheckAndRead(const QString& path, Path via) {
+bool StoredTestOpener::checkAndRead(const QString& path, Path via) {
     if (path.right(3).trimmed().toUpper() != QLatin1String("DAT")) {
-        m_dialogs.critical(NotADataFileMessage());
+        m_dialogs.critical(notADataFileMessage());
         return false;
     }
     // The reader refuses what is not a plain file or whose length no test data file has, and
     // leaves the loaded test as it was when it fails.
     m_state.periodic.SampleCount = 0;
     if (Status read = datafiles::ReadTestDataFile(path, m_state.periodic); !read) {
-        m_dialogs.critical(via == Path::Dialog ? DialogReadFailure(read.message())
-                                               : ByNameReadFailure(read.message()));
+        m_dialogs.critical(via == Path::Dialog ? dialogReadFailure(read.message())
+                                               : byNameReadFailure(read.message()));
         return false;
     }
     return true;

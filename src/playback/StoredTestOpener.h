@@ -30,23 +30,23 @@ public:
     // file now heads the recent-files list (rebuild its menu entries, let pending events run,
     // show the channel selection). Anything else: FileClose and Auto enabled again.
     // The dialog "Select a Test File" starts in the home's TESTS folder, made when missing.
-    OpenOutcome OpenWithDialog();
+    OpenOutcome openWithDialog();
 
     // Open by name. Opened: the main window puts the menus into the stored-test state and shows
     // the channel selection; the recent-files list keeps its order. Failed or NotAsked: the menus
     // stay as they are.
-    OpenOutcome OpenByName(const QString& path);
+    OpenOutcome openByName(const QString& path);
 
     // A recent-files entry chosen: the entry its tag names ("1".."4") is opened by name.
-    OpenOutcome OpenRecent(const QString& tag);
+    OpenOutcome openRecent(const QString& tag);
 
     // The file of the last attempt.
     const QString& path() const { return m_path; }
 
-    static QString NotADataFileMessage();
+    static QString notADataFileMessage();
     // The reader's failure, in the words of the dialog path and of the open by name.
-    static QString DialogReadFailure(const QString& description);
-    static QString ByNameReadFailure(const QString& description);
+    static QString dialogReadFailure(const QString& description);
+    static QString byNameReadFailure(const QString& description);
 
     static const QString kDialogTitle;
     static const QString kDialogFilter;
@@ -54,7 +54,7 @@ public:
 private:
     enum class Path { Dialog, ByName };
     // The extension check and the read. False when the user was told why not.
-    bool CheckAndRead(const QString& path, Path via);
+    bool checkAndRead(const QString& path, Path via);
 
     SharedState& m_state;
     platform::Dialogs& m_dialogs;

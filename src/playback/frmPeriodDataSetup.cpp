@@ -184,23 +184,23 @@ void frmPeriodDataSetup::Form_Load() {
 void frmPeriodDataSetup::showSelection() {
     for (int k = 1; k <= kChannelCount; ++k) {
         auto* box = static_cast<ChannelBox*>(m_pictures[static_cast<std::size_t>(k - 1)]);
-        box->show(ToQColor(m_state.BarColours.Ch(k)), m_selection.SetPosition(k));
+        box->show(ToQColor(m_state.BarColours.Ch(k)), m_selection.setPosition(k));
     }
 }
 
 void frmPeriodDataSetup::Picture1_Click(int k) {
-    if (m_selection.Click(k))
+    if (m_selection.click(k))
         showSelection();
 }
 
 void frmPeriodDataSetup::cmdCancelSel_Click() {
-    m_selection.CancelSelection();
+    m_selection.cancelSelection();
     showSelection();
 }
 
 void frmPeriodDataSetup::cmdOK_Click() {
-    if (!m_selection.Accept()) {
-        m_dialogs.information(NoChannelsMessage());
+    if (!m_selection.accept()) {
+        m_dialogs.information(noChannelsMessage());
         cmdCancelSel_Click();
         m_pictures[0]->setFocus();
         return;
@@ -211,10 +211,10 @@ void frmPeriodDataSetup::cmdOK_Click() {
 }
 
 void frmPeriodDataSetup::cmdExit_Click() {
-    m_state.periodic.Erase();
+    m_state.periodic.release();
     m_state.playback.PlotChannelOrder.fill(0);
     // Auto comes back and FileClose closes the graph window, if one is open.
-    m_frame.Report(ShellEvent::PlaybackExited);
+    m_frame.report(ShellEvent::PlaybackExited);
     m_closing = true;
     reject();
 }

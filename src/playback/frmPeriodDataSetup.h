@@ -34,7 +34,7 @@ public:
 
     const ChannelSelection& selection() const { return m_selection; }
 
-    static QString NoChannelsMessage() { return QStringLiteral("No channels selected to graph"); }
+    static QString noChannelsMessage() { return QStringLiteral("No channels selected to graph"); }
 
 signals:
     // " OK" with channels chosen: the graph window is wanted (made, or brought forward when it

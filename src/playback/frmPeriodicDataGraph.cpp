@@ -41,7 +41,7 @@ QPixmap Decoration() {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(40, 40, 40), 1));
-    p.setBrush(PlotRoutine::PaletteColour(11));
+    p.setBrush(PlotRoutine::paletteColour(11));
     p.drawRoundedRect(QRectF(0.5, 0.5, 95, 55), 4, 4);
     p.setPen(QPen(Qt::black, 1));
     p.drawLine(10, 46, 88, 46);
@@ -49,7 +49,7 @@ QPixmap Decoration() {
     const std::array<std::array<int, 6>, 3> curves{
         {{40, 30, 34, 22, 26, 14}, {20, 26, 18, 30, 24, 34}, {36, 38, 28, 34, 30, 24}}};
     for (std::size_t c = 0; c < curves.size(); ++c) {
-        p.setPen(QPen(PlotRoutine::PaletteColour(PlotRoutine::SetPaletteIndex(int(c) + 1)), 2));
+        p.setPen(QPen(PlotRoutine::paletteColour(PlotRoutine::setPaletteIndex(int(c) + 1)), 2));
         QPolygon line;
         for (std::size_t i = 0; i < curves[c].size(); ++i)
             line << QPoint(12 + int(i) * 15, curves[c][i]);
@@ -247,22 +247,22 @@ QWidget* frmPeriodicDataGraph::dialogParent() {
 
 // ---- the plot routine ----------------------------------------------------------------------
 
-bool frmPeriodicDataGraph::RunPlotRoutine(bool checkPointCount) {
+bool frmPeriodicDataGraph::runPlotRoutine(bool checkPointCount) {
     const PlotRoutine::Result result =
-        PlotRoutine::Build(m_state, m_settings, m_txtGraphTitle->text(), checkPointCount);
+        PlotRoutine::build(m_state, m_settings, m_txtGraphTitle->text(), checkPointCount);
     if (result.outcome != PlotRoutine::Outcome::Drawn) {
         m_desktop.dialogs.critical(result.message);
         return false;
     }
-    m_drawing->Draw(result.spec);
+    m_drawing->draw(result.spec);
     return true;
 }
 
 void frmPeriodicDataGraph::cmdPlotGraph_Click() {
     hideCursor();
-    if (!RunPlotRoutine(true))
+    if (!runPlotRoutine(true))
         return;
-    m_drawing->ShowWholeTest();
+    m_drawing->showWholeTest();
     m_graph->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     m_graph->axisRect()->setRangeDrag(Qt::Horizontal);
     m_graph->axisRect()->setRangeZoom(Qt::Horizontal);
@@ -274,7 +274,7 @@ void frmPeriodicDataGraph::Command6_Click() {
 }
 
 void frmPeriodicDataGraph::Option_Click(GraphType type) {
-    m_settings.Choose(type);
+    m_settings.choose(type);
 }
 
 // ---- zoom, pan and the readout -------------------------------------------------------------
@@ -303,7 +303,7 @@ void frmPeriodicDataGraph::keepViewInTest(const QCPRange& range) {
 void frmPeriodicDataGraph::cmdResetView_Click() {
     if (!m_drawing->drawn())
         return;
-    m_drawing->ShowWholeTest();
+    m_drawing->showWholeTest();
     m_graph->replot();
 }
 
@@ -314,8 +314,8 @@ void frmPeriodicDataGraph::Graph1_MouseMove(const QPoint& position) {
         hideCursor();
         return;
     }
-    const int sample = CursorReadout::SampleAt(m_graph->xAxis->pixelToCoord(position.x()), points);
-    m_readout->setText(CursorReadout::Text(sample, m_drawing->intervalSeconds(), m_drawing->ValuesAt(sample),
+    const int sample = CursorReadout::sampleAt(m_graph->xAxis->pixelToCoord(position.x()), points);
+    m_readout->setText(CursorReadout::Text(sample, m_drawing->intervalSeconds(), m_drawing->valuesAt(sample),
                                            m_graph->yAxis->label()));
     m_cursorLine->point1->setCoords(sample, 0);
     m_cursorLine->point2->setCoords(sample, 1);
@@ -343,7 +343,7 @@ bool frmPeriodicDataGraph::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- print, clipboard, save ----------------------------------------------------------------
 
-QString frmPeriodicDataGraph::PrinterFailureMessage(const QString& description) {
+QString frmPeriodicDataGraph::printerFailureMessage(const QString& description) {
     return QStringLiteral("Problems with Printer Setup...") + QLatin1Char('\n') +
            QStringLiteral("Set a Default Printer from PrinterOptions") + QLatin1Char('\n') +
            QStringLiteral("Error Description=") + description;
@@ -353,17 +353,17 @@ void frmPeriodicDataGraph::cmdPrintGraph_Click() {
     hideCursor();
     // The plot routine again, without its count check, on the view as it is.
     const PlotRoutine::Result result =
-        PlotRoutine::Build(m_state, m_settings, m_txtGraphTitle->text(), false);
+        PlotRoutine::build(m_state, m_settings, m_txtGraphTitle->text(), false);
     if (result.outcome == PlotRoutine::Outcome::Failed) {
-        m_desktop.dialogs.message({PrinterFailureMessage(result.description)});
+        m_desktop.dialogs.message({printerFailureMessage(result.description)});
         return;
     }
     // The values fit the sets drawn now (they may have been chosen again since the last plot);
     // a zoomed view stays as the user left it.
     const bool firstDrawing = !m_drawing->drawn();
     const QCPRange view = m_graph->xAxis->range();
-    m_drawing->Draw(result.spec);
-    m_drawing->ShowWholeTest();
+    m_drawing->draw(result.spec);
+    m_drawing->showWholeTest();
     if (!firstDrawing)
         m_graph->xAxis->setRange(view);
     m_graph->replot();
@@ -375,9 +375,9 @@ void frmPeriodicDataGraph::cmdPrintGraph_Click() {
     QString pdfFile;
     if (Status printed = m_desktop.printers.printImage(picture, platform::Orientation::Landscape, job, &pdfFile);
         !printed)
-        m_desktop.dialogs.message({PrinterFailureMessage(printed.message())});
+        m_desktop.dialogs.message({printerFailureMessage(printed.message())});
     else if (!pdfFile.isEmpty())
-        m_frame.ShowNotice(QStringLiteral("Printout written to ") + pdfFile);
+        m_frame.showNotice(QStringLiteral("Printout written to ") + pdfFile);
 }
 
 void frmPeriodicDataGraph::cmdSavetoClipboard_Click() {
@@ -385,7 +385,7 @@ void frmPeriodicDataGraph::cmdSavetoClipboard_Click() {
     const QImage picture = m_drawing->Picture();
     m_picture1->setPixmap(QPixmap::fromImage(picture));
     m_desktop.clipboard.setImage(picture);
-    m_frame.ShowNotice(QStringLiteral("Graph copied to the clipboard"));
+    m_frame.showNotice(QStringLiteral("Graph copied to the clipboard"));
 }
 
 void frmPeriodicDataGraph::cmdSaveGraphAs_Click() {
@@ -393,7 +393,7 @@ void frmPeriodicDataGraph::cmdSaveGraphAs_Click() {
     platform::FileDialog dialog;
     dialog.title = QStringLiteral("Save Graph As");
     dialog.filter = QStringLiteral("PNG Picture (*.png)|*.png|PDF Document (*.pdf)|*.pdf");
-    dialog.initialFolder = m_state.folders.TestFilesFolder();
+    dialog.initialFolder = m_state.folders.testFilesFolder();
     // A name typed without an extension gets the chosen type's, before the dialog asks about
     // replacing a file of that name.
     dialog.defaultSuffix = QStringLiteral("png");
@@ -404,12 +404,12 @@ void frmPeriodicDataGraph::cmdSaveGraphAs_Click() {
     const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path += QStringLiteral(".png");
-    const QByteArray bytes = pdf ? m_drawing->Pdf() : m_drawing->Png();
+    const QByteArray bytes = pdf ? m_drawing->pdf() : m_drawing->png();
     if (Status saved = WriteFileAtomically(path, bytes); !saved)
         m_desktop.dialogs.critical(QStringLiteral("Problems saving the graph to ") + path +
                                    QLatin1Char('\n') + saved.message());
     else
-        m_frame.ShowNotice(QStringLiteral("Graph saved to ") + path);
+        m_frame.showNotice(QStringLiteral("Graph saved to ") + path);
 }
 
 // ---- reselect and exit ---------------------------------------------------------------------
@@ -430,11 +430,11 @@ void frmPeriodicDataGraph::cmdReselect_Click() {
 }
 
 void frmPeriodicDataGraph::cmdExit_Click() {
-    m_state.periodic.Erase();
+    m_state.periodic.release();
     m_state.playback.PlotChannelOrder.fill(0);
     m_state.playback.PlotChannelClicks = 0;
     // Auto comes back and FileClose closes this window: nothing may follow.
-    m_frame.Report(ShellEvent::PlaybackExited);
+    m_frame.report(ShellEvent::PlaybackExited);
 }
 
 } // namespace corvin::playback

@@ -53,7 +53,7 @@ public:
     const GraphSettings& settings() const { return m_settings; }
     QString readout() const;
 
-    static QString PrinterFailureMessage(const QString& description);
+    static QString printerFailureMessage(const QString& description);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,7 +66,7 @@ private:
     void Form_Activate();
     void layOut();
     // The plot routine: false when it stopped with a message.
-    bool RunPlotRoutine(bool checkPointCount);
+    bool runPlotRoutine(bool checkPointCount);
     void keepViewInTest(const QCPRange& range);
     void hideCursor();
     QWidget* dialogParent();

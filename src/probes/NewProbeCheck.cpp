@@ -49,7 +49,7 @@ QString NewProbeCheck::message() const {
     return {};
 }
 
-QString NewProbeCheck::WrittenMessage(const QString& path) {
+QString NewProbeCheck::writtenMessage(const QString& path) {
     return QStringLiteral(" Probe Spec ") + path + QStringLiteral(" successfully written to disc");
 }
 

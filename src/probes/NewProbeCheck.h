@@ -47,7 +47,7 @@ public:
     const cProbe& probe() const { return m_probe; }
 
     // The information message after a successful write of `path`.
-    static QString WrittenMessage(const QString& path);
+    static QString writtenMessage(const QString& path);
 
     static constexpr int kMinimumNameLength = 3;
     static constexpr int kMaximumNameLength = 16;

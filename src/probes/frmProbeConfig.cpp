@@ -60,7 +60,7 @@ void frmProbeConfig::buildWindow() {
     m_picTestProbe->setObjectName(QStringLiteral("picTestProbe"));
     m_picTestProbe->setAlignment(Qt::AlignCenter);
     m_picTestProbe->setFrameShape(QFrame::StyledPanel);
-    const QPixmap probe = QPixmap::fromImage(Pictures::Probe());
+    const QPixmap probe = QPixmap::fromImage(Pictures::probe());
     m_picTestProbe->setPixmap(probe);
     m_picTestProbe->setFixedSize(probe.size() + QSize(12, 12));
 
@@ -203,7 +203,7 @@ void frmProbeConfig::txtChannel_Change(int k) {
     }
 }
 
-void frmProbeConfig::ResetChannelBoxes() {
+void frmProbeConfig::resetChannelBoxes() {
     for (int k = 1; k <= kChannelCount; ++k) {
         txtChannel(k)->setEnabled(false);
         setHighlighted(k, false);
@@ -249,7 +249,7 @@ bool frmProbeConfig::confirm(bool asDefault) {
         if (check.clearsName())
             clearName();
         else if (check.resetsChannels())
-            ResetChannelBoxes();
+            resetChannelBoxes();
         else if (check.badChannel() != 0) {
             QLineEdit* box = txtChannel(check.badChannel());
             box->setEnabled(true);
@@ -268,7 +268,7 @@ bool frmProbeConfig::confirm(bool asDefault) {
         return false;
     }
     m_lastPath = path;
-    m_dialogs.information(NewProbeCheck::WrittenMessage(path));
+    m_dialogs.information(NewProbeCheck::writtenMessage(path));
 
     if (asDefault) {
         // The name box as typed, spaces and all; everyone who reads it trims it.

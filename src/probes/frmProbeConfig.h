@@ -46,11 +46,11 @@ public:
 
     // All seven channel boxes disabled with the button-face background, then box 1 enabled,
     // highlighted and focused. The texts stay.
-    void ResetChannelBoxes();
+    void resetChannelBoxes();
 
     // The name as typed (kept in step with the name box) and the path of the last probe written.
-    const QString& ProbeName() const { return m_probeName; }
-    const QString& LastWrittenPath() const { return m_lastPath; }
+    const QString& probeName() const { return m_probeName; }
+    const QString& lastWrittenPath() const { return m_lastPath; }
 
     QLineEdit* txtChannel(int k) const { return m_txtChannel.at(k - 1); }
     // Whether box k shows the highlight of a box that has been reached.

@@ -109,7 +109,7 @@ void frmStandardSignOn::Form_Load() {
     m_lvmain->clear();
     const auto listing = ReadProbeListing(m_state.folders.ProbesFolder);
     if (listing.empty()) {
-        auto* item = new QTreeWidgetItem(m_lvmain, QStringList{NoProbesText()});
+        auto* item = new QTreeWidgetItem(m_lvmain, QStringList{noProbesText()});
         item->setCheckState(0, Qt::Unchecked);
     }
     for (const ProbeListing& probe : listing) {
@@ -139,8 +139,8 @@ void frmStandardSignOn::Form_Load() {
     m_lvmain->setCurrentItem(first);
     showSelection(first);
 
-    m_frame.ShowStatus(kDefaultProbePane, defaultName);
-    m_frame.ShowStatus(kStatusPane, QStringLiteral("Waiting Probe selection"));
+    m_frame.showStatus(kDefaultProbePane, defaultName);
+    m_frame.showStatus(kStatusPane, QStringLiteral("Waiting Probe selection"));
 }
 
 void frmStandardSignOn::Form_Activate() {
@@ -206,7 +206,7 @@ void frmStandardSignOn::lvmain_ItemCheck(QTreeWidgetItem* item) {
     }
     m_checking = false;
     m_state.DefaultProbeName = EntryName(item);
-    m_frame.ShowStatus(kDefaultProbePane, m_state.DefaultProbeName.toUpper());
+    m_frame.showStatus(kDefaultProbePane, m_state.DefaultProbeName.toUpper());
 }
 
 void frmStandardSignOn::lvmain_DblClick() {
@@ -222,7 +222,7 @@ void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
     if (IsNoProbeEntry(name)) {
         m_leaving = true;
         closeWindow();
-        m_frame.Report(ShellEvent::ProbeGoWithoutProbe);
+        m_frame.report(ShellEvent::ProbeGoWithoutProbe);
         return;
     }
 
@@ -240,14 +240,14 @@ void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
     }
     m_state.CurrentProbe = probe;
 
-    m_frame.ShowStatus(kProbeLoadedPane, QStringLiteral("Probe ") + name + QStringLiteral(" loaded"));
-    m_frame.ShowStatus(kStatusPane, QStringLiteral("Waitng RANGE selection"));
+    m_frame.showStatus(kProbeLoadedPane, QStringLiteral("Probe ") + name + QStringLiteral(" loaded"));
+    m_frame.showStatus(kStatusPane, QStringLiteral("Waitng RANGE selection"));
     if (saveDefault) {
         saveDefaultProbeName();
         m_goPressed = true;
     }
     m_leaving = true;
-    m_frame.OpenTestWindow();
+    m_frame.openTestWindow();
     closeWindow();
 }
 
@@ -255,7 +255,7 @@ void frmStandardSignOn::saveDefaultProbeName() {
     // The window carries on whether or not the setting could be stored, as it always has; the
     // status bar says when it could not.
     if (const Status stored = settings::WriteDefaultProbeName(m_registry, m_state.DefaultProbeName); !stored)
-        m_frame.ShowNotice(QStringLiteral("The default probe could not be stored: ") + stored.message());
+        m_frame.showNotice(QStringLiteral("The default probe could not be stored: ") + stored.message());
 }
 
 void frmStandardSignOn::closeWindow() {
@@ -276,7 +276,7 @@ void frmStandardSignOn::closeEvent(QCloseEvent* event) {
             m_frame.WindowDestroyed();
         // Left by its own close rather than by Go: the main window's commands come back.
         if (!m_leaving)
-            m_frame.Report(ShellEvent::ProbeSelectionClosed);
+            m_frame.report(ShellEvent::ProbeSelectionClosed);
     }
     event->accept();
 }

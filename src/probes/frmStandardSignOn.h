@@ -33,7 +33,7 @@ public:
     ~frmStandardSignOn() override;
 
     // The entry shown when the folder holds no probe.
-    static QString NoProbesText() { return QStringLiteral(" <No Probe Devices Available> "); }
+    static QString noProbesText() { return QStringLiteral(" <No Probe Devices Available> "); }
 
     // The handlers, callable directly; the widgets call them too.
     void Form_Activate();
@@ -44,7 +44,7 @@ public:
 
     QTreeWidget* lvmain() const { return m_lvmain; }
     // The probe name of the entry last clicked with ".Prb" appended.
-    const QString& SelectedFile() const { return m_selectedFile; }
+    const QString& selectedFile() const { return m_selectedFile; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -30,11 +30,11 @@ public:
                        const AtomicFileFactory& files = AtomicFileFactory());
 
     // The 28 bytes of the file.
-    static QByteArray Encode(const cBarColors& colours);
+    static QByteArray encode(const cBarColors& colours);
     // The colours held by `bytes`, read without checks: a file shorter than 28 bytes gives 0
     // for every missing byte (a record cut short keeps the bytes it has as its low bytes), and
     // bytes after the seventh record are ignored.
-    static cBarColors Decode(const QByteArray& bytes);
+    static cBarColors decode(const QByteArray& bytes);
 };
 
 } // namespace corvin::settings

@@ -2,31 +2,31 @@
 
 namespace corvin::settings {
 
-QString RecentFilesMenu::ToolName(int i) {
+QString RecentFilesMenu::toolName(int i) {
     return QStringLiteral("miFMRU") + QString::number(i);
 }
 
-RecentFilesMenu::Rebuild RecentFilesMenu::ForList(const cMRUFileList& list) {
+RecentFilesMenu::Rebuild RecentFilesMenu::forList(const cMRUFileList& list) {
     Rebuild rebuild;
     for (int32_t i = 1; i <= list.FileCount(); ++i) {
         if (list.FileExists(i))
-            rebuild.entries.push_back({ToolName(i), list.MenuCaption(i), QString::number(i)});
+            rebuild.entries.push_back({toolName(i), list.MenuCaption(i), QString::number(i)});
     }
     rebuild.separatorVisible = list.FileCount() > 0;
     return rebuild;
 }
 
-RecentFilesMenu::Switch RecentFilesMenu::ToSwitch(const cMRUFileList& list) {
+RecentFilesMenu::Switch RecentFilesMenu::toSwitch(const cMRUFileList& list) {
     Switch change;
     for (int32_t i = 1; i <= list.FileCount(); ++i) {
         if (list.FileExists(i))
-            change.tools << ToolName(i);
+            change.tools << toolName(i);
     }
     change.separatorVisible = list.FileCount() >= 1;
     return change;
 }
 
-int RecentFilesMenu::IndexFromTag(const QString& tag) {
+int RecentFilesMenu::indexFromTag(const QString& tag) {
     bool ok = false;
     const int index = tag.trimmed().toInt(&ok);
     return ok ? index : 0;

@@ -31,7 +31,7 @@ public:
         std::vector<Entry> entries;
         bool separatorVisible = false;
     };
-    static Rebuild ForList(const cMRUFileList& list);
+    static Rebuild forList(const cMRUFileList& list);
 
     // enableRecentFiles / disableRecentFiles: the entry tools to enable or disable (those of the entries that
     // hold a path), and whether the separator shows.
@@ -39,13 +39,13 @@ public:
         QStringList tools;
         bool separatorVisible = false;
     };
-    static Switch ToSwitch(const cMRUFileList& list);
+    static Switch toSwitch(const cMRUFileList& list);
 
     // "miFMRU" + i.
-    static QString ToolName(int i);
+    static QString toolName(int i);
     // The list index a chosen entry tool stands for, read from its tag; 0 when the tag is not a
     // number.
-    static int IndexFromTag(const QString& tag);
+    static int indexFromTag(const QString& tag);
 };
 
 } // namespace corvin::settings

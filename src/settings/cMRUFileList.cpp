@@ -86,10 +86,10 @@ bool cMRUFileList::FileExists(int32_t i) const {
 }
 
 QString cMRUFileList::MenuCaption(int32_t i) const {
-    return Caption(i, file(i));
+    return caption(i, file(i));
 }
 
-QString cMRUFileList::Caption(int32_t i, const QString& path) {
+QString cMRUFileList::caption(int32_t i, const QString& path) {
     constexpr qsizetype kLongest = 32;
     QString shown = path;
     const qsizetype length = path.size();

@@ -49,7 +49,7 @@ public:
     // The caption rule: "&" + i + ")  " + the path, where a path longer than 32 characters is
     // shown as "..." followed by the longest tail that starts at a "/" and has at most 32
     // characters after it (or, when even the file name is longer, everything from the first "/").
-    static QString Caption(int32_t i, const QString& path);
+    static QString caption(int32_t i, const QString& path);
 
     // Largest stored capacity Load accepts; anything larger is not a list this program wrote.
     static constexpr int32_t kMaxStoredCapacity = 1024;

@@ -63,12 +63,12 @@ RegistryResult cRegistry::failure(int32_t number, const QString& description) co
     return RegistryResult::failure({number, m_source, description});
 }
 
-bool cRegistry::LooksExpandable(const QString& text) {
+bool cRegistry::looksExpandable(const QString& text) {
     const qsizetype first = text.indexOf(QLatin1Char('%'));
     return first >= 0 && text.indexOf(QLatin1Char('%'), first + 2) >= 0;
 }
 
-QString cRegistry::ExpandEnvironmentStrings(const QString& text) {
+QString cRegistry::expandEnvironmentStrings(const QString& text) {
     QString out;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -159,7 +159,7 @@ QVariant cRegistry::Value() {
     case kRegExpandSz: {
         // The stored terminating NUL is not part of the text.
         const QString text = FromCp1252(data.left(data.isEmpty() ? 0 : data.size() - 1));
-        return type == kRegExpandSz ? QVariant(ExpandEnvironmentStrings(text)) : QVariant(text);
+        return type == kRegExpandSz ? QVariant(expandEnvironmentStrings(text)) : QVariant(text);
     }
     case kRegDword:
         return QVariant(static_cast<qint32>(FromLittleEndian(data)));
@@ -190,7 +190,7 @@ RegistryResult cRegistry::setValue(const QVariant& value) {
         const QString text = ValueText(value);
         QByteArray data = ToCp1252(text);
         data.append('\0');
-        r = m_store.SetValue(key, name, LooksExpandable(text) ? kRegExpandSz : kRegSz, data);
+        r = m_store.SetValue(key, name, looksExpandable(text) ? kRegExpandSz : kRegSz, data);
         break;
     }
     case kRegBinary:

@@ -61,15 +61,15 @@ public:
     void setDEFAULT(const QVariant& value) { m_default = value; }
 
     // The last value written successfully.
-    const QVariant& LastValue() const { return m_lastValue; }
+    const QVariant& lastValue() const { return m_lastValue; }
     // The error source: the program's name followed by ".cRegistry".
-    const QString& Source() const { return m_source; }
+    const QString& source() const { return m_source; }
 
     // Whether a string written as type 1 or 2 is stored as type 2: a "%" followed, at least
     // two positions later, by a second "%".
-    static bool LooksExpandable(const QString& text);
+    static bool looksExpandable(const QString& text);
     // %NAME% replaced by the environment variable NAME where it is set; the rest unchanged.
-    static QString ExpandEnvironmentStrings(const QString& text);
+    static QString expandEnvironmentStrings(const QString& text);
 
 private:
     RegistryResult failure(int32_t number, const QString& description) const;

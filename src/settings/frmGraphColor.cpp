@@ -127,7 +127,7 @@ void frmGraphColor::cmdSaveOnExit_Click() {
         colours.setCh(k, boxColour(k));
     // The file is written first, and BarColours changes only when it was, so memory and file
     // always agree; after a failure the dialog stays open with the user's choices.
-    if (Status s = BarColourFile::Save(m_state.folders.BarColourFile(), colours, *m_files); !s) {
+    if (Status s = BarColourFile::Save(m_state.folders.barColourFile(), colours, *m_files); !s) {
         m_dialogs.critical(s.message());
         return;
     }

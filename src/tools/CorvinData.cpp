@@ -152,7 +152,7 @@ int ProbeCreate(const QStringList& args, QTextStream& out, QTextStream& err) {
         return Fail(err, check.message());
     if (Status s = probes::WriteProbeFile(args[0], check.probe()); !s)
         return Fail(err, s.message());
-    out << probes::NewProbeCheck::WrittenMessage(probes::ProbeFilePath(args[0], check.name())).trimmed()
+    out << probes::NewProbeCheck::writtenMessage(probes::ProbeFilePath(args[0], check.name())).trimmed()
         << '\n';
     return kExitOk;
 }
@@ -412,17 +412,17 @@ int Plot(const QStringList& args, QTextStream& err) {
     selection.PlotSetCount = selection.PlotChannelClicks;
 
     playback::GraphSettings settings;
-    settings.Choose(request.type);
-    const auto result = playback::PlotRoutine::Build(state, settings, request.title);
+    settings.choose(request.type);
+    const auto result = playback::PlotRoutine::build(state, settings, request.title);
     if (result.outcome != playback::PlotRoutine::Outcome::Drawn)
         return Fail(err, QStringLiteral("%1: %2").arg(request.data, result.message));
 
     QCustomPlot plot;
     plot.resize(request.size);
     playback::GraphDrawing drawing(plot);
-    drawing.Draw(result.spec);
-    drawing.ShowWholeTest();
-    const QByteArray bytes = request.pdf ? drawing.Pdf(request.size) : drawing.Png(request.size);
+    drawing.draw(result.spec);
+    drawing.showWholeTest();
+    const QByteArray bytes = request.pdf ? drawing.pdf(request.size) : drawing.png(request.size);
     if (bytes.isEmpty())
         return Fail(err, QStringLiteral("the graph could not be drawn"));
     if (Status s = WriteFileAtomically(request.output, bytes); !s)
@@ -438,7 +438,7 @@ int RecoverList(const QString& home, QTextStream& out, QTextStream& err) {
     SharedState state;
     state.folders.Home = QFileInfo(home).absoluteFilePath();
     int status = kExitOk;
-    for (const QString& path : datafiles::ListJournals(state.folders.RecoveryFolder())) {
+    for (const QString& path : datafiles::ListJournals(state.folders.recoveryFolder())) {
         datafiles::RecoveredTest test;
         if (datafiles::JournalIsEmpty(path)) {
             out << Printable(path) << ": empty, holds no readings (a test that could not start its journal)\n";

@@ -141,7 +141,7 @@ TEST_P(OpenPaths, EndIdleWithTheProgramsMessages) {
         // The file heads the recent list already; its entry is shown but unavailable.
         EXPECT_TRUE(recentShown(1));
         EXPECT_FALSE(recentEnabled(1));
-        EXPECT_EQ(recentCaption(1), settings::cMRUFileList::Caption(1, good));
+        EXPECT_EQ(recentCaption(1), settings::cMRUFileList::caption(1, good));
         if (p.leave == Leave::SelectionExit) {
             s.cmdExit_Click();
             return;
@@ -231,11 +231,11 @@ TEST_F(StoredTests, TheRecentListSurvivesARestartWithoutFilesDeletedSince) {
     EXPECT_FALSE(window->bar().isVisible(kFile, QStringLiteral("miFMRUSep")));
     for (const QString& path : {a, b, c})
         openAndExit(path);
-    EXPECT_EQ(recentCaption(1), settings::cMRUFileList::Caption(1, c));
+    EXPECT_EQ(recentCaption(1), settings::cMRUFileList::caption(1, c));
     // A "&" of the path shows as it is; the digit stays the access key.
     EXPECT_TRUE(recentCaption(2).startsWith(QStringLiteral("&2)  "))) << recentCaption(2).toStdString();
     EXPECT_TRUE(recentCaption(2).endsWith(QStringLiteral("/R&&D.DAT"))) << recentCaption(2).toStdString();
-    EXPECT_EQ(recentCaption(3), settings::cMRUFileList::Caption(3, a));
+    EXPECT_EQ(recentCaption(3), settings::cMRUFileList::caption(3, a));
     EXPECT_FALSE(recentShown(4));
     EXPECT_TRUE(window->close());
     window.reset();
@@ -245,8 +245,8 @@ TEST_F(StoredTests, TheRecentListSurvivesARestartWithoutFilesDeletedSince) {
     started(again);
     EXPECT_EQ(window->recentFiles().MaxFileCount(), 4);
     EXPECT_EQ(window->recentFiles().FileCount(), 2);
-    EXPECT_EQ(recentCaption(1), settings::cMRUFileList::Caption(1, c));
-    EXPECT_EQ(recentCaption(2), settings::cMRUFileList::Caption(2, a));
+    EXPECT_EQ(recentCaption(1), settings::cMRUFileList::caption(1, c));
+    EXPECT_EQ(recentCaption(2), settings::cMRUFileList::caption(2, a));
     EXPECT_TRUE(recentShown(2) && recentEnabled(2));
     EXPECT_FALSE(recentShown(3));
     EXPECT_TRUE(window->bar().isVisible(kFile, QStringLiteral("miFMRUSep")));
@@ -293,7 +293,7 @@ TEST_F(StoredTests, AFileNamedFromOutsideOpensOnceStartedAndOnlyWhenIdle) {
     const QString run = written(QStringLiteral("run.DAT"), 15);
     window = std::make_unique<app::MainWindow>(app::AppServices{state, card, pauser, desk.desktop, registry});
     // Named before the start-up ends (the command line): it waits for the window.
-    window->OpenTestDataFile(run);
+    window->openTestDataFile(run);
     ASSERT_TRUE(window->Form_Load());
     window->show();
     EXPECT_EQ(state.periodic.SampleCapacity, 0);
@@ -303,7 +303,7 @@ TEST_F(StoredTests, AFileNamedFromOutsideOpensOnceStartedAndOnlyWhenIdle) {
         EXPECT_EQ(state.periodic.HeaderValues[0], 15);
         expectTools(Expect::StoredTest, "opened from outside");
         // Another file while this one is open: not opened, and the user is told.
-        window->OpenTestDataFile(written(QStringLiteral("other.DAT")));
+        window->openTestDataFile(written(QStringLiteral("other.DAT")));
         busyAnswer = desk.dialogs.messages.empty() ? QString() : desk.dialogs.lastMessage().text;
         EXPECT_EQ(state.periodic.HeaderValues[0], 15);
         s.cmdExit_Click();
@@ -311,7 +311,7 @@ TEST_F(StoredTests, AFileNamedFromOutsideOpensOnceStartedAndOnlyWhenIdle) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(selection.ran());
     EXPECT_EQ(busyAnswer,
-              app::MainWindow::NotOpenedWhileBusyMessage(home.file(QStringLiteral("TESTS/other.DAT"))));
+              app::MainWindow::notOpenedWhileBusyMessage(home.file(QStringLiteral("TESTS/other.DAT"))));
     EXPECT_EQ(window->recentFiles().FileCount(), 0) << "opened by name, as a recent file is";
     expectTools(Expect::Idle, "after the selection's Exit");
 
@@ -323,8 +323,8 @@ TEST_F(StoredTests, AFileNamedFromOutsideOpensOnceStartedAndOnlyWhenIdle) {
     window->ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     ASSERT_NE(window->testWindow(), nullptr);
     desk.dialogs.messages.clear();
-    window->OpenTestDataFile(run);
-    EXPECT_EQ(desk.dialogs.messageTexts(), QStringList{app::MainWindow::NotOpenedWhileBusyMessage(run)});
+    window->openTestDataFile(run);
+    EXPECT_EQ(desk.dialogs.messageTexts(), QStringList{app::MainWindow::notOpenedWhileBusyMessage(run)});
     EXPECT_EQ(desk.dialogs.lastMessage().icon, platform::Icon::Information);
     EXPECT_EQ(window->activeChild(), window->testWindow());
     EXPECT_EQ(window->ChildWindowCount(), 1);

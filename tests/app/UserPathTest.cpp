@@ -263,7 +263,7 @@ TEST(UserPath, FromTestOptionsToWorkbooksOfALiveTestAndOfAStoredOne) {
 
     // Options > ExcelDataExport: open a stored test, convert it to .xlsx, exit.
     PeriodicDataSet stored;
-    stored.Size(4);
+    stored.resize(4);
     const QString dat = home.file(QStringLiteral("Data/old.DAT"));
     ASSERT_TRUE(datafiles::WriteTestDataFile(dat, stored, 10, {"A", "B", "C", "D", "E", "F", "G"}));
     const QString converted = home.file(QStringLiteral("Data/old.xlsx"));
@@ -339,7 +339,7 @@ TEST(UserPath, FromFileOpenToAPrintedGraphAndBackToIdle) {
     EXPECT_TRUE(window.bar().isEnabled(QStringLiteral("ToolBar"), QStringLiteral("miTAuto")));
     QAction* recent = window.commandBarView().action(QStringLiteral("mnuFile"), QStringLiteral("miFMRU1"));
     EXPECT_TRUE(recent->isVisible() && recent->isEnabled());
-    EXPECT_EQ(recent->text(), settings::cMRUFileList::Caption(1, run));
+    EXPECT_EQ(recent->text(), settings::cMRUFileList::caption(1, run));
     EXPECT_TRUE(desk.dialogs.messages.empty());
     EXPECT_TRUE(window.close());
 }

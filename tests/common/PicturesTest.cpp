@@ -12,23 +12,23 @@ using corvin::Pictures;
 namespace {
 
 TEST(Pictures, HaveTheirLayoutSizes) {
-    EXPECT_EQ(Pictures::ChannelOn().size(), QSize(37, 40));
-    EXPECT_EQ(Pictures::ChannelOff().size(), QSize(37, 40));
-    EXPECT_EQ(Pictures::PrintButton().size(), QSize(32, 32));
-    EXPECT_EQ(Pictures::Probe().size(), QSize(120, 90));
-    EXPECT_EQ(Pictures::ApplicationIcon().size(), QSize(64, 64));
+    EXPECT_EQ(Pictures::channelOn().size(), QSize(37, 40));
+    EXPECT_EQ(Pictures::channelOff().size(), QSize(37, 40));
+    EXPECT_EQ(Pictures::printButton().size(), QSize(32, 32));
+    EXPECT_EQ(Pictures::probe().size(), QSize(120, 90));
+    EXPECT_EQ(Pictures::applicationIcon().size(), QSize(64, 64));
 }
 
 TEST(Pictures, CornersAreTransparentSoTheWindowShowsThrough) {
-    for (const QImage& image : {Pictures::ChannelOn(), Pictures::ChannelOff(), Pictures::Probe()}) {
+    for (const QImage& image : {Pictures::channelOn(), Pictures::channelOff(), Pictures::probe()}) {
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
         EXPECT_EQ(qAlpha(image.pixel(image.width() - 1, 0)), 0);
     }
 }
 
 TEST(Pictures, TheLampIsRedWhenOnAndGreyWhenOff) {
-    const QColor on = Pictures::ChannelOn().pixelColor(21, 23);
-    const QColor off = Pictures::ChannelOff().pixelColor(21, 23);
+    const QColor on = Pictures::channelOn().pixelColor(21, 23);
+    const QColor off = Pictures::channelOff().pixelColor(21, 23);
     EXPECT_GT(on.red(), 150);
     EXPECT_LT(on.green(), 60);
     EXPECT_LT(std::abs(off.red() - off.green()), 12);
@@ -38,7 +38,7 @@ TEST(Pictures, TheLampIsRedWhenOnAndGreyWhenOff) {
 // The window icon comes in the sizes desktops ask for; at 16 and 24 px its bars sit on whole
 // pixels: the first (red) bar is pure colour with the tile's own colour beside it.
 TEST(Pictures, TheWindowIconIsSharpAtItsSmallSizes) {
-    const QIcon icon = Pictures::ApplicationWindowIcon();
+    const QIcon icon = Pictures::applicationWindowIcon();
     EXPECT_EQ(icon.availableSizes(),
               (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
     struct Case {

@@ -37,7 +37,7 @@ const std::array<QString, kChannelCount> kNames = {"Left", "Right µA",   "  Cen
 
 TEST_F(CorvinDataFiles, InfoPrintsTheHeaderAndTrimmedNames) {
     PeriodicDataSet data;
-    data.Size(3);
+    data.resize(3);
     Write(data, 10, kNames);
     const auto run = RunCorvinData({"info", path});
     EXPECT_EQ(run.status, 0);
@@ -50,7 +50,7 @@ TEST_F(CorvinDataFiles, InfoPrintsTheHeaderAndTrimmedNames) {
 
 TEST_F(CorvinDataFiles, InfoShowsAStoredRowCountThatDisagreesWithTheLength) {
     PeriodicDataSet data;
-    data.Size(2);
+    data.resize(2);
     Write(data, 5, kNames);
     QByteArray bytes = TempHome::read(path);
     const float stored = 41.6f; // rounds to 42
@@ -63,7 +63,7 @@ TEST_F(CorvinDataFiles, InfoShowsAStoredRowCountThatDisagreesWithTheLength) {
 
 TEST_F(CorvinDataFiles, InfoOfAnEmptyTest) {
     PeriodicDataSet data;
-    data.Size(0);
+    data.resize(0);
     Write(data, 30, kNames);
     const auto run = RunCorvinData({"info", path});
     EXPECT_EQ(run.status, 0);
@@ -90,7 +90,7 @@ TEST_F(CorvinDataFiles, CorruptAndMissingFilesFailWithOneLine) {
 
 TEST_F(CorvinDataFiles, DumpIsCsvWithTimesAndShortestReadings) {
     PeriodicDataSet data;
-    data.Size(2);
+    data.resize(2);
     const float row0[7] = {0.1f, -2.5f, 100.0f, 0.0f, 1e-7f, 3.4028235e38f, 1.0f / 3.0f};
     for (int k = 0; k < 7; ++k) {
         data.PeriodicData[k][0] = row0[k];
@@ -107,7 +107,7 @@ TEST_F(CorvinDataFiles, DumpIsCsvWithTimesAndShortestReadings) {
 
 TEST_F(CorvinDataFiles, DumpedReadingsReadBackAsTheSameSinglePrecisionValues) {
     PeriodicDataSet data;
-    data.Size(200);
+    data.resize(200);
     std::uint32_t bits = 0x12345678;
     for (int r = 0; r < 200; ++r) {
         for (int k = 0; k < 7; ++k) {
@@ -133,7 +133,7 @@ TEST_F(CorvinDataFiles, DumpedReadingsReadBackAsTheSameSinglePrecisionValues) {
 
 TEST_F(CorvinDataFiles, DumpOfAnEmptyTestIsTheHeaderAlone) {
     PeriodicDataSet data;
-    data.Size(0);
+    data.resize(0);
     Write(data, 5, kNames);
     const auto run = RunCorvinData({"dump", path});
     EXPECT_EQ(run.status, 0);
@@ -143,7 +143,7 @@ TEST_F(CorvinDataFiles, DumpOfAnEmptyTestIsTheHeaderAlone) {
 
 TEST_F(CorvinDataFiles, DumpPrintsOddValuesWithoutFailing) {
     PeriodicDataSet data;
-    data.Size(1);
+    data.resize(1);
     data.PeriodicData[0][0] = std::numeric_limits<float>::quiet_NaN();
     data.PeriodicData[1][0] = -std::numeric_limits<float>::infinity();
     Write(data, -5, kNames);
@@ -160,7 +160,7 @@ class CorvinDataConvert : public CorvinDataFiles {
 protected:
     void SetUp() override {
         PeriodicDataSet data;
-        data.Size(3);
+        data.resize(3);
         data.PeriodicData[0] = {0.1f, 0.2f, 0.3f, 0.0f};
         Write(data, 10, kNames);
     }
@@ -234,7 +234,7 @@ TEST_F(CorvinDataConvert, FailuresAreOneLineAndNeverLeaveAFile) {
 
 TEST_F(CorvinDataFiles, InfoAndDumpWarnAboutEveryInconsistencyAndStillSucceed) {
     PeriodicDataSet data;
-    data.Size(2);
+    data.resize(2);
     data.PeriodicData[3][1] = std::numeric_limits<float>::quiet_NaN();
     data.PeriodicData[5][1] = std::numeric_limits<float>::infinity();
     Write(data, 31, kNames);
@@ -267,7 +267,7 @@ TEST_F(CorvinDataFiles, InfoAndDumpWarnAboutEveryInconsistencyAndStillSucceed) {
 
 TEST_F(CorvinDataFiles, AConsistentFileHasNoWarnings) {
     PeriodicDataSet data;
-    data.Size(4);
+    data.resize(4);
     Write(data, 5, kNames);
     EXPECT_FALSE(RunCorvinData({"info", path}).out.contains(QStringLiteral("warning")));
     EXPECT_TRUE(RunCorvinData({"dump", path}).err.isEmpty());
@@ -275,7 +275,7 @@ TEST_F(CorvinDataFiles, AConsistentFileHasNoWarnings) {
 
 TEST_F(CorvinDataFiles, ControlCharactersInNamesArePrintedEscaped) {
     PeriodicDataSet data;
-    data.Size(0);
+    data.resize(0);
     Write(data, 5, {"two\nlines", "\x1b[31mred", "tab\there", "d", "e", "f", "g"});
     const auto info = RunCorvinData({"info", path});
     EXPECT_TRUE(info.out.contains(QStringLiteral("channel 1: two\\x0Alines\nchannel 2: \\x1B[31mred\n"

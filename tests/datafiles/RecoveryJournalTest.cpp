@@ -283,7 +283,7 @@ TEST_F(JournalFiles, SavingRecoveredRowsWritesTheBytesANormalSaveWrites) {
 
     // What the test window's save writes for the same five rows and the probe's channel names.
     PeriodicDataSet logged;
-    logged.Size(72);
+    logged.resize(72);
     for (int r = 0; r < 5; ++r) {
         for (int k = 0; k < kChannelCount; ++k)
             logged.PeriodicData[k][r] = RowOf(r)[k];

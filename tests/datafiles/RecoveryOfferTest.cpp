@@ -43,7 +43,7 @@ protected:
     }
 
     void run(const AtomicFileFactory& files = AtomicFileFactory()) {
-        RecoveryOffer(folder, data, dialogs, files).Run();
+        RecoveryOffer(folder, data, dialogs, files).run();
     }
 
     QStringList journals() const { return ListJournals(folder); }

@@ -22,7 +22,7 @@ const QDateTime kStart(QDate(2026, 3, 14), QTime(15, 9, 26));
 
 PeriodicDataSet DataOf(int16_t rows, int16_t interval = 10) {
     PeriodicDataSet data;
-    data.Size(rows);
+    data.resize(rows);
     data.SampleCount = rows;
     data.HeaderValues = {interval, rows};
     for (int k = 0; k < kChannelCount; ++k) {
@@ -58,8 +58,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, Steps,
 class RecordingProgress : public ExportProgress {
 public:
     QStringList events;
-    void HeaderWritten() override { events << QStringLiteral("header"); }
-    void ColumnWritten(int value) override { events << QString::number(value); }
+    void headerWritten() override { events << QStringLiteral("header"); }
+    void columnWritten(int value) override { events << QString::number(value); }
 };
 
 TEST(FillSheet, TellsTheHeaderThenEveryColumnWithItsStep) {

@@ -54,7 +54,7 @@ QByteArray HandMadeFile(int rows, float interval, float storedRows) {
 
 PeriodicDataSet DataOf(int16_t rows) {
     PeriodicDataSet data;
-    data.Size(rows);
+    data.resize(rows);
     for (int r = 0; r < rows; ++r) {
         for (int k = 0; k < kChannelCount; ++k)
             data.PeriodicData[k][r] = float(r) * 0.5f + float(k) / 8.0f;
@@ -91,7 +91,7 @@ protected:
 
 TEST(TestDataWriter, TwoRowsGiveTheRecordsInOrder) {
     PeriodicDataSet data;
-    data.Size(2);
+    data.resize(2);
     for (int r = 0; r < 2; ++r) {
         for (int k = 0; k < 7; ++k)
             data.PeriodicData[k][r] = float(7 * r + k + 1); // 1..14
@@ -117,7 +117,7 @@ TEST(TestDataWriter, TwoRowsGiveTheRecordsInOrder) {
 
 TEST(TestDataWriter, NoRowsGiveTheTwoHundredAndSixteenByteTrailer) {
     PeriodicDataSet data;
-    data.Size(0);
+    data.resize(0);
     const QByteArray bytes = EncodeTestData(data, 0, 30, kNames);
     ASSERT_EQ(bytes.size(), 216);
     EXPECT_EQ(bytes.left(48), Record({}, "0000f041") + Record({}, "00000000")); // 30, then 0
@@ -126,7 +126,7 @@ TEST(TestDataWriter, NoRowsGiveTheTwoHundredAndSixteenByteTrailer) {
 
 TEST(TestDataWriter, NamesAreCutOrPaddedToTwentyWindows1252Bytes) {
     PeriodicDataSet data;
-    data.Size(0);
+    data.resize(0);
     Names names = kNames;
     names[0] = QStringLiteral("A name that is much too long");
     names[1] = QString();

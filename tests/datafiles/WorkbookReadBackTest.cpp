@@ -34,7 +34,7 @@ const QDateTime kStart(QDate(2026, 3, 14), QTime(15, 9, 26));
 // widened from the float holds exactly.
 PeriodicDataSet SmallTest() {
     PeriodicDataSet data;
-    data.Size(3);
+    data.resize(3);
     data.SampleCount = 3;
     data.HeaderValues = {10, 3};
     const QStringList names = {"Anode", "Cathode µA", "", "a,b <&>", "Guard ring electrode", "x", "Seven"};
@@ -50,11 +50,11 @@ PeriodicDataSet SmallTest() {
 }
 
 QString Column(int col) {
-    return QString::fromLatin1(XlsxWorkbook::CellReference(0, col)).chopped(1);
+    return QString::fromLatin1(XlsxWorkbook::cellReference(0, col)).chopped(1);
 }
 
 QString Ref(int row, int col) {
-    return QString::fromLatin1(XlsxWorkbook::CellReference(row, col));
+    return QString::fromLatin1(XlsxWorkbook::cellReference(row, col));
 }
 
 bool SameBits(double a, double b) {
@@ -172,7 +172,7 @@ TEST_P(ReadBack, ATestWithoutRowsHasItsTitleBlockAndHeaderOnly) {
 // -0.14000000059604645.
 TEST_P(ReadBack, EveryReadingReadsBackAsExactlyTheWidenedFloat) {
     PeriodicDataSet data;
-    data.Size(400);
+    data.resize(400);
     data.HeaderValues = {5, 400};
     std::uint32_t bits = 0x2545F491;
     for (int r = 0; r < 400; ++r) {
@@ -232,7 +232,7 @@ TEST_P(ReadBack, ColumnsAreFittedToTheTitleBlockAndTheNamesNotToTheRows) {
     const DefaultFont font =
         GetParam().format == WorkbookFormat::Xls ? DefaultFont::Arial10 : DefaultFont::Calibri11;
     const auto stored = [font](const QStringList& texts) {
-        return ColumnWidths::StoredWidth256(ColumnWidths::WidestPixels(texts, font)) / 256.0;
+        return ColumnWidths::storedWidth256(ColumnWidths::widestPixels(texts, font)) / 256.0;
     };
     ASSERT_EQ(book.widths.size(), 8u);
     EXPECT_DOUBLE_EQ(book.widths.at("A"), stored({"Periodic Data Import", GeneralDateTimeText(kStart),
@@ -274,7 +274,7 @@ void ExpectEveryReadingExact(const ReadBook& book, const PeriodicDataSet& data, 
 // 2000 rows of arbitrary floats: 14,000 readings, which each reader takes seconds for.
 PeriodicDataSet ArbitraryReadings(int rows) {
     PeriodicDataSet data;
-    data.Size(rows);
+    data.resize(rows);
     data.HeaderValues = {1, int16_t(rows)};
     std::uint32_t bits = 0x9E3779B9;
     for (int r = 0; r < rows; ++r) {
@@ -421,7 +421,7 @@ TEST(XlsxWorkbook, TextsAreEscapedAsTheFormatAsks) {
         {QString(1, QChar(0xD800)) + QChar(0xFFFE), "_xD800__xFFFE_"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(XlsxWorkbook::EscapedText(c.text), c.xml) << c.text.toStdString();
+        EXPECT_EQ(XlsxWorkbook::escapedText(c.text), c.xml) << c.text.toStdString();
 }
 
 // ---- the largest test ------------------------------------------------
@@ -431,7 +431,7 @@ TEST(XlsxWorkbook, TextsAreEscapedAsTheFormatAsks) {
 TEST(XlsReadBack, TheLargestTestReadsBackToItsLastRow) {
     TempHome home;
     PeriodicDataSet data;
-    data.Size(32767);
+    data.resize(32767);
     data.HeaderValues = {30, 32767};
     for (int k = 0; k < kChannelCount; ++k)
         data.PeriodicData[std::size_t(k)][32766] = float(k) + 0.5f;

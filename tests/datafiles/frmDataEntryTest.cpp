@@ -44,7 +44,7 @@ protected:
 
     QString writeDat(const QString& name, int16_t rows) {
         PeriodicDataSet data;
-        data.Size(rows);
+        data.resize(rows);
         for (int r = 0; r < rows; ++r)
             data.PeriodicData[0][std::size_t(r)] = float(r) / 10.0f;
         const std::array<QString, kChannelCount> names = {"Anode", "Cathode", "",     "Guard",

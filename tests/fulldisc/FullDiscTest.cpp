@@ -44,7 +44,7 @@ const QByteArray kOld("the file that was there before");
 PeriodicDataSet Readings(int16_t rows) {
     PeriodicDataSet data;
     data.ReadingIntervalSeconds = 5;
-    data.Size(rows);
+    data.resize(rows);
     for (int k = 0; k < kChannelCount; ++k)
         for (int r = 0; r < rows; ++r)
             data.PeriodicData[k][r] = float(k + 1) + float(r) / 8.0f;

@@ -365,7 +365,7 @@ TEST(PeriodicSweep, StoresSevenSinglePrecisionReadingsAtTheIndex) {
         card.setCount(c, (c - 8) * -10);    // small LOW readings: no dead band when logging
     InstrumentState s = State(0, false, 4); // any model is sampled
     PeriodicDataSet data;
-    data.Size(3);
+    data.resize(3);
     PeriodicSweep(card, pauser, s, data, 2);
     for (int k = 1; k <= 7; ++k) {
         const auto& a = data.PeriodicData[static_cast<std::size_t>(k - 1)];
@@ -381,7 +381,7 @@ TEST(PeriodicSweep, CountResetAtTheStartOfTheTick) {
     CountingPauser pauser;
     InstrumentState s = State(230, true, 2);
     PeriodicDataSet data;
-    data.Size(2);
+    data.resize(2);
     card.setCount(15, 20000);
     PeriodicSweep(card, pauser, s, data, 0);
     EXPECT_GT(data.PeriodicData[6][0], 0.0f);
@@ -396,7 +396,7 @@ TEST(PeriodicSweep, IndexOutsideTheArraysStoresNothing) {
     CountingPauser pauser;
     InstrumentState s = State(230, true, 2);
     PeriodicDataSet data;
-    data.Size(1);
+    data.resize(1);
     card.setCount(9, 9000);
     PeriodicSweep(card, pauser, s, data, 2);
     PeriodicSweep(card, pauser, s, data, -1);

@@ -140,7 +140,7 @@ TEST(SimulatedCard, SwingFollowsTheClock) {
 TEST(SimulatedCard, SameSeedSameReadingsOtherSeedOtherNoise) {
     auto readings = [](uint32_t seed) {
         ManualClock clock;
-        SimulatedCard card(clock, SimulatorProfile::Demo(), seed);
+        SimulatedCard card(clock, SimulatorProfile::demo(), seed);
         InstrumentState s;
         s.BoardHandle = 0;
         s.BoardModel = 230;
@@ -179,7 +179,7 @@ TEST(SimulatorProfile, ReadsAGoodFile) {
                                       "Channel 3 : NOISE 1.5 µA, level -120   # leaky\n"
                                       "channel 7: level 0.9 mA, period 2 min\r\n"
                                       "channel 5:\n"));
-    SimulatorProfile p = SimulatorProfile::Demo();
+    SimulatorProfile p = SimulatorProfile::demo();
     const Status st = SimulatorProfile::Load(path, p);
     ASSERT_TRUE(st.ok()) << st.message().toStdString();
     EXPECT_DOUBLE_EQ(p.channel(1).levelMicroAmps, 4.5);
@@ -204,8 +204,8 @@ struct BadProfile {
 class SimulatorProfileErrors : public ::testing::TestWithParam<BadProfile> {};
 
 TEST_P(SimulatorProfileErrors, RefusedWithTheLineAndProfileUnchanged) {
-    SimulatorProfile p = SimulatorProfile::Demo();
-    const Status st = SimulatorProfile::Parse(QString::fromUtf8(GetParam().text), "p.prof", p);
+    SimulatorProfile p = SimulatorProfile::demo();
+    const Status st = SimulatorProfile::parse(QString::fromUtf8(GetParam().text), "p.prof", p);
     EXPECT_FALSE(st.ok());
     EXPECT_EQ(st.message(), QStringLiteral("p.prof, line ") + QString::fromUtf8(GetParam().message));
     EXPECT_EQ(p.channel(1).levelMicroAmps, 6.0);
@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SimulatorProfile, MissingUnreadableAndBinaryFilesAreRefused) {
     TempHome home;
-    SimulatorProfile p = SimulatorProfile::Demo();
+    SimulatorProfile p = SimulatorProfile::demo();
 
     const Status missing = SimulatorProfile::Load(home.file("none.prof"), p);
     EXPECT_FALSE(missing.ok());

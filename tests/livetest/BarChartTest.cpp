@@ -121,7 +121,7 @@ TEST_F(BarChartTest, EveryStripStaysInsideItsOwnBarColumn) {
     // On a grey picture anything a call paints shows: it must lie inside x .. x + 0.8.
     for (auto [from, to] : {std::pair{0.0, 5.0}, {5.0, -3.0}, {-3.0, 5.0}, {-6.0, -2.0}, {8.0, 3.0}}) {
         chart.DrawBar(11, from, BarWidth::Whole);
-        chart.Clear(kGrey);
+        chart.clear(kGrey);
         chart.DrawBar(11, to, BarWidth::Whole);
         const int left = pixelAt(BarLeft(3), 0).x();
         const int right = pixelAt(BarLeft(3) + 0.8, 0).x();
@@ -138,7 +138,7 @@ TEST_F(BarChartTest, EveryStripStaysInsideItsOwnBarColumn) {
 
 TEST_F(BarChartTest, AnEqualReadingDrawsOnlyTheZeroLineSegment) {
     chart.DrawBar(10, 4.0, BarWidth::Whole);
-    chart.Clear(kGrey);
+    chart.clear(kGrey);
     chart.DrawBar(10, 4.0, BarWidth::Whole);
     int black = 0;
     int other = 0;
@@ -275,7 +275,7 @@ TEST_F(BarChartTest, ErasingAFrozenHalfToZeroLeavesItWhite) {
         chart.DrawBar(9, 0.0, BarWidth::Half);
         EXPECT_EQ(last(1), 0.0);
         chart.DrawBar(9, 3.0, BarWidth::Half);
-        // Unsplit.
+        // unsplit.
         chart.DrawBar(9, 0.0, BarWidth::Whole);
         chart.EraseFrozenBar(9, 0.0);
         chart.DrawBar(9, 0.0, BarWidth::Whole);
@@ -521,7 +521,7 @@ TEST_F(BarChartTest, NonsenseSizesGiveAUsablePicture) {
 
 TEST_F(BarChartTest, ClearPaintsTheWholePictureOneColour) {
     chart.DrawBar(9, 5.0, BarWidth::Whole);
-    chart.Clear(kGrey);
+    chart.clear(kGrey);
     const QImage& img = chart.image();
     for (int y = 0; y < img.height(); y += 7)
         for (int x = 0; x < img.width(); x += 7)

@@ -51,8 +51,8 @@ public:
         for (int k = 1; k <= kChannelCount; ++k)
             m_session->ToggleChannel(k);
         m_session->beginRangeChoice();
-        m_session->RangeChosen(false);
-        m_session->ScaleChosen(4);
+        m_session->rangeChosen(false);
+        m_session->scaleChosen(4);
     }
 
     void start(const QString& hours = QStringLiteral("6")) {
@@ -69,7 +69,7 @@ public:
     TestSession& session() { return *m_session; }
     testing::ScriptedDialogs& dialogs() { return m_desk.dialogs; }
     QString status() const { return m_frame.status(QStringLiteral("miStatus")); }
-    QStringList journals() const { return datafiles::ListJournals(m_state.folders.RecoveryFolder()); }
+    QStringList journals() const { return datafiles::ListJournals(m_state.folders.recoveryFolder()); }
     datafiles::RecoveredTest recovered() const {
         datafiles::RecoveredTest test;
         const QStringList found = journals();
@@ -153,7 +153,7 @@ TEST_F(JournalledTest, NoToTheSaveQuestionGivesTheReadingsUp) {
     EXPECT_TRUE(test.journals().isEmpty());
 
     // The same at the end of the logging, where the test itself goes on.
-    test.session().ScaleChosen(4);
+    test.session().scaleChosen(4);
     test.start(QStringLiteral("0.0014")); // one row
     test.tick();
     ASSERT_EQ(test.journals().size(), 1);

@@ -49,8 +49,8 @@ protected:
 
     void chooseRange(bool high, int16_t scale) {
         session->beginRangeChoice();
-        session->RangeChosen(high);
-        session->ScaleChosen(scale);
+        session->rangeChosen(high);
+        session->scaleChosen(scale);
     }
 
     // START with logging, answering the two input boxes.
@@ -76,7 +76,7 @@ TEST_F(SessionTest, HighWithChannelsOneAndThreeOnWritesExactlyTheirPairsInOrder)
     session->ToggleChannel(1);
     session->ToggleChannel(3);
     card.clearLog();
-    session->RangeChosen(true);
+    session->rangeChosen(true);
     EXPECT_EQ(card.log(), QStringList({"DIOsetData(0,0,0,0)", "DIOsetData(0,0,1,1)", "DIOsetData(0,0,4,0)",
                                        "DIOsetData(0,0,5,1)"}));
 }
@@ -84,9 +84,9 @@ TEST_F(SessionTest, HighWithChannelsOneAndThreeOnWritesExactlyTheirPairsInOrder)
 TEST_F(SessionTest, LowAfterHighFlipsOnlyTheChannelsThatAreOn) {
     session->ToggleChannel(1);
     session->ToggleChannel(3);
-    session->RangeChosen(true);
+    session->rangeChosen(true);
     card.clearLog();
-    session->RangeChosen(false);
+    session->rangeChosen(false);
     EXPECT_EQ(card.log(), QStringList({"DIOsetData(0,0,0,1)", "DIOsetData(0,0,1,0)", "DIOsetData(0,0,4,1)",
                                        "DIOsetData(0,0,5,0)"}));
     EXPECT_EQ(card.outputBit(2), 0); // channel 2 is off: still as the load cleared it
@@ -215,9 +215,9 @@ struct Buttons {
 };
 
 void ExpectButtons(const TestSession& c, Buttons b, const char* where) {
-    EXPECT_EQ(c.StartEnabled(), b.start) << where;
-    EXPECT_EQ(c.StopEnabled(), b.stop) << where;
-    EXPECT_EQ(c.ExitEnabled(), b.exit) << where;
+    EXPECT_EQ(c.startEnabled(), b.start) << where;
+    EXPECT_EQ(c.stopEnabled(), b.stop) << where;
+    EXPECT_EQ(c.exitEnabled(), b.exit) << where;
 }
 
 TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
@@ -267,9 +267,9 @@ TEST_F(SessionTest, RangeButtonDisablesWindowAndMainWindowUntilTheScaleIsChosen)
     session->beginRangeChoice();
     EXPECT_FALSE(frame.frameEnabled);
     EXPECT_FALSE(controls().windowEnabled);
-    session->RangeChosen(true);
+    session->rangeChosen(true);
     EXPECT_FALSE(frame.frameEnabled);
-    session->ScaleChosen(2);
+    session->scaleChosen(2);
     EXPECT_TRUE(frame.frameEnabled);
     EXPECT_TRUE(controls().windowEnabled);
     EXPECT_EQ(state.instrument.ScreenScale, 2);
@@ -748,11 +748,11 @@ TEST_F(SessionTest, ChannelButtonOrScaleWhileSplitEndsTheSplit) {
 TEST_F(SessionTest, FunctionKeysDoNothingWhenNoTestRuns) {
     chooseRange(true, 2);
     card.clearLog();
-    session->FunctionKey(1);
+    session->functionKey(1);
     EXPECT_FALSE(state.display.ChannelEnabled[0]);
     EXPECT_TRUE(card.log().isEmpty());
     session->cmdStart_Click();
-    session->FunctionKey(7);
+    session->functionKey(7);
     EXPECT_TRUE(state.display.ChannelEnabled[6]);
 }
 

@@ -29,11 +29,11 @@ TEST_P(ChannelSelectionOrder, GivesTheSetsInClickOrder) {
     selection.Load();
     const Clicks& c = GetParam();
     for (std::size_t i = 0; i < c.clicks.size(); ++i) {
-        selection.Click(c.clicks[i]);
+        selection.click(c.clicks[i]);
         if (c.cancelAfterFirstTwo && i == 1)
-            selection.CancelSelection();
+            selection.cancelSelection();
     }
-    ASSERT_TRUE(selection.Accept());
+    ASSERT_TRUE(selection.accept());
     EXPECT_EQ(Order(shared), c.order);
     EXPECT_EQ(shared.PlotSetCount, static_cast<int16_t>(c.order.size()));
     for (int k = 1; k <= kChannelCount; ++k) {
@@ -41,7 +41,7 @@ TEST_P(ChannelSelectionOrder, GivesTheSetsInClickOrder) {
         EXPECT_EQ(shared.PlotChannelSelected[static_cast<std::size_t>(k - 1)], wanted) << "channel " << k;
     }
     for (std::size_t s = 0; s < c.order.size(); ++s)
-        EXPECT_EQ(selection.SetPosition(c.order[s]), int(s) + 1);
+        EXPECT_EQ(selection.setPosition(c.order[s]), int(s) + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -56,9 +56,9 @@ TEST(ChannelSelection, OkWithNothingChosenRefusesAndChangesNothing) {
     PlaybackSelection shared;
     ChannelSelection selection(shared);
     selection.Load();
-    selection.Click(2);
-    selection.CancelSelection();
-    EXPECT_FALSE(selection.Accept());
+    selection.click(2);
+    selection.cancelSelection();
+    EXPECT_FALSE(selection.accept());
     EXPECT_EQ(shared.PlotSetCount, 0);
     EXPECT_EQ(shared.PlotChannelSelected, (std::array<bool, kChannelCount>{}));
 }
@@ -73,7 +73,7 @@ TEST(ChannelSelection, ANewWindowStartsFromNothing) {
     EXPECT_EQ(shared.PlotSetCount, 0);
     EXPECT_EQ(shared.PlotChannelClicks, 0);
     EXPECT_EQ(shared.PlotChannelSelected, (std::array<bool, kChannelCount>{}));
-    EXPECT_FALSE(selection.Click(0));
-    EXPECT_FALSE(selection.Click(8));
-    EXPECT_EQ(selection.SelectedCount(), 0);
+    EXPECT_FALSE(selection.click(0));
+    EXPECT_FALSE(selection.click(8));
+    EXPECT_EQ(selection.selectedCount(), 0);
 }

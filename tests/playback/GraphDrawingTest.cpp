@@ -23,9 +23,9 @@ protected:
     PlotRoutine::Result Plot(int16_t rows, std::initializer_list<int> channels, bool check = true) {
         LoadTest(state.periodic, rows);
         Choose(state.playback, channels);
-        PlotRoutine::Result r = PlotRoutine::Build(state, settings, QStringLiteral("Run 12"), check);
+        PlotRoutine::Result r = PlotRoutine::build(state, settings, QStringLiteral("Run 12"), check);
         if (r.outcome == PlotRoutine::Outcome::Drawn)
-            drawing.Draw(r.spec);
+            drawing.draw(r.spec);
         return r;
     }
     int Spacing() const { return drawing.sampleTicker()->spacing(); }
@@ -53,7 +53,7 @@ TEST_F(Graph, SpacingFollowsTheSampleCountAndOtherwiseStaysAsItWas) {
 
 TEST_F(Graph, TicksFallOnTheSpacingOverTheWholeTest) {
     Plot(4500, {1});
-    drawing.ShowWholeTest();
+    drawing.showWholeTest();
     plot.replot();
     const auto ticker = qSharedPointerDynamicCast<QCPAxisTickerFixed>(plot.xAxis->ticker());
     ASSERT_TRUE(ticker);
@@ -96,8 +96,8 @@ TEST_F(Graph, EveryPositionHasItsPaletteColour) {
     const std::array<int, 7> palette{4, 5, 14, 7, 1, 9, 15};
     ASSERT_EQ(plot.graphCount(), 7);
     for (int g = 0; g < 7; ++g)
-        EXPECT_EQ(plot.graph(g)->pen().color(), PlotRoutine::PaletteColour(palette[g]));
-    EXPECT_EQ(PlotRoutine::PaletteColour(11), QColor(0, 255, 255));
+        EXPECT_EQ(plot.graph(g)->pen().color(), PlotRoutine::paletteColour(palette[g]));
+    EXPECT_EQ(PlotRoutine::paletteColour(11), QColor(0, 255, 255));
     EXPECT_EQ(drawing.Picture(QSize(300, 200)).pixelColor(1, 1), QColor(0, 255, 255));
 }
 
@@ -109,22 +109,22 @@ TEST_F(Graph, ASingleChannelSixIsDrawnRed) {
 
 TEST_F(Graph, LegendAndTitlesAreTheProgramsTexts) {
     state.periodic.ChannelNames[0] = QStringLiteral("A");
-    EXPECT_EQ(PlotRoutine::LegendText(QStringLiteral("A"), 2),
+    EXPECT_EQ(PlotRoutine::legendText(QStringLiteral("A"), 2),
               QStringLiteral("A") + QString(19, QLatin1Char(' ')) + QStringLiteral(" 2"));
     Plot(10, {1});
     EXPECT_EQ(plot.xAxis->label(), QStringLiteral("Time Interval in Seconds =  10"));
     EXPECT_EQ(plot.yAxis->label(), QString::fromUtf8("µA"));
     EXPECT_EQ(drawing.titleElement()->text(), QStringLiteral("Run 12"));
     EXPECT_TRUE(plot.legend->visible());
-    EXPECT_EQ(PlotRoutine::BottomTitle(-5), QStringLiteral("Time Interval in Seconds = -5"));
+    EXPECT_EQ(PlotRoutine::bottomTitle(-5), QStringLiteral("Time Interval in Seconds = -5"));
 }
 
 TEST_F(Graph, GraphTypesChooseLinesAndSymbols) {
-    settings.Choose(GraphType::SymbolsOnly);
+    settings.choose(GraphType::SymbolsOnly);
     Plot(10, {1});
     EXPECT_EQ(plot.graph(0)->lineStyle(), QCPGraph::lsNone);
     EXPECT_EQ(plot.graph(0)->scatterStyle().shape(), QCPScatterStyle::ssDisc);
-    settings.Choose(GraphType::Lines);
+    settings.choose(GraphType::Lines);
     EXPECT_EQ(settings.symbol, 9); // the symbol code keeps the last value an option gave it
     Plot(10, {1});
     EXPECT_EQ(plot.graph(0)->lineStyle(), QCPGraph::lsLine);
@@ -136,7 +136,7 @@ TEST_F(Graph, ASetWithoutItsReadingsFailsTheRoutine) {
     LoadTest(state.periodic, 20);
     Choose(state.playback, {3});
     state.periodic.PeriodicData[2].resize(5);
-    const auto r = PlotRoutine::Build(state, settings, {});
+    const auto r = PlotRoutine::build(state, settings, {});
     EXPECT_EQ(r.outcome, PlotRoutine::Outcome::Failed);
     EXPECT_EQ(r.message, QStringLiteral("Error in plot routine \nError Generated = ") + r.description);
     EXPECT_TRUE(r.description.contains(QStringLiteral("Channel 3")));
@@ -146,8 +146,8 @@ TEST_F(Graph, ReadingsThatAreNotNumbersLeaveGapsAndKeepTheAxisFinite) {
     LoadTest(state.periodic, 10);
     state.periodic.PeriodicData[0][3] = std::numeric_limits<float>::infinity();
     Choose(state.playback, {1});
-    drawing.Draw(PlotRoutine::Build(state, settings, {}).spec);
-    drawing.ShowWholeTest();
+    drawing.draw(PlotRoutine::build(state, settings, {}).spec);
+    drawing.showWholeTest();
     EXPECT_TRUE(std::isnan(plot.graph(0)->data()->at(3)->value));
     EXPECT_TRUE(std::isfinite(plot.yAxis->range().upper));
 }
@@ -155,10 +155,10 @@ TEST_F(Graph, ReadingsThatAreNotNumbersLeaveGapsAndKeepTheAxisFinite) {
 // ---- readout and export ------------------------------------------------------------------------
 
 TEST(CursorReadout, NamesTheSampleItsTimeAndEveryValue) {
-    EXPECT_EQ(CursorReadout::SampleAt(0.2, 100), 1);
-    EXPECT_EQ(CursorReadout::SampleAt(41.6, 100), 42);
-    EXPECT_EQ(CursorReadout::SampleAt(250, 100), 100);
-    EXPECT_EQ(CursorReadout::SampleAt(3, 0), 0);
+    EXPECT_EQ(CursorReadout::sampleAt(0.2, 100), 1);
+    EXPECT_EQ(CursorReadout::sampleAt(41.6, 100), 42);
+    EXPECT_EQ(CursorReadout::sampleAt(250, 100), 100);
+    EXPECT_EQ(CursorReadout::sampleAt(3, 0), 0);
     EXPECT_EQ(CursorReadout::Clock(12340), QStringLiteral("3:25:40"));
     EXPECT_EQ(CursorReadout::Clock(32767LL * 30), QStringLiteral("273:03:30"));
     EXPECT_EQ(CursorReadout::Text(1234, 10, {{1, 12.3456}, {2, std::nan("")}}, QString::fromUtf8("µA")),
@@ -167,11 +167,11 @@ TEST(CursorReadout, NamesTheSampleItsTimeAndEveryValue) {
 
 TEST_F(Graph, ExportsAPngOfTheSizeAskedAndAPdf) {
     Plot(100, {1, 2});
-    drawing.ShowWholeTest();
+    drawing.showWholeTest();
     QImage png;
-    ASSERT_TRUE(png.loadFromData(drawing.Png(QSize(640, 400)), "PNG"));
+    ASSERT_TRUE(png.loadFromData(drawing.png(QSize(640, 400)), "PNG"));
     EXPECT_EQ(png.size(), QSize(640, 400));
-    const QByteArray pdf = drawing.Pdf(QSize(640, 400));
+    const QByteArray pdf = drawing.pdf(QSize(640, 400));
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 1);
 }

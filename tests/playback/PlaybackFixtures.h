@@ -25,7 +25,7 @@ inline const std::array<QString, kChannelCount> kPlaybackNames = {QStringLiteral
 
 // A test of `rows` rows logged every `interval` seconds, as the reader leaves it in memory.
 inline void LoadTest(PeriodicDataSet& data, int16_t rows, int16_t interval = 10) {
-    data.Size(rows);
+    data.resize(rows);
     for (int k = 1; k <= kChannelCount; ++k)
         for (int r = 0; r < rows; ++r)
             data.PeriodicData[static_cast<std::size_t>(k - 1)][static_cast<std::size_t>(r)] = Reading(k, r);

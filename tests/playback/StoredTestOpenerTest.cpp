@@ -48,7 +48,7 @@ protected:
 // was saved or opened, in Data at first.
 TEST_F(Opening, TheDialogStartsInTheDataFolderWhichIsMadeWhenMissing) {
     ASSERT_FALSE(QFileInfo::exists(home.file(QStringLiteral("Data"))));
-    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Cancelled);
+    EXPECT_EQ(opener.openWithDialog(), OpenOutcome::Cancelled);
     EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("Data"))).isDir());
     ASSERT_EQ(dialogs.fileDialogs.size(), 1u);
     const platform::FileDialog& shown = dialogs.fileDialogs.front();
@@ -65,7 +65,7 @@ TEST_F(Opening, AFileOpenedThroughTheDialogIsReadAndHeadsTheRecentList) {
     const QString run = TestFile(QStringLiteral("run.dat"), 30);
     recent.AddFile(older);
     dialogs.openFiles.push_back(run);
-    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Opened);
+    EXPECT_EQ(opener.openWithDialog(), OpenOutcome::Opened);
     EXPECT_EQ(state.periodic.SampleCapacity, 30);
     EXPECT_EQ(state.periodic.SampleCount, 30);
     EXPECT_EQ(state.periodic.HeaderValues[0], 10);
@@ -79,8 +79,8 @@ TEST_F(Opening, TheNextDialogStartsInTheFolderOfTheLastTestSavedOrOpened) {
     state.folders.LastTestFolder = home.file(QStringLiteral("bench")); // where a test was saved
     const QString run = TestFile(QStringLiteral("run.DAT"));
     dialogs.openFiles.push_back(run);
-    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Opened);
-    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Cancelled);
+    EXPECT_EQ(opener.openWithDialog(), OpenOutcome::Opened);
+    EXPECT_EQ(opener.openWithDialog(), OpenOutcome::Cancelled);
     ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
     EXPECT_EQ(dialogs.fileDialogs[0].initialFolder, home.file(QStringLiteral("bench")));
     EXPECT_EQ(dialogs.fileDialogs[1].initialFolder, home.path());
@@ -91,19 +91,19 @@ TEST_F(Opening, OpeningByNameLeavesTheRecentListAsItWas) {
     const QString b = TestFile(QStringLiteral("b.DAT"));
     recent.AddFile(a);
     recent.AddFile(b);
-    EXPECT_EQ(opener.OpenRecent(QStringLiteral("2")), OpenOutcome::Opened);
+    EXPECT_EQ(opener.openRecent(QStringLiteral("2")), OpenOutcome::Opened);
     EXPECT_EQ(opener.path(), a);
     EXPECT_EQ(Recent(), (QStringList{b, a}));
-    EXPECT_EQ(opener.OpenByName(QStringLiteral("   ")), OpenOutcome::NotAsked);
-    EXPECT_EQ(opener.OpenRecent(QStringLiteral("x")), OpenOutcome::NotAsked);
+    EXPECT_EQ(opener.openByName(QStringLiteral("   ")), OpenOutcome::NotAsked);
+    EXPECT_EQ(opener.openRecent(QStringLiteral("x")), OpenOutcome::NotAsked);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Opening, OnlyFilesEndingInDatAreTaken) {
     const QString wrong = TestFile(QStringLiteral("run.DATA"));
     dialogs.openFiles.push_back(wrong);
-    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Failed);
-    EXPECT_EQ(opener.OpenByName(wrong), OpenOutcome::Failed);
+    EXPECT_EQ(opener.openWithDialog(), OpenOutcome::Failed);
+    EXPECT_EQ(opener.openByName(wrong), OpenOutcome::Failed);
     ASSERT_EQ(dialogs.messages.size(), 2u);
     for (const platform::MessageBox& m : dialogs.messages) {
         EXPECT_EQ(m.text, QStringLiteral("File is not a Periodic Data File"));
@@ -122,10 +122,10 @@ TEST_F(Opening, AFileTheReaderRefusesIsReportedInEachPathsWords) {
     const QString notAFile = home.file(QStringLiteral("folder.DAT"));
 
     dialogs.openFiles.push_back(shortFile);
-    EXPECT_EQ(opener.OpenWithDialog(), OpenOutcome::Failed);
-    EXPECT_EQ(opener.OpenByName(shortFile), OpenOutcome::Failed);
-    EXPECT_EQ(opener.OpenByName(notAFile), OpenOutcome::Failed);
-    EXPECT_EQ(opener.OpenByName(home.file(QStringLiteral("gone.DAT"))), OpenOutcome::Failed);
+    EXPECT_EQ(opener.openWithDialog(), OpenOutcome::Failed);
+    EXPECT_EQ(opener.openByName(shortFile), OpenOutcome::Failed);
+    EXPECT_EQ(opener.openByName(notAFile), OpenOutcome::Failed);
+    EXPECT_EQ(opener.openByName(home.file(QStringLiteral("gone.DAT"))), OpenOutcome::Failed);
 
     const QString head = QStringLiteral("Problems Reading File Back Corrupted Data ! \n");
     const QStringList texts = dialogs.messageTexts();

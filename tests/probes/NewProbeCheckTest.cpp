@@ -56,7 +56,7 @@ TEST(NewProbeCheck, MessagesAndWhatTheDialogDoes) {
     const NewProbeCheck fine(QStringLiteral("abc"), kTwoChannels);
     EXPECT_TRUE(fine.ready());
     EXPECT_TRUE(fine.message().isEmpty());
-    EXPECT_EQ(NewProbeCheck::WrittenMessage(QStringLiteral("/h/Probes/abc.prb")),
+    EXPECT_EQ(NewProbeCheck::writtenMessage(QStringLiteral("/h/Probes/abc.prb")),
               QStringLiteral(" Probe Spec /h/Probes/abc.prb successfully written to disc"));
 }
 

@@ -175,7 +175,7 @@ TEST_P(ProbeNames, AreThreeToSixteenCharactersOnceTrimmed) {
     if (c.message) {
         EXPECT_EQ(shown.text, QString::fromLatin1(c.message));
         EXPECT_EQ(nameBox()->text(), QString());
-        EXPECT_EQ(dialog->ProbeName(), QString());
+        EXPECT_EQ(dialog->probeName(), QString());
         EXPECT_EQ(dialog->focusWidget(), nameBox());
         EXPECT_TRUE(filesUnderHome().isEmpty());
     } else {

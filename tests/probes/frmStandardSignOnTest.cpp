@@ -30,8 +30,8 @@ namespace {
 class RecordingFrame : public corvin::testing::FakeMainFrame {
 public:
     explicit RecordingFrame(settings::RegistryStore& store) : m_store(store) {}
-    void OpenTestWindow() override {
-        FakeMainFrame::OpenTestWindow();
+    void openTestWindow() override {
+        FakeMainFrame::openTestWindow();
         defaultWhenTestOpened = settings::ReadDefaultProbeName(m_store);
     }
     QString defaultWhenTestOpened = QStringLiteral("<not asked>");
@@ -192,7 +192,7 @@ TEST_F(ProbeSelection, ClickingAnEntryNamesItAsTheSelection) {
     open();
     window->lvmain_ItemClick(entry(QStringLiteral("Beta")));
     EXPECT_EQ(label(), QStringLiteral("Current Probe Selection= Beta.Prb"));
-    EXPECT_EQ(window->SelectedFile(), QStringLiteral("Beta.Prb"));
+    EXPECT_EQ(window->selectedFile(), QStringLiteral("Beta.Prb"));
 }
 
 // ---- Go and double-click ------------------------------------------------------------------------
@@ -209,7 +209,7 @@ TEST_F(ProbeSelection, GoLoadsTheProbeTrimmedStoresTheDefaultFirstAndOpensTheTes
     EXPECT_EQ(state.CurrentProbe.Ch3(), QStringLiteral("Guard"));
     EXPECT_EQ(status("miProbeLoaded"), QStringLiteral("Probe Board A loaded"));
     EXPECT_EQ(status("miStatus"), QStringLiteral("Waitng RANGE selection"));
-    EXPECT_EQ(frame.calls, QStringList{QStringLiteral("OpenTestWindow")});
+    EXPECT_EQ(frame.calls, QStringList{QStringLiteral("openTestWindow")});
     EXPECT_EQ(frame.defaultWhenTestOpened, QStringLiteral("Board A"));
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(frame.childWindows, 0);
@@ -283,7 +283,7 @@ TEST_F(ProbeSelection, GoClosesTheSubWindowThatHoldsIt) {
     selection->cmdGO_Click();
     EXPECT_FALSE(sub->isVisible());
     EXPECT_EQ(frame.childWindows, 0);
-    EXPECT_EQ(frame.calls, QStringList{QStringLiteral("OpenTestWindow")});
+    EXPECT_EQ(frame.calls, QStringList{QStringLiteral("openTestWindow")});
 }
 
 // Go stands 500 twips above the frame at its left edge, the label 400 twips above the frame and

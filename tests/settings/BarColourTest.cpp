@@ -59,7 +59,7 @@ TEST_F(BarColourFileTest, RecordKHoldsChannelK) {
     EXPECT_EQ(colours.Ch1(), 0x00211001);
     EXPECT_EQ(colours.Ch3(), 0x00233003);
     EXPECT_EQ(colours.Ch7(), 0x00277007);
-    EXPECT_EQ(BarColourFile::Encode(colours), Distinct7());
+    EXPECT_EQ(BarColourFile::encode(colours), Distinct7());
 }
 
 TEST_F(BarColourFileTest, AShortFileReadsWhatIsThereAndZeroForTheRest) {
@@ -81,7 +81,7 @@ TEST_F(BarColourFileTest, AnEmptyFileGivesBlackAndALongOneItsFirstSevenRecords) 
     EXPECT_EQ(colours, cBarColors());
     ASSERT_TRUE(TempHome::write(path, Distinct7() + QByteArray("\xFF\xFF\xFF\xFF")));
     ASSERT_TRUE(BarColourFile::Load(path, colours).ok());
-    EXPECT_EQ(BarColourFile::Encode(colours), Distinct7());
+    EXPECT_EQ(BarColourFile::encode(colours), Distinct7());
 }
 
 TEST_F(BarColourFileTest, AFileThatCannotBeReadIsReportedAndLeavesTheColours) {
@@ -122,12 +122,12 @@ protected:
         QObject::connect(&dialog, &frmGraphColor::saved, [this] { ++saved; });
         QObject::connect(&dialog, &frmGraphColor::cancelled, [this] { ++cancelled; });
     }
-    QByteArray file() const { return TempHome::read(state.folders.BarColourFile()); }
+    QByteArray file() const { return TempHome::read(state.folders.barColourFile()); }
 
     // Start-up as the program does it: the home, then the colours, then the dialog.
     static bool StartUp(SharedState& state, const TempHome& home) {
         state.folders.Home = home.path();
-        return BarColourFile::Load(state.folders.BarColourFile(), state.BarColours).ok();
+        return BarColourFile::Load(state.folders.barColourFile(), state.BarColours).ok();
     }
 
     TempHome home;

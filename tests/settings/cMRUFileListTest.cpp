@@ -29,7 +29,7 @@ struct CaptionCase {
 class MenuCaption : public ::testing::TestWithParam<CaptionCase> {};
 
 TEST_P(MenuCaption, ShortensLongPathsToATailOfAtMost32Characters) {
-    EXPECT_EQ(cMRUFileList::Caption(GetParam().index, GetParam().path), GetParam().caption);
+    EXPECT_EQ(cMRUFileList::caption(GetParam().index, GetParam().path), GetParam().caption);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -258,20 +258,20 @@ TEST_F(RecentFiles, ADamagedStoreIsSetAsideAndTheListCarriesOn) {
 // ---- The File menu entries ---------------------------------------------------------------------
 
 TEST_F(RecentFiles, TheMenuShowsOneEntryToolPerFileWithItsIndexAsTag) {
-    EXPECT_FALSE(RecentFilesMenu::ForList(list).separatorVisible);
-    EXPECT_TRUE(RecentFilesMenu::ForList(list).entries.empty());
+    EXPECT_FALSE(RecentFilesMenu::forList(list).separatorVisible);
+    EXPECT_TRUE(RecentFilesMenu::forList(list).entries.empty());
     const QString a = Make("a.DAT");
     const QString b = Make("b.DAT");
     list.AddFile(a);
     list.AddFile(b);
-    const RecentFilesMenu::Rebuild menu = RecentFilesMenu::ForList(list);
+    const RecentFilesMenu::Rebuild menu = RecentFilesMenu::forList(list);
     EXPECT_TRUE(menu.separatorVisible);
     ASSERT_EQ(menu.entries.size(), 2u);
-    EXPECT_EQ(menu.entries[0], (RecentFilesMenu::Entry{"miFMRU1", cMRUFileList::Caption(1, b), "1"}));
-    EXPECT_EQ(menu.entries[1], (RecentFilesMenu::Entry{"miFMRU2", cMRUFileList::Caption(2, a), "2"}));
-    const RecentFilesMenu::Switch tools = RecentFilesMenu::ToSwitch(list);
+    EXPECT_EQ(menu.entries[0], (RecentFilesMenu::Entry{"miFMRU1", cMRUFileList::caption(1, b), "1"}));
+    EXPECT_EQ(menu.entries[1], (RecentFilesMenu::Entry{"miFMRU2", cMRUFileList::caption(2, a), "2"}));
+    const RecentFilesMenu::Switch tools = RecentFilesMenu::toSwitch(list);
     EXPECT_EQ(tools.tools, (QStringList{"miFMRU1", "miFMRU2"}));
     EXPECT_TRUE(tools.separatorVisible);
-    EXPECT_EQ(RecentFilesMenu::IndexFromTag(QStringLiteral("3")), 3);
-    EXPECT_EQ(RecentFilesMenu::IndexFromTag(QStringLiteral("three")), 0);
+    EXPECT_EQ(RecentFilesMenu::indexFromTag(QStringLiteral("3")), 3);
+    EXPECT_EQ(RecentFilesMenu::indexFromTag(QStringLiteral("three")), 0);
 }

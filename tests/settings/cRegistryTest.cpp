@@ -76,13 +76,13 @@ TEST_F(cRegistryTest, AnExpandableStringComesBackExpanded) {
 
 TEST(ExpandEnvironmentStrings, UnknownNamesStayAsWritten) {
     qputenv("CORVIN_REG_TEST", "abc");
-    EXPECT_EQ(cRegistry::ExpandEnvironmentStrings("%CORVIN_REG_TEST%"), QStringLiteral("abc"));
-    EXPECT_EQ(cRegistry::ExpandEnvironmentStrings("%NOT_SET_ANYWHERE%x"),
+    EXPECT_EQ(cRegistry::expandEnvironmentStrings("%CORVIN_REG_TEST%"), QStringLiteral("abc"));
+    EXPECT_EQ(cRegistry::expandEnvironmentStrings("%NOT_SET_ANYWHERE%x"),
               QStringLiteral("%NOT_SET_ANYWHERE%x"));
     // The closing sign of an unknown name may open the next one.
-    EXPECT_EQ(cRegistry::ExpandEnvironmentStrings("%NOPE%CORVIN_REG_TEST%"), QStringLiteral("%NOPEabc"));
-    EXPECT_EQ(cRegistry::ExpandEnvironmentStrings("100%"), QStringLiteral("100%"));
-    EXPECT_EQ(cRegistry::ExpandEnvironmentStrings("%%"), QStringLiteral("%%"));
+    EXPECT_EQ(cRegistry::expandEnvironmentStrings("%NOPE%CORVIN_REG_TEST%"), QStringLiteral("%NOPEabc"));
+    EXPECT_EQ(cRegistry::expandEnvironmentStrings("100%"), QStringLiteral("100%"));
+    EXPECT_EQ(cRegistry::expandEnvironmentStrings("%%"), QStringLiteral("%%"));
     qunsetenv("CORVIN_REG_TEST");
 }
 
@@ -136,7 +136,7 @@ TEST_F(cRegistryTest, WritingANonIntegerAsANumberWritesNothingAndSucceeds) {
         const RegistryResult r = write(QStringLiteral("MaxCount"), 4, value);
         EXPECT_TRUE(r.ok());
         EXPECT_EQ(raw(QStringLiteral("MaxCount")).result, kErrorFileNotFound);
-        EXPECT_EQ(reg.LastValue(), value);
+        EXPECT_EQ(reg.lastValue(), value);
     }
 }
 
@@ -279,7 +279,7 @@ TEST_F(cRegistryTest, AnUnknownTypeFailsTheWriteWith0x800469A9) {
               QStringLiteral("Failed to set registry value Key: '-2147483647',Section: "
                              "'Software\\Tarvik\\Corvin\\MDI\\Recent',Key: 'm' to value: 'a'"));
     EXPECT_EQ(raw(QStringLiteral("m")).result, kErrorFileNotFound);
-    EXPECT_FALSE(reg.LastValue().isValid());
+    EXPECT_FALSE(reg.lastValue().isValid());
 }
 
 TEST_F(cRegistryTest, ABinaryWriteOfSomethingElseRaises26001WithoutDescription) {

@@ -19,7 +19,7 @@ public:
     int16_t childWindows = 0;
     bool frameEnabled = true;
 
-    void Report(ShellEvent event) override {
+    void report(ShellEvent event) override {
         events.push_back(event);
         const app::RuleOutcome outcome = app::ApplyEnablingRule(commandBar, event);
         if (outcome.recentFiles == app::RecentFilesChange::Enable)
@@ -29,8 +29,8 @@ public:
         if (outcome.runFileClose)
             FileClose();
     }
-    void ShowStatus(const QString& pane, const QString& text) override { commandBar.showStatus(pane, text); }
-    void ShowNotice(const QString& text) override { notices << text; }
+    void showStatus(const QString& pane, const QString& text) override { commandBar.showStatus(pane, text); }
+    void showNotice(const QString& text) override { notices << text; }
     QWidget* dialogParent() const override { return nullptr; }
     void DisplayFullscreen() override { calls << QStringLiteral("DisplayFullscreen"); }
     void DisplayNormal() override { calls << QStringLiteral("DisplayNormal"); }
@@ -41,8 +41,8 @@ public:
     void WindowDestroyed() override { --childWindows; }
     void FileClose() override { calls << QStringLiteral("FileClose"); }
     void setFrameEnabled(bool enabled) override { frameEnabled = enabled; }
-    void OpenTestWindow() override { calls << QStringLiteral("OpenTestWindow"); }
-    void ProcessEvents() override {}
+    void openTestWindow() override { calls << QStringLiteral("openTestWindow"); }
+    void processEvents() override {}
 
     QString status(const QString& pane) const { return commandBar.caption(QStringLiteral("sb"), pane); }
 };
