@@ -38,7 +38,16 @@ struct InstrumentState {
     double SampleVolts = 0.0;
     bool HighRangeSelected = false;
     int16_t ScreenScale = 0; // 1 = 1 µA, 2 = 10 µA, 3 = 100 µA, 4 = 1000 µA full scale
+    // The card Corvin was started with, as a test's record names it: "none", "sim" or
+    // "comedi", and the Comedi device asked for (empty: the first that answers).
+    QString cardKind = QStringLiteral("none");
+    QString cardDevice;
 };
+
+// The full scale in µA of a ScreenScale (1..4), 0 for none.
+constexpr double FullScaleOf(int screenScale) {
+    return screenScale == 1 ? 1.0 : screenScale == 2 ? 10.0 : screenScale == 3 ? 100.0 : screenScale == 4 ? 1000.0 : 0.0;
+}
 
 // What the bar chart shows, as other windows read it (the chart keeps its own drawing state).
 struct DisplayState {

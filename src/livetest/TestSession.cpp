@@ -3,6 +3,8 @@
 #include "common/StatusPanes.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/TestRecord.h"
+#include "probes/ProbeFile.h"
 #include "instrument/RangeRelays.h"
 #include "instrument/Sampling.h"
 #include "livetest/SessionRules.h"
@@ -170,6 +172,9 @@ void TestSession::cmdStart_Click() {
     if (m_controls.periodic == PeriodicChoice::On) {
         if (!periodicSetup())
             return;
+        m_startTime = m_desktop.clock.now();
+        m_endTime = {};
+        loadLimits();
         startJournal();
     }
 
@@ -265,6 +270,8 @@ void TestSession::cmdStop_Click() {
     m_state.periodic.SampleCapacity = m_state.periodic.SampleCount;
 
     if (!session.PeriodicDataDone && session.PeriodicLoggingOn) {
+        m_endTime = m_desktop.clock.now();
+        judgeTest();
         // Samples are given up only by an explicit No: a cancelled or failed save asks again.
         for (;;) {
             if (!askToSave()) {
@@ -336,6 +343,8 @@ void TestSession::Timer2_Timer() {
 
     // The logging is finished: one question, however long it stays open.
     setLoggingTimer(false);
+    m_endTime = m_desktop.clock.now();
+    judgeTest();
     if (!askToSave()) {
         m_journal.remove(); // the readings given up on purpose
         m_state.session.PeriodicLoggingOn = false;
@@ -359,6 +368,11 @@ void TestSession::startJournal() {
     header.probeName = m_state.testProbe().Probe_Name();
     for (int k = 1; k <= kChannelCount; ++k)
         header.channelNames[k - 1] = m_state.testProbe().Ch(k); // the names a save writes
+    header.range = m_state.instrument.HighRangeSelected ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+    header.screenScale = m_state.instrument.ScreenScale;
+    header.channelsOn = m_state.display.ChannelEnabled;
+    header.autoTest = m_state.session.AutoTestMode;
+    header.card = m_state.instrument.cardKind;
     if (Status s = m_journal.begin(m_state.folders.recoveryFolder(), header, *m_files); !s)
         notProtected(s);
 }
@@ -373,6 +387,68 @@ void TestSession::JournalRow(int row) {
 
 void TestSession::notProtected(const Status& why) {
     setStatus(kNotProtected.arg(why.message()));
+}
+
+// ---- limits, verdict and record ------------------------------------------------------------
+
+void TestSession::loadLimits() {
+    m_limits = {};
+    m_judgement.reset();
+    const QString probe = m_state.testProbe().Probe_Name().trimmed();
+    if (probe.isEmpty())
+        return;
+    const QString path = probes::LimitsPathFor(probes::ProbeFilePath(m_state.folders.ProbesFolder, probe));
+    if (Status s = probes::ReadProbeLimits(path, m_limits); !s) {
+        m_limits = {};
+        m_frame.showNotice(QStringLiteral("The limits of %1 are ignored: %2").arg(probe, s.message()));
+    }
+}
+
+void TestSession::judgeTest() {
+    m_judgement.reset();
+    if (probes::HasNoLimits(m_limits))
+        return;
+    m_judgement = datafiles::JudgeTest(m_state.periodic, m_state.periodic.ReadingIntervalSeconds,
+                                       m_state.display.ChannelEnabled, m_limits);
+    // A word before the save question, never in its way: the worst channel says why.
+    QString summary = QStringLiteral("Verdict: ") + datafiles::VerdictName(m_judgement->verdict);
+    for (int k = 1; k <= kChannelCount; ++k)
+        if (m_judgement->channels[k - 1].verdict == m_judgement->verdict &&
+            m_judgement->verdict != datafiles::Verdict::Pass) {
+            summary += QStringLiteral(" \u2014 ") + datafiles::DescribeChannel(k, m_judgement->channels[k - 1]);
+            break;
+        }
+    m_frame.showNotice(summary);
+}
+
+datafiles::TestRecord TestSession::recordOfTest(const QString& note) const {
+    datafiles::TestRecord record;
+    datafiles::FillStation(record);
+    const cProbe& probe = m_state.testProbe();
+    record.start = m_startTime;
+    record.end = m_endTime;
+    record.probeName = probe.Probe_Name();
+    for (int k = 1; k <= kChannelCount; ++k)
+        record.channelNames[k - 1] = probe.Ch(k);
+    record.range = m_state.instrument.HighRangeSelected ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+    record.fullScaleMicroAmps = FullScaleOf(m_state.instrument.ScreenScale);
+    record.channelsOn = m_state.display.ChannelEnabled;
+    record.intervalSeconds = m_state.periodic.ReadingIntervalSeconds;
+    record.rows = m_state.periodic.SampleCount;
+    record.card = m_state.instrument.cardKind;
+    record.cardDevice = m_state.instrument.cardDevice;
+    record.autoTest = m_state.session.AutoTestMode;
+    record.note = note;
+    if (!probes::HasNoLimits(m_limits))
+        record.limits = m_limits;
+    if (m_judgement) {
+        datafiles::RecordedVerdicts verdicts;
+        for (int k = 0; k < kChannelCount; ++k)
+            verdicts.channels[k] = m_judgement->channels[k].verdict;
+        verdicts.test = m_judgement->verdict;
+        record.verdicts = verdicts;
+    }
+    return record;
 }
 
 // ---- saving -----------------------------------------------------------------------------------
@@ -413,6 +489,8 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     // .DAT file that File > Open finds.
     dialog.initialFolder = m_state.folders.testFilesFolder();
     dialog.defaultSuffix = QStringLiteral("DAT");
+    QString note;
+    dialog.note = &note;
     QDir().mkpath(dialog.initialFolder);
     const std::optional<QString> path = m_desktop.dialogs.saveFile(dialog);
     if (!path || path->isEmpty()) {
@@ -430,8 +508,11 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     std::array<QString, kChannelCount> names;
     for (int k = 1; k <= kChannelCount; ++k)
         names[k - 1] = m_state.testProbe().Ch(k);
-    const Status status = datafiles::WriteTestDataFile(
-        *path, m_state.periodic, m_state.periodic.ReadingIntervalSeconds, names, *m_files);
+    if (!m_endTime.isValid())
+        m_endTime = m_desktop.clock.now();
+    const Status status = datafiles::WriteTestDataWithRecord(*path, m_state.periodic,
+                                                             m_state.periodic.ReadingIntervalSeconds, names,
+                                                             recordOfTest(note), *m_files);
     if (!status) {
         // The samples stay in memory and the journal on disc, so the user can free some space
         // and save them again (STOP asks once more). The system's reason says what went wrong.
@@ -445,6 +526,7 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     m_controls.writtenFile = *path;
     m_controls.writtenVisible = true;
     m_state.folders.LastTestFolder = QFileInfo(*path).absolutePath();
+    m_frame.showNotice(QStringLiteral("Test data and its record written to ") + *path);
     m_state.periodic.release();
     finishSave(endOfLogging);
     return SaveOutcome::Saved;

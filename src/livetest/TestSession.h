@@ -14,15 +14,20 @@
 #include "common/SharedState.h"
 #include "common/Status.h"
 #include "datafiles/RecoveryJournal.h"
+#include "datafiles/TestRecord.h"
+#include "datafiles/Verdict.h"
+#include "probes/ProbeLimits.h"
 #include "instrument/CardLibrary.h"
 #include "livetest/BarChart.h"
 #include "platform/Desktop.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace corvin::livetest {
 
@@ -163,6 +168,9 @@ private:
     // Recovery journal: started when the logging is armed, one row per logging tick; a failure
     // leaves the test running and says on the status bar that it is not protected.
     void startJournal();
+    void loadLimits();
+    void judgeTest();
+    datafiles::TestRecord recordOfTest(const QString& note) const;
     void JournalRow(int row);
     void notProtected(const Status& why);
 
@@ -179,6 +187,12 @@ private:
     SessionControls m_controls;
     Picture m_picture = Picture::Grey;
     int64_t m_startMs = 0; // StartTime, on the monotonic clock
+    // What the test's record says: when the logging started and stopped, the probe's limits and
+    // the verdict over them (none without limits).
+    QDateTime m_startTime;
+    QDateTime m_endTime;
+    probes::ProbeLimits m_limits{};
+    std::optional<datafiles::TestJudgement> m_judgement;
     // The bar test (Command3) steps every bar between -0.5 and +0.5 µA.
     double m_barTestReading = 0.0;
     double m_barTestStep = 1.0;

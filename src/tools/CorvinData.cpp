@@ -9,10 +9,13 @@
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataChecks.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/TestRecord.h"
+#include "datafiles/Verdict.h"
 #include "playback/GraphDrawing.h"
 #include "playback/PlotRoutine.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
+#include "probes/ProbeLimits.h"
 #include "settings/DefaultProbeSetting.h"
 #include "settings/RegistryStore.h"
 #include "settings/StoreLocation.h"
@@ -40,7 +43,12 @@ const char* const kUsage =
     "  probe create DIR NAME [CHANNEL...]  writes NAME.prb in DIR with up to seven channel texts\n"
     "  probe default HOME [NAME]           shows, or sets, the default probe of a Corvin home\n"
     "                                      (an empty argument leaves that channel empty)\n"
-    "  info FILE.DAT                       interval, rows, stored rows and channel names of a test\n"
+    "  info FILE.DAT                       interval, rows, stored rows and channel names of a test,\n"
+    "                                      then the fields of its test record when it has one\n"
+    "  record FILE.DAT                     the test record of a test (FILE.DAT.json) as JSON\n"
+    "  verdict FILE.DAT [--limits FILE.json]\n"
+    "                                      the test judged against limits (the record's by\n"
+    "                                      default): one line per channel, the verdict last\n"
     "  dump FILE.DAT                       the readings of a test as CSV, one row per reading\n"
     "  convert FILE.DAT OUT                the test as a spreadsheet workbook (OUT.xls or OUT.xlsx,\n"
     "                                      laid out as Corvin exports it) or as the CSV of dump\n"
@@ -58,7 +66,8 @@ const char* const kUsage =
     "  --version                           the program's version\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line\n"
-    "(plot: also when the test data file cannot be read; convert: for every failure).\n";
+    "(plot: also when the test data file cannot be read; convert: for every failure), 3 when\n"
+    "verdict finds that the test failed.\n";
 
 // Text from a file, made safe for a terminal: control characters (line breaks, escapes) are
 // printed as \xHH, so one name stays one line and cannot steer the terminal.
@@ -230,7 +239,76 @@ int Info(const QString& path, QTextStream& out, QTextStream& err) {
         out << "channel " << k << ": " << Printable(TrimPaddingEnd(data.ChannelNames[k - 1])) << '\n';
     for (const QString& warning : Warnings(path, data))
         out << "warning: " << warning << '\n';
+    const datafiles::RecordReading record = datafiles::ReadRecordBeside(path);
+    if (record.state == datafiles::RecordState::Unusable) {
+        out << "warning: " << Printable(record.message) << '\n';
+    } else if (record.state != datafiles::RecordState::None) {
+        if (record.state == datafiles::RecordState::Changed)
+            out << "warning: " << datafiles::kRecordChangedText << '\n';
+        for (const QString& line : datafiles::RecordLines(record.record))
+            out << Printable(line) << '\n';
+    }
     return kExitOk;
+}
+
+int Record(const QString& path, QTextStream& out, QTextStream& err) {
+    const datafiles::RecordReading record = datafiles::ReadRecordBeside(path);
+    switch (record.state) {
+    case datafiles::RecordState::None:
+        return Fail(err, QStringLiteral("%1 has no test record").arg(path));
+    case datafiles::RecordState::Unusable:
+        return Fail(err, QStringLiteral("%1: %2").arg(path, record.message));
+    case datafiles::RecordState::Changed:
+        err << "warning: " << datafiles::kRecordChangedText << '\n';
+        break;
+    case datafiles::RecordState::Matches:
+        break;
+    }
+    out << datafiles::EncodeTestRecord(record.record);
+    return kExitOk;
+}
+
+int VerdictOf(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString limitsPath;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--limits")) {
+            if (++i >= args.size())
+                return UsageError(err, QStringLiteral("--limits takes a limits file"));
+            limitsPath = args[i];
+        } else {
+            files << args[i];
+        }
+    }
+    if (files.size() != 1)
+        return UsageError(err, QStringLiteral("verdict takes one test data file"));
+    PeriodicDataSet data;
+    if (!ReadData(files[0], data, err))
+        return kExitFailed;
+    const datafiles::RecordReading record = datafiles::ReadRecordBeside(files[0]);
+    probes::ProbeLimits limits{};
+    if (!limitsPath.isEmpty()) {
+        if (!QFileInfo::exists(limitsPath))
+            return Fail(err, QStringLiteral("cannot read %1: no such file").arg(limitsPath));
+        if (Status s = probes::ReadProbeLimits(limitsPath, limits); !s)
+            return Fail(err, QStringLiteral("%1: %2").arg(limitsPath, s.message()));
+    } else if (record.state == datafiles::RecordState::Unusable) {
+        return Fail(err, QStringLiteral("%1: %2").arg(files[0], record.message));
+    } else if (record.state == datafiles::RecordState::None || !record.record.limits) {
+        return Fail(err, QStringLiteral("%1 has no limits in a test record: give them with --limits").arg(files[0]));
+    } else {
+        limits = *record.record.limits;
+    }
+    // The channels that were on, as the record says; all seven without one.
+    std::array<bool, kChannelCount> on;
+    on.fill(true);
+    if (record.state != datafiles::RecordState::Unusable && record.record.channelsOn)
+        on = *record.record.channelsOn;
+    const datafiles::TestJudgement judgement = datafiles::JudgeTest(data, data.HeaderValues[0], on, limits);
+    for (int k = 1; k <= kChannelCount; ++k)
+        out << datafiles::DescribeChannel(k, judgement.channels[k - 1]) << '\n';
+    out << "test: " << datafiles::VerdictName(judgement.verdict) << '\n';
+    return judgement.verdict == datafiles::Verdict::Fail ? kExitTestFailed : kExitOk;
 }
 
 // The readings as CSV: a header of the trimmed names, then one line per row, each time first.
@@ -521,6 +599,13 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
             return UsageError(err, QStringLiteral("%1 takes one test data file").arg(command));
         return command == QLatin1String("info") ? Info(rest[0], out, err) : Dump(rest[0], out, err);
     }
+    if (command == QLatin1String("record")) {
+        if (rest.size() != 1)
+            return UsageError(err, QStringLiteral("record takes one test data file"));
+        return Record(rest[0], out, err);
+    }
+    if (command == QLatin1String("verdict"))
+        return VerdictOf(rest, out, err);
     if (command == QLatin1String("convert")) {
         if (rest.size() != 2)
             return UsageError(err, QStringLiteral("convert takes a test data file and the file to write"));

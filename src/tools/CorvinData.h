@@ -13,6 +13,7 @@ namespace corvin::tools {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1; // a file or folder could not be read or written, or a check refused
 constexpr int kExitUsage = 2;  // the command line itself is wrong
+constexpr int kExitTestFailed = 3; // verdict: the test failed its limits
 
 // Runs one command. `args` are the arguments after the program name. Results go to `out`,
 // one clear line per failure to `err`. "plot" draws with widgets: it needs a QApplication
