@@ -2,6 +2,7 @@
 // rows are saved or given up, a failing journal never stopping the test, and a real crash.
 #include "datafiles/RecoveryFiles.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/TestRecord.h"
 #include "instrument/NoPause.h"
 #include "instrument/SimulatedCard.h"
 #include "livetest/BarChart.h"
@@ -15,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -39,6 +41,8 @@ class SimulatedTest {
 public:
     explicit SimulatedTest(const QString& home) : m_card(m_desk.clock) {
         m_state.folders.Home = home;
+        m_state.folders.ProbesFolder = home + QStringLiteral("/Probes");
+        m_state.instrument.cardKind = QStringLiteral("sim");
         m_state.CurrentProbe.setProbe_Name(QStringLiteral("SIM PROBE"));
         for (int k = 1; k <= kChannelCount; ++k)
             m_state.CurrentProbe.setCh(k, QStringLiteral("Channel %1").arg(k));
@@ -69,6 +73,7 @@ public:
     TestSession& session() { return *m_session; }
     testing::ScriptedDialogs& dialogs() { return m_desk.dialogs; }
     QString status() const { return m_frame.status(QStringLiteral("miStatus")); }
+    const QStringList& notices() const { return m_frame.notices; }
     QStringList journals() const { return datafiles::ListJournals(m_state.folders.recoveryFolder()); }
     datafiles::RecoveredTest recovered() const {
         datafiles::RecoveredTest test;
@@ -133,6 +138,47 @@ TEST_F(JournalledTest, SavingFromStopRemovesTheJournal) {
     test.session().cmdStop_Click();
     EXPECT_TRUE(QFileInfo::exists(home.file(QStringLiteral("saved.DAT"))));
     EXPECT_TRUE(test.journals().isEmpty());
+}
+
+// A logged test with limits, from START to its record: the verdict is said before the save
+// question, and the record holds the test's context, the note typed at the save and the verdict.
+TEST_F(JournalledTest, ALoggedTestWithLimitsIsJudgedAndSavedWithItsRecord) {
+    QDir().mkpath(test.state().folders.ProbesFolder);
+    probes::ProbeLimits limits{};
+    limits[0] = {{}, 0.001, {}, {}, {}}; // channel 1 reads far more: FAIL
+    limits[1] = {-1000.0, 1000.0, {}, {}, 5.0};
+    ASSERT_TRUE(probes::WriteProbeLimits(test.state().folders.ProbesFolder + QStringLiteral("/SIM PROBE.limits.json"),
+                                         limits));
+    test.start();
+    for (int i = 0; i < 3; ++i)
+        test.tick();
+    test.dialogs().answers = {Answer::Yes};
+    test.dialogs().notes = {QStringLiteral("after recalibration")};
+    const QString dat = home.file(QStringLiteral("judged.DAT"));
+    test.dialogs().saveFiles = {dat};
+    test.session().cmdStop_Click();
+
+    ASSERT_FALSE(test.notices().isEmpty());
+    EXPECT_TRUE(test.notices().front().startsWith(QStringLiteral("Verdict: FAIL \u2014 channel 1: FAIL (max ")))
+        << test.notices().front().toStdString();
+    EXPECT_EQ(test.notices().back(), QStringLiteral("Test data and its record written to ") + dat);
+    const datafiles::RecordReading reading = datafiles::ReadRecordBeside(dat);
+    ASSERT_EQ(reading.state, datafiles::RecordState::Matches) << reading.message.toStdString();
+    const datafiles::TestRecord& r = reading.record;
+    EXPECT_EQ(r.probeName, QStringLiteral("SIM PROBE"));
+    EXPECT_EQ(r.range, QStringLiteral("LOW"));
+    EXPECT_EQ(r.fullScaleMicroAmps, 1000);
+    EXPECT_EQ(r.intervalSeconds, 5);
+    EXPECT_EQ(r.rows, 3);
+    EXPECT_EQ(r.card, QStringLiteral("sim"));
+    EXPECT_EQ(r.autoTest, std::optional<bool>(false));
+    EXPECT_EQ(r.note, QStringLiteral("after recalibration"));
+    EXPECT_EQ(r.start.secsTo(r.end), 15);
+    ASSERT_TRUE(r.verdicts);
+    EXPECT_EQ(r.verdicts->channels[0], datafiles::Verdict::Fail);
+    EXPECT_EQ(r.verdicts->channels[1], datafiles::Verdict::Pass);
+    EXPECT_EQ(r.verdicts->test, datafiles::Verdict::Fail);
+    EXPECT_EQ(r.limits, limits);
 }
 
 TEST_F(JournalledTest, AnExportedSpreadsheetCountsAsSaved) {
