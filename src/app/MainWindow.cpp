@@ -7,6 +7,7 @@
 #include "common/TextTrim.h"
 #include "datafiles/RecoveryOffer.h"
 #include "datafiles/SpreadsheetExport.h"
+#include "datafiles/TestRecord.h"
 #include "livetest/TestWindowLayout.h"
 #include "livetest/frmStdTestLogging.h"
 #include "platform/QtDialogs.h"
@@ -53,6 +54,21 @@ settings::cRegistry RecentFilesKey(settings::RegistryStore& store) {
 QString ShownAsIs(const QString& caption) {
     const qsizetype pathStart = caption.indexOf(QStringLiteral(")  ")) + 3;
     return caption.left(pathStart) + caption.mid(pathStart).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+// "PROBE, started 2026-12-08 14:03, verdict FAIL", flagged when the data file changed since.
+QString RecordCaption(const datafiles::RecordReading& reading) {
+    const datafiles::TestRecord& r = reading.record;
+    QStringList parts;
+    parts << (r.probeName.trimmed().isEmpty() ? QStringLiteral("no probe named") : r.probeName.trimmed());
+    if (r.start.isValid())
+        parts << QStringLiteral("started ") + r.start.toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+    if (r.verdicts)
+        parts << QStringLiteral("verdict ") + datafiles::VerdictName(r.verdicts->test);
+    QString caption = parts.join(QStringLiteral(", "));
+    if (reading.state == datafiles::RecordState::Changed)
+        caption += QStringLiteral(" (") + datafiles::kRecordChangedText + QStringLiteral(")");
+    return caption;
 }
 
 } // namespace
@@ -203,6 +219,7 @@ void MainWindow::openWithDialog() {
         report(ShellEvent::StoredTestOpeningFailed);
         return;
     }
+    noteTestRecord(opener.path());
     rebuildRecentFiles();
     processEvents();
     showPlayback();
@@ -210,20 +227,40 @@ void MainWindow::openWithDialog() {
 
 void MainWindow::openRecentFile(const QString& tag) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.openRecent(tag));
+    const playback::OpenOutcome outcome = opener.openRecent(tag);
+    openedByName(outcome, opener.path());
 }
 
 void MainWindow::openByName(const QString& path) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.openByName(path));
+    const playback::OpenOutcome outcome = opener.openByName(path);
+    openedByName(outcome, opener.path());
 }
 
-void MainWindow::openedByName(playback::OpenOutcome outcome) {
+void MainWindow::openedByName(playback::OpenOutcome outcome, const QString& path) {
     // A file that could not be read leaves the menus as they were.
     if (outcome != playback::OpenOutcome::Opened)
         return;
+    noteTestRecord(path);
     report(ShellEvent::StoredTestOpening);
     showPlayback();
+}
+
+void MainWindow::noteTestRecord(const QString& path) {
+    // A record that is missing, unreadable or foreign never stops the test from opening.
+    m_openRecord = datafiles::ReadRecordBeside(path);
+    const QString name = QFileInfo(path).fileName();
+    switch (m_openRecord.state) {
+    case datafiles::RecordState::None:
+        break;
+    case datafiles::RecordState::Matches:
+        showNotice(name + QStringLiteral(": ") + RecordCaption(m_openRecord));
+        break;
+    case datafiles::RecordState::Changed:
+    case datafiles::RecordState::Unusable:
+        showNotice(name + QStringLiteral(": ") + m_openRecord.message);
+        break;
+    }
 }
 
 void MainWindow::showPlayback() {
@@ -242,6 +279,8 @@ void MainWindow::showGraph() {
         return;
     }
     auto* graph = new playback::frmPeriodicDataGraph(m_services.state, m_services.desktop, *this);
+    if (m_openRecord.state == datafiles::RecordState::Matches || m_openRecord.state == datafiles::RecordState::Changed)
+        graph->showTestRecord(RecordCaption(m_openRecord), datafiles::RecordLines(m_openRecord.record));
     addChild(graph);
     // File > Print Graph prints the open graph, and only while there is one.
     m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, true);

@@ -7,6 +7,7 @@
 #include "app/CommandBar.h"
 #include "common/MainFrame.h"
 #include "common/SharedState.h"
+#include "datafiles/TestRecord.h"
 #include "instrument/CardLibrary.h"
 #include "platform/Desktop.h"
 #include "settings/cMRUFileList.h"
@@ -136,7 +137,9 @@ private:
     void openRecentFile(const QString& tag);
     void openByName(const QString& path);
     // After a successful open by name: the stored-test menus, then playback.
-    void openedByName(playback::OpenOutcome outcome);
+    void openedByName(playback::OpenOutcome outcome, const QString& path);
+    // Reads the record of a stored test just opened and says what it holds (or why not).
+    void noteTestRecord(const QString& path);
     // The channel selection, modally; its OK opens (or brings forward) the graph window.
     void showPlayback();
     void showGraph();
@@ -166,6 +169,7 @@ private:
     QMdiArea* m_client = nullptr;
     int16_t m_childWindows = 0;
     settings::cMRUFileList m_recent;
+    datafiles::RecordReading m_openRecord; // of the stored test last opened
     // Whether the recent-files entries are enabled (enableRecentFiles) or disabled (disableRecentFiles); an
     // entry the rebuild shows for the first time takes this state.
     bool m_recentEnabled = true;

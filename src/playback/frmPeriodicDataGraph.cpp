@@ -437,4 +437,19 @@ void frmPeriodicDataGraph::cmdExit_Click() {
     m_frame.report(ShellEvent::PlaybackExited);
 }
 
+void frmPeriodicDataGraph::showTestRecord(const QString& caption, const QStringList& lines) {
+    setWindowTitle(QStringLiteral("Periodic Data Graph \u2014 ") + caption);
+    auto* control = findChild<QGroupBox*>(QStringLiteral("Frame3"));
+    if (!control || !control->layout() || findChild<QPushButton*>(QStringLiteral("cmdTestRecord")))
+        return;
+    auto* record = Button(QStringLiteral("cmdTestRecord"), QStringLiteral("Test Record"), control);
+    record->setToolTip(QStringLiteral("Who, when, which probe and range, the note and the verdict"));
+    control->layout()->addWidget(record);
+    connect(record, &QPushButton::clicked, this, [this, caption, lines] {
+        m_desktop.dialogs.message({QStringLiteral("Test record: ") + caption + QStringLiteral("\n\n") +
+                                       lines.join(QLatin1Char('\n')),
+                                   platform::Icon::Information, platform::Buttons::Ok, {}, platform::Answer::Ok});
+    });
+}
+
 } // namespace corvin::playback

@@ -41,6 +41,9 @@ public:
     void Option_Click(GraphType type);
     void cmdReselect_Click();
     void cmdPrintGraph_Click();
+    // The stored test has a record: the title bar names its probe and start, and a "Test Record"
+    // button shows `lines` (all its fields).
+    void showTestRecord(const QString& caption, const QStringList& lines);
     void cmdSavetoClipboard_Click();
     void cmdSaveGraphAs_Click();
     void cmdResetView_Click();
