@@ -337,4 +337,29 @@ QStringList RecordLines(const TestRecord& r) {
     return lines;
 }
 
+WorkbookProperties RecordProperties(const TestRecord& record) {
+    WorkbookProperties p;
+    p.title = QStringLiteral("Corvin test of ") + record.probeName.trimmed();
+    if (record.start.isValid())
+        p.subject = QStringLiteral("started ") + IsoTime(record.start);
+    p.author = record.operatorName;
+    if (record.verdicts)
+        p.keywords = VerdictName(record.verdicts->test);
+    p.comments = record.note;
+    // Numbers as numbers, so a spreadsheet can compute with them.
+    if (record.fullScaleMicroAmps > 0)
+        p.custom.push_back({QStringLiteral("full scale uA"), record.fullScaleMicroAmps});
+    if (record.intervalSeconds > 0)
+        p.custom.push_back({QStringLiteral("interval s"), double(record.intervalSeconds)});
+    p.custom.push_back({QStringLiteral("rows"), double(record.rows)});
+    for (const QString& line : RecordLines(record)) {
+        const qsizetype colon = line.indexOf(QStringLiteral(": "));
+        const QString name = line.left(colon);
+        if (name == QLatin1String("data file SHA-256") || name == QLatin1String("rows"))
+            continue; // a workbook is no test data file; the rows are above
+        p.custom.push_back({name, line.mid(colon + 2)});
+    }
+    return p;
+}
+
 } // namespace corvin::datafiles

@@ -13,6 +13,7 @@
 #include "common/SharedState.h"
 #include "common/Status.h"
 #include "datafiles/Verdict.h"
+#include "datafiles/WorkbookProperties.h"
 #include "probes/ProbeLimits.h"
 
 #include <QByteArray>
@@ -90,5 +91,10 @@ inline const QString kRecordChangedText =
 // The record's fields, one "name: value" line each, in a fixed order; "not recorded" for those
 // the record lacks. The lines `corvin-data info` prints and the record dialog shows.
 QStringList RecordLines(const TestRecord& record);
+
+// The record as a workbook's document properties, for a spreadsheet exported from a live test:
+// title, subject (start), author (operator), keywords (verdict) and comments (note), and every
+// field of RecordLines as a custom property (full scale, interval and rows as numbers).
+WorkbookProperties RecordProperties(const TestRecord& record);
 
 } // namespace corvin::datafiles

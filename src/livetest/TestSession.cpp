@@ -61,6 +61,10 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
         request.start = m_desktop.clock.now();
         request.dialog = &dialog;
         request.files = m_files;
+        // The workbook carries the test's record as its document properties; its sheet is as ever.
+        if (!m_endTime.isValid())
+            m_endTime = m_desktop.clock.now();
+        request.properties = datafiles::RecordProperties(recordOfTest(QString()));
         const datafiles::ExportResult result =
             datafiles::ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request);
         switch (result.outcome) {

@@ -94,6 +94,25 @@ TEST(TestRecord, EveryFieldReadsBackAsWrittenAndTheHashIsTheDataFiles) {
     EXPECT_EQ(ReadRecordBeside(dat).state, RecordState::Changed);
 }
 
+TEST(TestRecord, AnExportedWorkbookCarriesTheRecordAsItsProperties) {
+    const WorkbookProperties p = RecordProperties(FullRecord());
+    EXPECT_EQ(p.title, QStringLiteral("Corvin test of PROBE \u00B5"));
+    EXPECT_EQ(p.subject, QStringLiteral("started 2026-12-08T14:03:11+01:00"));
+    EXPECT_EQ(p.author, QStringLiteral("asmith"));
+    EXPECT_EQ(p.keywords, QStringLiteral("FAIL"));
+    using Value = std::variant<QString, double>;
+    const auto value = [&p](const QString& name) {
+        for (const CustomProperty& c : p.distinctCustom())
+            if (c.name == name)
+                return c.value;
+        return Value(QStringLiteral("(missing)"));
+    };
+    EXPECT_EQ(value(QStringLiteral("full scale uA")), Value(10.0));
+    EXPECT_EQ(value(QStringLiteral("range")), Value(QStringLiteral("HIGH")));
+    EXPECT_EQ(value(QStringLiteral("channel 3 verdict")), Value(QStringLiteral("FAIL")));
+    EXPECT_EQ(value(QStringLiteral("data file SHA-256")), Value(QStringLiteral("(missing)")));
+}
+
 TEST(TestRecord, AMissingOrBadRecordNeverStopsTheDataFile) {
     TempHome home;
     const QString dat = home.file(QStringLiteral("T.DAT"));
