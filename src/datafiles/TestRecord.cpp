@@ -30,7 +30,8 @@ QString IsoTime(const QDateTime& t) {
     if (!t.isValid())
         return {};
     // With the offset from UTC of the time zone the test ran in.
-    return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate);
+    const QDateTime shown = t.toOffsetFromUtc(t.offsetFromUtc());
+    return shown.toString(t.time().msec() == 0 ? Qt::ISODate : Qt::ISODateWithMs);
 }
 
 // One field of the wrong type refuses the whole record; absent fields are "not recorded".
