@@ -13,6 +13,7 @@
 #include "datafiles/Verdict.h"
 #include "playback/GraphDrawing.h"
 #include "playback/PlotRoutine.h"
+#include "playback/TestReport.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
 #include "probes/ProbeLimits.h"
@@ -62,6 +63,10 @@ const char* const kUsage =
     "                                      saved (a crash, a power cut), one journal a line\n"
     "  recover save JOURNAL OUT.DAT        writes the readings of a journal as a test data file\n"
     "                                      and removes the journal\n"
+    "  report FILE.DAT OUT.pdf [--limits FILE.json]\n"
+    "                                      the one-page test report (A4): the record's fields,\n"
+    "                                      the verdict, a table per channel, the graph with its\n"
+    "                                      limits (the record's by default)\n"
     "  --help                              this text\n"
     "  --version                           the program's version\n"
     "\n"
@@ -265,6 +270,32 @@ int Record(const QString& path, QTextStream& out, QTextStream& err) {
         break;
     }
     out << datafiles::EncodeTestRecord(record.record);
+    return kExitOk;
+}
+
+int Report(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString limitsPath;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--limits")) {
+            if (++i >= args.size())
+                return UsageError(err, QStringLiteral("--limits takes a limits file"));
+            limitsPath = args[i];
+        } else {
+            files << args[i];
+        }
+    }
+    if (files.size() != 2 || !files[1].endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return UsageError(err, QStringLiteral("report takes a test data file and the PDF to write"));
+    playback::ReportInput input;
+    QStringList notes;
+    if (Status s = playback::PrepareReport(files[0], limitsPath, input, notes); !s)
+        return Fail(err, s.message());
+    for (const QString& note : notes)
+        err << "warning: " << Printable(note) << '\n';
+    if (Status s = playback::WriteTestReport(files[1], input); !s)
+        return Fail(err, QStringLiteral("cannot write %1: %2").arg(files[1], s.message()));
+    out << "Test report written to " << files[1] << '\n';
     return kExitOk;
 }
 
@@ -606,6 +637,8 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     if (command == QLatin1String("verdict"))
         return VerdictOf(rest, out, err);
+    if (command == QLatin1String("report"))
+        return Report(rest, out, err);
     if (command == QLatin1String("convert")) {
         if (rest.size() != 2)
             return UsageError(err, QStringLiteral("convert takes a test data file and the file to write"));

@@ -6,6 +6,7 @@
 #include "support/CorvinDataRun.h"
 #include "support/TempHome.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimeZone>
@@ -203,6 +204,18 @@ TEST(TestRecord, CorvinDataPrintsTheRecordAndJudgesTheTest) {
     ASSERT_TRUE(TempHome::write(limits, "{}"));
     EXPECT_EQ(RunCorvinData({QStringLiteral("verdict"), dat, QStringLiteral("--limits"), limits}).status, 1);
     EXPECT_EQ(RunCorvinData({QStringLiteral("verdict")}).status, 2);
+
+    // The report: one A4 page, with or without a record beside the data file.
+    const QString pdf = home.file(QStringLiteral("T.pdf"));
+    const auto report = RunCorvinData({QStringLiteral("report"), dat, pdf});
+    EXPECT_EQ(report.status, 0) << report.err.toStdString();
+    EXPECT_EQ(report.out, QStringLiteral("Test report written to ") + pdf + QStringLiteral("\n"));
+    const QByteArray bytes = TempHome::read(pdf);
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 1);
+    ASSERT_TRUE(QFile::remove(RecordPathFor(dat)));
+    EXPECT_EQ(RunCorvinData({QStringLiteral("report"), dat, pdf}).status, 0);
+    EXPECT_EQ(RunCorvinData({QStringLiteral("report"), dat, home.file(QStringLiteral("T.png"))}).status, 2);
 }
 
 } // namespace
