@@ -248,6 +248,7 @@ void MainWindow::openedByName(playback::OpenOutcome outcome, const QString& path
 
 void MainWindow::noteTestRecord(const QString& path) {
     // A record that is missing, unreadable or foreign never stops the test from opening.
+    m_openPath = path;
     m_openRecord = datafiles::ReadRecordBeside(path);
     const QString name = QFileInfo(path).fileName();
     switch (m_openRecord.state) {
@@ -279,6 +280,7 @@ void MainWindow::showGraph() {
         return;
     }
     auto* graph = new playback::frmPeriodicDataGraph(m_services.state, m_services.desktop, *this);
+    graph->setStoredTestFile(m_openPath);
     if (m_openRecord.state == datafiles::RecordState::Matches || m_openRecord.state == datafiles::RecordState::Changed)
         graph->showTestRecord(RecordCaption(m_openRecord), datafiles::RecordLines(m_openRecord.record));
     addChild(graph);

@@ -169,7 +169,8 @@ private:
     QMdiArea* m_client = nullptr;
     int16_t m_childWindows = 0;
     settings::cMRUFileList m_recent;
-    datafiles::RecordReading m_openRecord; // of the stored test last opened
+    QString m_openPath;                    // the stored test last opened
+    datafiles::RecordReading m_openRecord; // and its record
     // Whether the recent-files entries are enabled (enableRecentFiles) or disabled (disableRecentFiles); an
     // entry the rebuild shows for the first time takes this state.
     bool m_recentEnabled = true;

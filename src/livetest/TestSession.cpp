@@ -4,6 +4,7 @@
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "datafiles/TestRecord.h"
+#include "playback/TestReport.h"
 #include "probes/ProbeFile.h"
 #include "instrument/RangeRelays.h"
 #include "instrument/Sampling.h"
@@ -453,6 +454,11 @@ datafiles::TestRecord TestSession::recordOfTest(const QString& note) const {
         record.verdicts = verdicts;
     }
     return record;
+}
+
+void TestSession::saveTestReport() {
+    if (!m_controls.writtenFile.isEmpty())
+        playback::SaveTestReport(m_controls.writtenFile, m_desktop.dialogs, m_frame, *m_files);
 }
 
 // ---- saving -----------------------------------------------------------------------------------

@@ -88,6 +88,8 @@ public:
     // EXIT's work on the shared state and the main window; the window closes itself after it.
     void cmdExit_Click();
     void stepBarTest(); // Command3, " bar test"
+    // "Test Report...": the report of the test data file just written.
+    void saveTestReport();
 
     // Live tick (Timer1) and logging tick (Timer2).
     void Timer1_Timer();

@@ -214,6 +214,9 @@ void frmStdTestLogging::build() {
     m_label11 = MakeLabel(QStringLiteral("Label11"), QString(), fc);
     m_label10->hide();
     m_label11->hide();
+    m_cmdTestReport = MakeButton(QStringLiteral("cmdTestReport"), QStringLiteral("Test Report\u2026"), fc);
+    m_cmdTestReport->setToolTip(QStringLiteral("A one-page PDF of the test just saved"));
+    m_cmdTestReport->hide();
     m_command3 = MakeButton(QStringLiteral("Command3"), QStringLiteral(" bar test"), fc);
     m_command3->hide();
 
@@ -241,6 +244,7 @@ void frmStdTestLogging::connectControls() {
     connect(m_cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
     connect(m_command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(m_command3, &QPushButton::clicked, this, [s] { s->stepBarTest(); });
+    connect(m_cmdTestReport, &QPushButton::clicked, this, [s] { s->saveTestReport(); });
     connect(m_cmdFreezeSplit, &QPushButton::clicked, this, [s] { s->cmdFreezeSplit_Click(); });
     connect(m_cmdFreezeUnsplit, &QPushButton::clicked, this, [s] { s->cmdFreezeUnsplit_Click(); });
     connect(m_cmdPrintTest, &QPushButton::clicked, this, [s] { s->cmdPrintTest_Click(); });
@@ -307,6 +311,8 @@ void frmStdTestLogging::syncControls() {
     const bool written = c.writtenVisible && !m_fullScreen;
     m_label10->setVisible(written);
     m_label11->setVisible(written);
+    // A report only of a test data file (a workbook export has no record to report on).
+    m_cmdTestReport->setVisible(written && c.writtenFile.endsWith(QLatin1String(".DAT"), Qt::CaseInsensitive));
     if (m_label11->toolTip() != c.writtenFile) {
         m_label11->setToolTip(c.writtenFile);
         m_label11->setText(m_label11->fontMetrics().elidedText(c.writtenFile, Qt::ElideMiddle,
@@ -401,6 +407,7 @@ void frmStdTestLogging::showNormalLayout() {
     m_session->hideWrittenLabels();
     m_label10->hide();
     m_label11->hide();
+    m_cmdTestReport->hide();
     m_command3->hide();
     relayout(true);
     syncControls();

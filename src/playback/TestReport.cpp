@@ -417,4 +417,31 @@ Status WriteTestReport(const QString& pdfPath, const ReportInput& input, const A
     return WriteFileAtomically(pdfPath, RenderTestReport(input), files);
 }
 
+void SaveTestReport(const QString& datPath, platform::Dialogs& dialogs, MainFrame& frame,
+                    const AtomicFileFactory& files) {
+    const QFileInfo dat(datPath);
+    platform::FileDialog dialog;
+    dialog.title = QStringLiteral("Save Test Report");
+    dialog.filter = QStringLiteral("PDF Document (*.pdf)|*.pdf");
+    dialog.initialFolder = dat.absolutePath();
+    dialog.fileName = dat.completeBaseName() + QStringLiteral(" report.pdf");
+    dialog.defaultSuffix = QStringLiteral("pdf");
+    const std::optional<QString> pdf = dialogs.saveFile(dialog);
+    if (!pdf || pdf->isEmpty())
+        return;
+    ReportInput input;
+    QStringList notes;
+    Status s = PrepareReport(datPath, {}, input, notes);
+    if (s)
+        s = WriteTestReport(*pdf, input, files);
+    if (!s) {
+        dialogs.critical(QStringLiteral("The test report could not be written to %1: %2").arg(*pdf, s.message()));
+        return;
+    }
+    QString notice = QStringLiteral("Test report written to ") + *pdf;
+    for (const QString& note : notes)
+        notice += QStringLiteral(" (") + note + QStringLiteral(")");
+    frame.showNotice(notice);
+}
+
 } // namespace corvin::playback

@@ -7,6 +7,8 @@
 // did not record says "not recorded".
 
 #include "common/AtomicFile.h"
+#include "common/MainFrame.h"
+#include "platform/Dialogs.h"
 #include "common/SharedState.h"
 #include "common/Status.h"
 #include "datafiles/TestRecord.h"
@@ -37,5 +39,10 @@ Status PrepareReport(const QString& datPath, const QString& limitsPath, ReportIn
 QByteArray RenderTestReport(const ReportInput& input);
 Status WriteTestReport(const QString& pdfPath, const ReportInput& input,
                        const AtomicFileFactory& files = AtomicFileFactory());
+
+// "Test Report...": asks where to write the report of `datPath` (beside it, "NAME report.pdf", by
+// default), writes it and says where in the status bar; a failure is shown as a message.
+void SaveTestReport(const QString& datPath, platform::Dialogs& dialogs, MainFrame& frame,
+                    const AtomicFileFactory& files = AtomicFileFactory());
 
 } // namespace corvin::playback

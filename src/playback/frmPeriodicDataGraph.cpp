@@ -1,4 +1,5 @@
 #include "playback/frmPeriodicDataGraph.h"
+#include "playback/TestReport.h"
 
 #include "common/AtomicFile.h"
 #include "playback/CursorReadout.h"
@@ -450,6 +451,18 @@ void frmPeriodicDataGraph::showTestRecord(const QString& caption, const QStringL
                                        lines.join(QLatin1Char('\n')),
                                    platform::Icon::Information, platform::Buttons::Ok, {}, platform::Answer::Ok});
     });
+}
+
+void frmPeriodicDataGraph::setStoredTestFile(const QString& datPath) {
+    auto* control = findChild<QGroupBox*>(QStringLiteral("Frame3"));
+    if (!control || !control->layout() || datPath.isEmpty() ||
+        findChild<QPushButton*>(QStringLiteral("cmdTestReport")))
+        return;
+    auto* report = Button(QStringLiteral("cmdTestReport"), QStringLiteral("Test Report\u2026"), control);
+    report->setToolTip(QStringLiteral("A one-page PDF of the test: its record, verdict, numbers and graph"));
+    control->layout()->addWidget(report);
+    connect(report, &QPushButton::clicked, this,
+            [this, datPath] { SaveTestReport(datPath, m_desktop.dialogs, m_frame); });
 }
 
 } // namespace corvin::playback

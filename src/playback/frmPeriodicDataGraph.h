@@ -44,6 +44,8 @@ public:
     // The stored test has a record: the title bar names its probe and start, and a "Test Record"
     // button shows `lines` (all its fields).
     void showTestRecord(const QString& caption, const QStringList& lines);
+    // The data file the stored test came from: a "Test Report..." button makes its report.
+    void setStoredTestFile(const QString& datPath);
     void cmdSavetoClipboard_Click();
     void cmdSaveGraphAs_Click();
     void cmdResetView_Click();

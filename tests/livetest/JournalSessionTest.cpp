@@ -179,6 +179,14 @@ TEST_F(JournalledTest, ALoggedTestWithLimitsIsJudgedAndSavedWithItsRecord) {
     EXPECT_EQ(r.verdicts->channels[1], datafiles::Verdict::Pass);
     EXPECT_EQ(r.verdicts->test, datafiles::Verdict::Fail);
     EXPECT_EQ(r.limits, limits);
+
+    // Test Report... after the save: the PDF beside the data file by default.
+    const QString pdf = home.file(QStringLiteral("judged report.pdf"));
+    test.dialogs().saveFiles = {pdf};
+    test.session().saveTestReport();
+    EXPECT_EQ(test.dialogs().fileDialogs.back().fileName, QStringLiteral("judged report.pdf"));
+    EXPECT_TRUE(TempHome::read(pdf).startsWith("%PDF-"));
+    EXPECT_EQ(test.notices().back(), QStringLiteral("Test report written to ") + pdf);
 }
 
 TEST_F(JournalledTest, AnExportedSpreadsheetCountsAsSaved) {
