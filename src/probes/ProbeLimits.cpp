@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QLocale>
 #include <cmath>
 
 namespace corvin::probes {
@@ -62,6 +63,38 @@ Status CheckChannelLimits(int k, const ChannelLimits& limits) {
     if ((limits.marginalMin || limits.marginalMax) && !limits.judged())
         return Status::failure(channel + QStringLiteral("a marginal band needs a min or a max"));
     return Status::success();
+}
+
+Status ParseChannelLimits(int k, const std::array<QString, 5>& texts, ChannelLimits& limits) {
+    const char* names[] = {"min", "marginal min", "marginal max", "max", "settling time"};
+    std::optional<double> ChannelLimits::*members[] = {&ChannelLimits::min, &ChannelLimits::marginalMin,
+                                                        &ChannelLimits::marginalMax, &ChannelLimits::max,
+                                                        &ChannelLimits::settleSeconds};
+    ChannelLimits read;
+    for (int i = 0; i < 5; ++i) {
+        const QString text = texts[std::size_t(i)].trimmed();
+        if (text.isEmpty())
+            continue;
+        bool ok = false;
+        double v = text.toDouble(&ok);
+        if (!ok)
+            v = QLocale().toDouble(text, &ok);
+        if (!ok || !std::isfinite(v))
+            return Status::failure(QStringLiteral("channel %1: the %2 \"%3\" is not a number")
+                                       .arg(k)
+                                       .arg(QLatin1String(names[i]), text));
+        read.*members[i] = v;
+    }
+    if (Status s = CheckChannelLimits(k, read); !s)
+        return s;
+    limits = read;
+    return Status::success();
+}
+
+std::array<QString, 5> ChannelLimitsTexts(const ChannelLimits& limits) {
+    const auto text = [](const std::optional<double>& v) { return v ? QString::number(*v, 'g', 10) : QString(); };
+    return {text(limits.min), text(limits.marginalMin), text(limits.marginalMax), text(limits.max),
+            text(limits.settleSeconds)};
 }
 
 bool HasNoLimits(const ProbeLimits& limits) {

@@ -43,6 +43,12 @@ inline constexpr int kLimitsVersion = 1;
 // <= max for those that are set, a settling time that is not negative. The failure names the
 // channel and the rule.
 Status CheckChannelLimits(int k, const ChannelLimits& limits);
+// One channel's limits as typed: min, marginal min, marginal max, max and settling time, each
+// empty (not set) or a number in the C locale or the user's; then checked as above.
+Status ParseChannelLimits(int k, const std::array<QString, 5>& texts, ChannelLimits& limits);
+// The limits of one channel as the five texts ParseChannelLimits reads.
+std::array<QString, 5> ChannelLimitsTexts(const ChannelLimits& limits);
+
 // True when no channel has any limit.
 bool HasNoLimits(const ProbeLimits& limits);
 

@@ -2,8 +2,14 @@
 // limits file.
 
 #include "probes/ProbeLimits.h"
+#include "probes/frmProbeLimits.h"
+#include "support/FailingFiles.h"
+#include "support/ScriptedDesktop.h"
 #include "support/TempHome.h"
 
+#include <QLineEdit>
+
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -89,6 +95,41 @@ TEST(ProbeLimits, ABadFileIsRefusedWholeWithOneReason) {
         EXPECT_EQ(s.message(), QStringLiteral("the limits file is not usable: ") + QString::fromUtf8(c.reason));
         EXPECT_EQ(limits[0].max, 42.0) << "a refused file changes nothing";
     }
+}
+
+// The Limits dialog: what is typed is checked where it was typed, then stored beside the probe.
+TEST(ProbeLimitsWindow, TypedLimitsAreCheckedThenWrittenAndAFailedWriteSaysWhy) {
+    TempHome home;
+    corvin::testing::ScriptedDialogs dialogs;
+    const QString path = home.file(QStringLiteral("CELL.limits.json"));
+    std::array<QString, corvin::kChannelCount> names;
+    frmProbeLimits window(QStringLiteral("CELL"), path, names, dialogs);
+    window.box(2, 0)->setText(QStringLiteral("-0.5"));
+    window.box(2, 3)->setText(QStringLiteral("5.5"));
+    window.box(2, 4)->setText(QStringLiteral("30"));
+    window.box(4, 2)->setText(QStringLiteral("abc"));
+    EXPECT_FALSE(window.cmdOK_Click());
+    EXPECT_EQ(dialogs.lastMessage().text, QStringLiteral("channel 4: the marginal max \"abc\" is not a number"));
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    window.box(4, 2)->clear();
+    const auto full = corvin::testing::FailingFiles::DiscFullAfter(10);
+    frmProbeLimits failing(QStringLiteral("CELL"), path, names, dialogs, nullptr, &full);
+    failing.box(1, 3)->setText(QStringLiteral("1"));
+    EXPECT_FALSE(failing.cmdOK_Click());
+    EXPECT_TRUE(dialogs.lastMessage().text.startsWith(QStringLiteral("Problems with writing ") + path));
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    ASSERT_TRUE(window.cmdOK_Click());
+    ProbeLimits read{};
+    ASSERT_TRUE(ReadProbeLimits(path, read));
+    EXPECT_EQ(read[1], Limits(-0.5, {}, {}, 5.5, 30));
+    EXPECT_TRUE(HasNoLimits(ProbeLimits{}));
+
+    // Opened again, it shows what is stored.
+    frmProbeLimits again(QStringLiteral("CELL"), path, names, dialogs);
+    EXPECT_EQ(again.box(2, 3)->text(), QStringLiteral("5.5"));
+    EXPECT_EQ(again.box(1, 0)->text(), QString());
 }
 
 } // namespace
