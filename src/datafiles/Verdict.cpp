@@ -142,6 +142,16 @@ TestJudgement JudgeTest(const PeriodicDataSet& data, int intervalSeconds,
     return test;
 }
 
+ReadingState StateOfReading(double v, const probes::ChannelLimits& l) {
+    if (!l.judged())
+        return ReadingState::Inside;
+    if (std::isnan(v) || (l.min && v < *l.min) || (l.max && v > *l.max))
+        return ReadingState::Outside;
+    if ((l.marginalMin && v < *l.marginalMin) || (l.marginalMax && v > *l.marginalMax))
+        return ReadingState::Marginal;
+    return ReadingState::Inside;
+}
+
 QString DescribeChannel(int k, const ChannelJudgement& judgement) {
     return QStringLiteral("channel %1: %2 (%3)").arg(k).arg(VerdictName(judgement.verdict), judgement.reason);
 }

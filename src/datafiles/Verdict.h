@@ -49,6 +49,11 @@ struct TestJudgement {
 TestJudgement JudgeTest(const PeriodicDataSet& data, int intervalSeconds,
                         const std::array<bool, kChannelCount>& channelsOn, const probes::ProbeLimits& limits);
 
+// Where one live reading stands against its channel's limits (no settling time: the user sees it
+// at once): inside, in a marginal band, or outside min..max (a reading that is no number too).
+enum class ReadingState { Inside, Marginal, Outside };
+ReadingState StateOfReading(double microAmps, const probes::ChannelLimits& limits);
+
 // "channel 3: FAIL (max 5.2 µA at 340 s > 5.0)".
 QString DescribeChannel(int k, const ChannelJudgement& judgement);
 

@@ -12,6 +12,7 @@
 // readable; lines stay one or two pixels wide.
 
 #include "common/SharedState.h"
+#include "probes/ProbeLimits.h"
 
 #include <QColor>
 #include <QFont>
@@ -62,6 +63,10 @@ public:
     void DrawBar(int i, double value, BarWidth width);
     void DrawFrozenBar(int i, double value);
     void EraseFrozenBar(int i, double value);
+
+    // The probe's limits, drawn across each bar's slot (min and max as solid lines, the marginal
+    // bounds dashed) and kept there as the bars change; no limits, no marks.
+    void setLimits(const probes::ProbeLimits& limits) { m_limits = limits; }
 
     // What the picture shows for channel k (1..7): the value its live bar was last drawn to, and
     // its frozen half's value.
@@ -118,6 +123,8 @@ private:
     std::array<double, kChannelCount> m_lastBarValue{}; // channel k at [k - 1]
     std::array<double, kChannelCount> m_frozenValues{}; // channel k at [k - 1]
     bool m_splitMode = false;
+    probes::ProbeLimits m_limits{};
+    void drawLimitMarks(QPainter& p, int k);
 };
 
 } // namespace corvin::livetest

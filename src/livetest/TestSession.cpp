@@ -179,10 +179,14 @@ void TestSession::cmdStart_Click() {
             return;
         m_startTime = m_desktop.clock.now();
         m_endTime = {};
-        loadLimits();
         startJournal();
     }
 
+    // The probe's limits, marked on the chart while the test runs.
+    loadLimits();
+    m_chart.setLimits(m_limits);
+    if (!probes::HasNoLimits(m_limits))
+        RebuildChart();
     zeroBars();
     m_startMs = m_desktop.clock.monotonicMs();
     m_controls.liveTimerOn = true;
@@ -265,6 +269,7 @@ void TestSession::cmdStop_Click() {
     clearPicture(kMessageAreaGrey, Picture::Grey);
     for (QString& text : m_controls.readingTexts)
         text = QStringLiteral("0.0");
+    m_controls.readingStates.fill(datafiles::ReadingState::Inside);
     m_chart.setSplitMode(false);
     m_controls.freezeSplitEnabled = false;
     m_controls.freezeUnsplitEnabled = false;
@@ -326,7 +331,9 @@ void TestSession::Timer1_Timer() {
 
     instrument::LiveSweep(m_card, m_pauser, m_state.instrument,
                           [this](int16_t channel, const QString& text, double reading) {
-                              m_controls.readingTexts[ChannelOfIndex(channel) - 1] = text;
+                              const auto slot = std::size_t(ChannelOfIndex(channel) - 1);
+                              m_controls.readingTexts[slot] = text;
+                              m_controls.readingStates[slot] = datafiles::StateOfReading(reading, m_limits[slot]);
                               m_chart.DrawBar(channel, reading, m_chart.liveBarWidth());
                           });
     if (fullScreen) {

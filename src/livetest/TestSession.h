@@ -41,6 +41,8 @@ struct SessionControls {
     bool freezeUnsplitEnabled = false; // cmdFreezeUnsplit
     PeriodicChoice periodic = PeriodicChoice::None;
     std::array<QString, kChannelCount> readingTexts;   // the reading boxes Text1, channel k at [k - 1]
+    // Each reading against its channel's limits: the box's warning colour.
+    std::array<datafiles::ReadingState, kChannelCount> readingStates{};
     QString elapsedText = QStringLiteral(" 00:00:00"); // Label8
     bool writtenVisible = false;                       // Label10 " Written Data To Disc" and Label11
     QString writtenFile;                               // Label11: the file written

@@ -294,6 +294,14 @@ void frmStdTestLogging::syncControls() {
     for (int k = 1; k <= kChannelCount; ++k) {
         if (m_text1[k - 1]->text() != c.readingTexts[k - 1])
             m_text1[k - 1]->setText(c.readingTexts[k - 1]);
+        // Outside its limits in a warning colour, in a marginal band in a second one.
+        const datafiles::ReadingState state = c.readingStates[k - 1];
+        if (m_text1[k - 1]->property("limitState").toInt() != int(state)) {
+            m_text1[k - 1]->setProperty("limitState", int(state));
+            m_text1[k - 1]->setStyleSheet(state == datafiles::ReadingState::Outside ? QStringLiteral("background: #FF8080; font-weight: bold;")
+                                          : state == datafiles::ReadingState::Marginal ? QStringLiteral("background: #FFD966;")
+                                                                                        : QString());
+        }
         const bool lampOn = m_state.display.ChannelEnabled[k - 1];
         if (m_lampShown[k - 1] != (lampOn ? 2 : 1)) {
             m_images[k - 1]->setIcon(LampIcon(lampOn));

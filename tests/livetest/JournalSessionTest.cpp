@@ -74,6 +74,7 @@ public:
     testing::ScriptedDialogs& dialogs() { return m_desk.dialogs; }
     QString status() const { return m_frame.status(QStringLiteral("miStatus")); }
     const QStringList& notices() const { return m_frame.notices; }
+    const BarChart& chart() const { return *m_chart; }
     QStringList journals() const { return datafiles::ListJournals(m_state.folders.recoveryFolder()); }
     datafiles::RecoveredTest recovered() const {
         datafiles::RecoveredTest test;
@@ -150,6 +151,16 @@ TEST_F(JournalledTest, ALoggedTestWithLimitsIsJudgedAndSavedWithItsRecord) {
     ASSERT_TRUE(probes::WriteProbeLimits(test.state().folders.ProbesFolder + QStringLiteral("/SIM PROBE.limits.json"),
                                          limits));
     test.start();
+    // While it runs: channel 1's limits across its bar, its reading box marked as outside them.
+    test.session().Timer1_Timer();
+    EXPECT_EQ(test.session().controls().readingStates[0], datafiles::ReadingState::Outside);
+    EXPECT_EQ(test.session().controls().readingStates[1], datafiles::ReadingState::Inside);
+    const QImage& picture = test.chart().image();
+    int limitInk = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            limitInk += picture.pixelColor(x, y) == QColor(0xC0, 0x00, 0x00) ? 1 : 0;
+    EXPECT_GT(limitInk, 10);
     for (int i = 0; i < 3; ++i)
         test.tick();
     test.dialogs().answers = {Answer::Yes};
