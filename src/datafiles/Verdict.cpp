@@ -10,7 +10,7 @@ namespace {
 const QString kMicroAmps = QStringLiteral(" \u00B5A");
 
 QString Number(double v) {
-    return QString::number(v, 'g', 6);
+    return QString::number(v, 'g', 4);
 }
 
 double SecondsOfRow(int row, int intervalSeconds) {

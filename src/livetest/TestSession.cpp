@@ -333,7 +333,11 @@ void TestSession::Timer1_Timer() {
                           [this](int16_t channel, const QString& text, double reading) {
                               const auto slot = std::size_t(ChannelOfIndex(channel) - 1);
                               m_controls.readingTexts[slot] = text;
-                              m_controls.readingStates[slot] = datafiles::StateOfReading(reading, m_limits[slot]);
+                              // A channel that is off reads 0 and is not marked.
+                              m_controls.readingStates[slot] =
+                                  m_state.display.ChannelEnabled[slot]
+                                      ? datafiles::StateOfReading(reading, m_limits[slot])
+                                      : datafiles::ReadingState::Inside;
                               m_chart.DrawBar(channel, reading, m_chart.liveBarWidth());
                           });
     if (fullScreen) {

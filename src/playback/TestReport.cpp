@@ -329,6 +329,13 @@ private:
             m_p.setPen(ChannelPen(k, 1.1));
             m_p.setBrush(Qt::NoBrush);
             m_p.drawPath(path);
+            // A short test shows its readings as points too (a single row has no line at all).
+            if (n <= 60) {
+                m_p.setPen(QPen(kColours[k - 1], 1.0));
+                for (int r = 0; r < n; ++r)
+                    if (std::isfinite(v[std::size_t(r)]))
+                        m_p.drawEllipse(QPointF(px((r + 1.0) * interval()), py(v[std::size_t(r)])), 2.0, 2.0);
+            }
         }
         m_p.restore();
     }
