@@ -9,6 +9,7 @@ namespace {
 
 using corvin::SharedState;
 using corvin::livetest::BarChart;
+using corvin::livetest::BarWidth;
 
 struct FullScreenChart {
     FullScreenChart() : chart(state, QSize(1920, 1000)) {
@@ -33,7 +34,7 @@ void BM_DrawBarFullScreen(benchmark::State& s) {
     FullScreenChart c;
     long n = 0;
     for (auto _ : s)
-        c.chart.DrawBar(9, Reading(n++));
+        c.chart.DrawBar(9, Reading(n++), BarWidth::Whole);
     s.SetItemsProcessed(s.iterations());
 }
 BENCHMARK(BM_DrawBarFullScreen);
@@ -43,7 +44,7 @@ void BM_SamplingPassFullScreen(benchmark::State& s) {
     long n = 0;
     for (auto _ : s) {
         for (int i = 9; i <= 15; ++i)
-            c.chart.DrawBar(i, Reading(n + i));
+            c.chart.DrawBar(i, Reading(n + i), BarWidth::Whole);
         ++n;
     }
     s.SetItemsProcessed(s.iterations() * 7);

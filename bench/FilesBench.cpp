@@ -6,6 +6,7 @@
 #include "support/TempHome.h"
 
 #include <benchmark/benchmark.h>
+#include <stdexcept>
 
 using namespace corvin;
 
@@ -67,7 +68,8 @@ void BM_ReadTestDataFile(benchmark::State& state) {
     testing::TempHome home;
     const QString path = home.file(QStringLiteral("bench.DAT"));
     PeriodicDataSet written = DataOf(int16_t(state.range(0)));
-    datafiles::WriteTestDataFile(path, written, 5, kNames);
+    if (!datafiles::WriteTestDataFile(path, written, 5, kNames))
+        throw std::runtime_error("cannot write the benchmark's test data file");
     for (auto _ : state) {
         PeriodicDataSet data;
         if (!datafiles::ReadTestDataFile(path, data))

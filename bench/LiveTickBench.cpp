@@ -44,7 +44,7 @@ void LiveTick(benchmark::State& bench, bool fullScreenMode, int trendRows = 0, b
     session.cmdStart_Click();
     state.display.FullScreenMode = fullScreenMode;
 
-    livetest::TrendStrip strip(state, QSize(1920 - 68, 270));
+    livetest::TrendStrip strip(state, chart, QSize(1920 - 68, 270));
     if (trendRows > 0) {
         PeriodicDataSet& data = state.periodic;
         data.resize(static_cast<int16_t>(trendRows));

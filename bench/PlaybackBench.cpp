@@ -12,6 +12,7 @@
 #include "support/TempHome.h"
 
 #include <benchmark/benchmark.h>
+#include <stdexcept>
 #include <cmath>
 #include <qcustomplot.h>
 
@@ -30,7 +31,8 @@ QString WriteTest(const testing::TempHome& home, int16_t rows) {
             data.PeriodicData[k][r] =
                 float(10.0 * k + 3.0 * std::sin(r / 90.0 + k) + 0.2 * std::sin(r * 2.3));
     const QString path = home.file(QStringLiteral("bench.DAT"));
-    datafiles::WriteTestDataFile(path, data, 10, {"1", "2", "3", "4", "5", "6", "7"});
+    if (!datafiles::WriteTestDataFile(path, data, 10, {"1", "2", "3", "4", "5", "6", "7"}))
+        throw std::runtime_error("cannot write the benchmark's test data file");
     return path;
 }
 
@@ -124,7 +126,7 @@ void BM_ZoomRepaint(benchmark::State& s) {
     // Third argument 1: the repaints during a wheel burst (the smooth one after it is the case
     // without).
     if (s.range(2) == 1)
-        test.window.BeginViewChange();
+        test.window.beginViewChange();
     QCPAxis* axis = test.sampleAxis();
     bool in = true;
     for (auto _ : s) {

@@ -6,6 +6,7 @@
 #include "support/TempHome.h"
 
 #include <benchmark/benchmark.h>
+#include <stdexcept>
 
 using namespace corvin;
 using namespace corvin::datafiles;
@@ -53,7 +54,8 @@ void BM_FillSheet(benchmark::State& state) {
     const PeriodicDataSet data = DataOf(int16_t(state.range(0)));
     for (auto _ : state) {
         SheetCells sheet;
-        FillPeriodicSheet(data, QDateTime::currentDateTime(), ExportCaller::ConvertButton, sheet);
+        if (!FillPeriodicSheet(data, QDateTime::currentDateTime(), ExportCaller::ConvertButton, sheet))
+            throw std::runtime_error("cannot fill the benchmark's sheet");
         benchmark::DoNotOptimize(sheet);
     }
 }
@@ -62,7 +64,8 @@ BENCHMARK(BM_FillSheet)->Arg(4500)->Arg(32000)->Unit(benchmark::kMillisecond);
 void Encode(benchmark::State& state, WorkbookFormat format) {
     const PeriodicDataSet data = DataOf(int16_t(state.range(0)));
     SheetCells sheet;
-    FillPeriodicSheet(data, QDateTime::currentDateTime(), ExportCaller::ConvertButton, sheet);
+    if (!FillPeriodicSheet(data, QDateTime::currentDateTime(), ExportCaller::ConvertButton, sheet))
+        throw std::runtime_error("cannot fill the benchmark's sheet");
     for (auto _ : state) {
         QByteArray bytes;
         if (!EncodeWorkbook(sheet, format, bytes))

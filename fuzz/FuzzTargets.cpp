@@ -7,9 +7,12 @@
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataChecks.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/TestRecord.h"
+#include "datafiles/Verdict.h"
 #include "instrument/SimulatorProfile.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
+#include "probes/ProbeLimits.h"
 #include "settings/BarColourFile.h"
 
 #include <QByteArray>
@@ -19,6 +22,7 @@
 #include <array>
 #include <bit>
 #include <cstdlib>
+#include <limits>
 
 namespace corvin::fuzz {
 namespace {
@@ -37,7 +41,7 @@ bool SameBits(float a, float b) {
     return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
 
-constexpr std::array<FuzzTarget, 7> kTargets{{
+constexpr std::array<FuzzTarget, 9> kTargets{{
     {"test_data_file", FuzzTestDataFile},
     {"probe_file", FuzzProbeFile},
     {"bar_colour_file", FuzzBarColourFile},
@@ -45,6 +49,8 @@ constexpr std::array<FuzzTarget, 7> kTargets{{
     {"recovery_journal", FuzzRecoveryJournal},
     {"probe_names", FuzzProbeNames},
     {"workbook_names", FuzzWorkbookNames},
+    {"test_record", FuzzTestRecord},
+    {"probe_limits", FuzzProbeLimits},
 }};
 
 } // namespace
@@ -170,6 +176,39 @@ void FuzzWorkbookNames(const uint8_t* data, std::size_t size) {
         // Whatever the names hold, a workbook comes out.
         Require(bool(datafiles::EncodeWorkbook(sheet, format, workbook)) && !workbook.isEmpty());
     }
+}
+
+void FuzzTestRecord(const uint8_t* data, std::size_t size) {
+    datafiles::TestRecord record;
+    if (!datafiles::DecodeTestRecord(Bytes(data, size), record))
+        return;
+    datafiles::RecordLines(record);
+    datafiles::RecordProperties(record);
+    // What was read writes back to a record that reads the same.
+    datafiles::TestRecord again;
+    Require(bool(datafiles::DecodeTestRecord(datafiles::EncodeTestRecord(record), again)));
+    Require(again.probeName == record.probeName && again.note == record.note && again.rows == record.rows &&
+            again.limits == record.limits && again.channelsOn == record.channelsOn &&
+            again.start == record.start && again.datSha256 == record.datSha256);
+}
+
+void FuzzProbeLimits(const uint8_t* data, std::size_t size) {
+    probes::ProbeLimits limits{};
+    if (!probes::DecodeProbeLimits(Bytes(data, size), limits))
+        return;
+    for (int k = 1; k <= kChannelCount; ++k)
+        Require(bool(probes::CheckChannelLimits(k, limits[std::size_t(k - 1)])));
+    probes::ProbeLimits again{};
+    Require(bool(probes::DecodeProbeLimits(probes::EncodeProbeLimits(limits), again)) && again == limits);
+    // A verdict over them, whatever they are.
+    PeriodicDataSet readings;
+    readings.resize(3);
+    readings.SampleCount = 3;
+    for (int k = 0; k < kChannelCount; ++k)
+        readings.PeriodicData[k] = {-1.0f, 0.0f, std::numeric_limits<float>::quiet_NaN(), 0.0f};
+    std::array<bool, kChannelCount> on;
+    on.fill(true);
+    datafiles::JudgeTest(readings, 5, on, limits);
 }
 
 } // namespace corvin::fuzz

@@ -23,6 +23,8 @@ void FuzzProbeFile(const uint8_t* data, std::size_t size);     // probe files (.
 void FuzzBarColourFile(const uint8_t* data, std::size_t size); // BAR.CFG
 void FuzzSimulatorProfile(const uint8_t* data, std::size_t size);
 void FuzzRecoveryJournal(const uint8_t* data, std::size_t size);
+void FuzzTestRecord(const uint8_t* data, std::size_t size);  // NAME.DAT.json
+void FuzzProbeLimits(const uint8_t* data, std::size_t size); // NAME.limits.json, and a verdict over them
 // Probe names and channel texts as typed: the checks, and what a probe file keeps of them.
 void FuzzProbeNames(const uint8_t* data, std::size_t size);
 // The spreadsheet writers with the names they take: the seven channel names and a chosen file

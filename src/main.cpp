@@ -146,6 +146,10 @@ int main(int argc, char** argv) {
 
     SharedState state;
     state.folders.Home = options.home;
+    state.instrument.cardKind = options.card == app::CardChoice::Simulated ? QStringLiteral("sim")
+                                : options.card == app::CardChoice::Comedi  ? QStringLiteral("comedi")
+                                                                           : QStringLiteral("none");
+    state.instrument.cardDevice = options.cardDevice;
 
     app::MainWindow window({state, *card, pauser, desktop, registry});
     dialogs.setParent(&window);

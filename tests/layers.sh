@@ -19,6 +19,17 @@ for ((i = 0; i < ${#layers[@]}; i++)); do
   done < <(grep -rn -E '^\s*#\s*include "[^/"]+/' "$src/$folder" --include='*.h' --include='*.cpp')
 done
 
+# The main window's command code (its bar of QActions, the tool and band names, the enabling
+# table) is app/'s alone: the layers below report events and write status panes, never tools.
+# (Other windows may have menus of their own; common/ has none.)
+while IFS=: read -r file line text; do
+  echo "$file:$line: main-window command code belongs in app/: $text"
+  status=1
+done < <({ grep -rnE 'namespace (tool|band)\b|class (Qt)?CommandBar\b|ApplyEnablingRule' "$src" \
+             --include='*.h' --include='*.cpp' | grep -vE "^$src/+app/"
+           grep -rnE '#\s*include\s*<(QAction|QMenu|QMenuBar|QToolBar)>' "$src/common" \
+             --include='*.h' --include='*.cpp'; })
+
 # Only the binding of the Comedi call table sees libcomedi's headers.
 while IFS= read -r file; do
   [[ "$file" == */instrument/LibComedi.cpp ]] && continue

@@ -2,13 +2,12 @@
 
 #include "app/Startup.h"
 #include "app/frmAbout.h"
-#include "common/EnablingRules.h"
+#include "app/EnablingRules.h"
 #include "common/Pictures.h"
 #include "common/TextTrim.h"
 #include "datafiles/RecoveryOffer.h"
 #include "datafiles/SpreadsheetExport.h"
-#include "datafiles/frmDataEntry.h"
-#include "datafiles/frmTestOptions.h"
+#include "datafiles/TestRecord.h"
 #include "livetest/TestWindowLayout.h"
 #include "livetest/TrendStripPanel.h"
 #include "livetest/frmStdTestLogging.h"
@@ -59,6 +58,21 @@ QString ShownAsIs(const QString& caption) {
     return caption.left(pathStart) + caption.mid(pathStart).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// "PROBE, started 2026-12-08 14:03, verdict FAIL", flagged when the data file changed since.
+QString RecordCaption(const datafiles::RecordReading& reading) {
+    const datafiles::TestRecord& r = reading.record;
+    QStringList parts;
+    parts << (r.probeName.trimmed().isEmpty() ? QStringLiteral("no probe named") : r.probeName.trimmed());
+    if (r.start.isValid())
+        parts << QStringLiteral("started ") + r.start.toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+    if (r.verdicts)
+        parts << QStringLiteral("verdict ") + datafiles::VerdictName(r.verdicts->test);
+    QString caption = parts.join(QStringLiteral(", "));
+    if (reading.state == datafiles::RecordState::Changed)
+        caption += QStringLiteral(" (") + datafiles::kRecordChangedText + QStringLiteral(")");
+    return caption;
+}
+
 } // namespace
 
 MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(parent), m_services(services) {
@@ -78,6 +92,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     m_noticeTimer = new QTimer(this);
     m_noticeTimer->setSingleShot(true);
     connect(m_noticeTimer, &QTimer::timeout, m_notice, &QLabel::clear);
+    makeCommands();
     connect(&m_bar, &CommandBar::toolClicked, this, &MainWindow::ActiveBar21_ToolClick);
     connect(this, &MainWindow::shellEvent, this, &MainWindow::applyEnablingRule);
     // A change of the toolbar (shown or hidden) changes the client area: the band notification
@@ -97,12 +112,12 @@ bool MainWindow::Form_Load() {
     SharedState& state = m_services.state;
     platform::Desktop& desktop = m_services.desktop;
 
-    // 1-2: the probe folder beside the program's other files.
+    // The probe folder beside the program's other files.
     state.folders.ProbesFolder = state.folders.Home + QStringLiteral("/Probes");
     state.folders.HelpFile = QStringLiteral("Splash.htm");
     QDir().mkpath(state.folders.ProbesFolder);
 
-    // 3: the recent-files list from the settings store, always four entries long from now on;
+    // The recent-files list from the settings store, always four entries long from now on;
     // a file that has gone since the last run drops out.
     settings::cRegistry recentKey = RecentFilesKey(m_services.registry);
     m_recent.Load(recentKey);
@@ -112,8 +127,8 @@ bool MainWindow::Form_Load() {
     state.preferences = settings::ReadViewPreferences(m_services.registry);
     processEvents();
 
-    // 4
-    Report(ShellEvent::Startup);
+    // The commands enabled as at start-up.
+    report(ShellEvent::Startup);
     m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, false);
     // The date pane shows today's date, and the next one after midnight.
     showToday();
@@ -121,21 +136,21 @@ bool MainWindow::Form_Load() {
     connect(dateTimer, &QTimer::timeout, this, &MainWindow::showToday);
     dateTimer->start(60 * 1000);
 
-    // 5
+    // Without a printer Corvin cannot run.
     if (!PrinterCheckPasses(desktop.printers)) {
         desktop.dialogs.message({kNoPrinterMessage, platform::Icon::Information});
         m_unloaded = true;
         return false;
     }
 
-    // 6-9
+    // The acquisition card, or the message that there is none.
     StartCard(m_services.card, state.instrument, desktop.dialogs);
 
-    // 10
+    // The bar colours.
     if (Status s = settings::BarColourFile::Load(state.folders.barColourFile(), state.BarColours); !s)
         desktop.dialogs.critical(s.message());
 
-    // 11
+    // What the start-up found worth saying (a settings store set aside, ...).
     if (!m_startupNotice.isEmpty())
         desktop.dialogs.information(m_startupNotice);
 
@@ -183,55 +198,6 @@ playback::frmPeriodicDataGraph* MainWindow::graphWindow() const {
 
 // ---- Commands ------------------------------------------------------------------------------
 
-void MainWindow::ActiveBar21_ToolClick(const QString& toolName, const QString& tag) {
-    const bool testRunning = m_services.state.session.TestRunning();
-    const QString& t = toolName;
-    if (t == tool::mFOpen) {
-        openWithDialog();
-    } else if (t == tool::mFClose) {
-        FileClose();
-    } else if (t == tool::mFCreateProbe || t == tool::miTProbe) {
-        if (!testRunning)
-            showProbeCreation();
-    } else if (t.startsWith(QLatin1String("miFMRU"))) {
-        openRecentFile(tag);
-    } else if (t == tool::mFExit) {
-        if (!testRunning)
-            exitCommand();
-    } else if (t == tool::mTStandard) {
-        if (!bringTestWindowForward())
-            standardTest();
-    } else if (t == tool::miFullScreen) {
-        DisplayFullscreen();
-    } else if (t == tool::miNormal) {
-        DisplayNormal();
-    } else if (t == tool::mOPreferences) {
-        showBarColours();
-    } else if (t == tool::mOExcelDataExport) {
-        datafiles::frmDataEntry window(m_services.state, m_services.desktop, this);
-        window.exec();
-    } else if (t == tool::mOTestOptions) {
-        datafiles::frmTestOptions dialog(m_services.state.options, this);
-        dialog.exec();
-    } else if (t == tool::mOPrinterOptions) {
-        printerSetup();
-    } else if (t == tool::miHContents) {
-        if (!testRunning)
-            showHelpContents();
-    } else if (t == tool::miHAbout) {
-        if (!testRunning)
-            showAbout();
-    } else if (t == tool::miTAuto) {
-        if (!testRunning && !bringTestWindowForward())
-            autoTest();
-    } else if (t == tool::mFPrintGraph) {
-        // Enabled only while a graph is open: it prints that graph.
-        if (playback::frmPeriodicDataGraph* graph = graphWindow())
-            graph->cmdPrintGraph_Click();
-    }
-    // mTIndependent and miHSearch have no action.
-}
-
 bool MainWindow::bringTestWindowForward() {
     livetest::frmStdTestLogging* test = testWindow();
     if (!test)
@@ -250,13 +216,14 @@ bool MainWindow::bringTestWindowForward() {
 // ---- Stored tests ----------------------------------------------------------------------------
 
 void MainWindow::openWithDialog() {
-    Report(ShellEvent::StoredTestOpening);
+    report(ShellEvent::StoredTestOpening);
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
     if (opener.openWithDialog() != playback::OpenOutcome::Opened) {
         // Cancelled or refused (the reason has been shown): back to where the user was.
-        Report(ShellEvent::StoredTestOpeningFailed);
+        report(ShellEvent::StoredTestOpeningFailed);
         return;
     }
+    noteTestRecord(opener.path());
     rebuildRecentFiles();
     processEvents();
     showPlayback();
@@ -264,20 +231,41 @@ void MainWindow::openWithDialog() {
 
 void MainWindow::openRecentFile(const QString& tag) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.openRecent(tag));
+    const playback::OpenOutcome outcome = opener.openRecent(tag);
+    openedByName(outcome, opener.path());
 }
 
 void MainWindow::openByName(const QString& path) {
     playback::StoredTestOpener opener(m_services.state, m_services.desktop.dialogs, m_recent);
-    openedByName(opener.openByName(path));
+    const playback::OpenOutcome outcome = opener.openByName(path);
+    openedByName(outcome, opener.path());
 }
 
-void MainWindow::openedByName(playback::OpenOutcome outcome) {
+void MainWindow::openedByName(playback::OpenOutcome outcome, const QString& path) {
     // A file that could not be read leaves the menus as they were.
     if (outcome != playback::OpenOutcome::Opened)
         return;
-    Report(ShellEvent::StoredTestOpening);
+    noteTestRecord(path);
+    report(ShellEvent::StoredTestOpening);
     showPlayback();
+}
+
+void MainWindow::noteTestRecord(const QString& path) {
+    // A record that is missing, unreadable or foreign never stops the test from opening.
+    m_openPath = path;
+    m_openRecord = datafiles::ReadRecordBeside(path);
+    const QString name = QFileInfo(path).fileName();
+    switch (m_openRecord.state) {
+    case datafiles::RecordState::None:
+        break;
+    case datafiles::RecordState::Matches:
+        showNotice(name + QStringLiteral(": ") + RecordCaption(m_openRecord));
+        break;
+    case datafiles::RecordState::Changed:
+    case datafiles::RecordState::Unusable:
+        showNotice(name + QStringLiteral(": ") + m_openRecord.message);
+        break;
+    }
 }
 
 void MainWindow::showPlayback() {
@@ -296,6 +284,9 @@ void MainWindow::showGraph() {
         return;
     }
     auto* graph = new playback::frmPeriodicDataGraph(m_services.state, m_services.desktop, *this);
+    graph->setStoredTestFile(m_openPath);
+    if (m_openRecord.state == datafiles::RecordState::Matches || m_openRecord.state == datafiles::RecordState::Changed)
+        graph->showTestRecord(RecordCaption(m_openRecord), datafiles::RecordLines(m_openRecord.record));
     addChild(graph);
     // File > Print Graph prints the open graph, and only while there is one.
     m_bar.setEnabled(band::mnuFile, tool::mFPrintGraph, true);
@@ -350,7 +341,7 @@ void MainWindow::rebuildRecentFiles() {
 }
 
 void MainWindow::standardTest() {
-    Report(ShellEvent::StandardTestChosen);
+    report(ShellEvent::StandardTestChosen);
     auto* window = new probes::frmStandardSignOn(m_services.state, m_services.desktop.dialogs, *this,
                                                  m_services.registry);
     addChild(window, true);
@@ -368,7 +359,7 @@ void MainWindow::autoTest() {
             if (probes::ReadProbeFile(*path, probe).ok()) {
                 state.DefaultProbe = probe;
                 state.session.AutoTestMode = true;
-                Report(ShellEvent::AutoTestStarted);
+                report(ShellEvent::AutoTestStarted);
                 showStatus(pane::miDefaultProbe, TrimSpaces(name).toUpper());
                 openTestWindow();
                 return;
@@ -393,15 +384,16 @@ void MainWindow::printerSetup() {
 void MainWindow::showBarColours() {
     settings::frmGraphColor dialog(m_services.state, m_services.desktop.dialogs, this);
     matchTestWindowText(dialog);
-    const GraphStyleKind styleBefore = m_services.state.preferences.GraphStyle;
+    const GraphStyleKind styleBefore = m_services.state.preferences.graphStyle;
     connect(&dialog, &settings::frmGraphColor::saved, this, [this, styleBefore] {
         if (auto* test = testWindow())
             test->barColoursSaved();
-        const GraphStyleKind style = m_services.state.preferences.GraphStyle;
+        const GraphStyleKind style = m_services.state.preferences.graphStyle;
         if (style != styleBefore) {
-            settings::WriteGraphStyle(m_services.registry, style);
+            if (Status s = settings::WriteGraphStyle(m_services.registry, style); !s)
+                showNotice(QStringLiteral("The graph style could not be stored: ") + s.message());
             if (playback::frmPeriodicDataGraph* graph = graphWindow())
-                graph->GraphStyleChanged();
+                graph->graphStyleChanged();
         }
     });
     connect(&dialog, &settings::frmGraphColor::cancelled, this, [this] {
@@ -438,7 +430,10 @@ void MainWindow::openTestWindow() {
                                                    m_services.desktop, *this);
     // The trend strip's toggle is remembered for the next test and the next run.
     connect(&window->trendStrip(), &livetest::TrendStripPanel::toggled, this,
-            [this](bool on) { settings::WriteTrendStrip(m_services.registry, on); });
+            [this](bool on) {
+                if (Status s = settings::WriteTrendStrip(m_services.registry, on); !s)
+                    showNotice(QStringLiteral("The trend strip's setting could not be stored: ") + s.message());
+            });
     addChild(window);
 }
 
@@ -451,9 +446,9 @@ void MainWindow::report(ShellEvent event) {
 void MainWindow::applyEnablingRule(ShellEvent event) {
     const RuleOutcome outcome = ApplyEnablingRule(m_bar, event);
     if (outcome.recentFiles == RecentFilesChange::Enable)
-        EnableMRU();
+        enableRecentFiles();
     else if (outcome.recentFiles == RecentFilesChange::Disable)
-        DissableMRU();
+        disableRecentFiles();
     if (outcome.runFileClose)
         FileClose();
 }
@@ -477,17 +472,17 @@ void MainWindow::DisplayFullscreen() {
     m_services.state.display.FullScreenMode = true;
     if (auto* test = qobject_cast<livetest::frmStdTestLogging*>(activeChild()))
         test->showFullScreenLayout();
-    Report(ShellEvent::FullScreenShown);
+    report(ShellEvent::FullScreenShown);
 }
 
 void MainWindow::DisplayNormal() {
-    Report(ShellEvent::NormalShown);
+    report(ShellEvent::NormalShown);
     m_services.state.display.FullScreenMode = false;
     if (auto* test = qobject_cast<livetest::frmStdTestLogging*>(activeChild()))
         test->showNormalLayout();
 }
 
-void MainWindow::EnableMRU() {
+void MainWindow::enableRecentFiles() {
     m_recentEnabled = true;
     const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::toSwitch(m_recent);
     for (const QString& tool : change.tools) {
@@ -498,7 +493,7 @@ void MainWindow::EnableMRU() {
     m_bar.setVisible(settings::kRecentFilesBand, settings::kRecentFilesSeparator, change.separatorVisible);
 }
 
-void MainWindow::DissableMRU() {
+void MainWindow::disableRecentFiles() {
     m_recentEnabled = false;
     const settings::RecentFilesMenu::Switch change = settings::RecentFilesMenu::toSwitch(m_recent);
     for (const QString& tool : change.tools)
@@ -513,7 +508,7 @@ void MainWindow::FileClose() {
         if (QMdiSubWindow* sub = frontSubWindow())
             sub->close();
     }
-    Report(m_childWindows != 0 ? ShellEvent::FileClosedChildrenLeft : ShellEvent::FileClosedNoChildLeft);
+    report(m_childWindows != 0 ? ShellEvent::FileClosedChildrenLeft : ShellEvent::FileClosedNoChildLeft);
 }
 
 void MainWindow::setFrameEnabled(bool enabled) {

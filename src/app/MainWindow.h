@@ -4,15 +4,18 @@
 // selection, the test window, the playback graph).
 
 #include "app/QtCommandBar.h"
-#include "common/CommandBar.h"
+#include "app/CommandBar.h"
 #include "common/MainFrame.h"
 #include "common/SharedState.h"
+#include "datafiles/TestRecord.h"
 #include "instrument/CardLibrary.h"
 #include "platform/Desktop.h"
 #include "settings/cMRUFileList.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <map>
 
 class QLabel;
 class QMdiArea;
@@ -51,7 +54,8 @@ public:
     // (no printer installed); the caller then quits without showing the window.
     bool Form_Load();
 
-    // A click on a tool of the menus or the toolbar.
+    // A click on a tool of the menus or the toolbar: the tool's command (MainCommands.cpp). A
+    // name that is no command stops the program with a message.
     void ActiveBar21_ToolClick(const QString& toolName, const QString& tag = {});
 
     // The toolbar changed the client area: the child window fills it again (in full screen
@@ -78,8 +82,8 @@ public:
     QWidget* dialogParent() const override { return const_cast<MainWindow*>(this); }
     void DisplayFullscreen() override;
     void DisplayNormal() override;
-    void EnableMRU() override;
-    void DissableMRU() override;
+    void enableRecentFiles() override;
+    void disableRecentFiles() override;
     int16_t ChildWindowCount() const override { return m_childWindows; }
     void WindowCreated() override { ++m_childWindows; }
     void WindowDestroyed() override { --m_childWindows; }
@@ -118,6 +122,8 @@ private:
     void applyEnablingRule(ShellEvent event);
     // While a test window exists, Auto and Standard only bring it to the front.
     bool bringTestWindowForward();
+    // The handler of every command, by tool name.
+    void makeCommands();
     void standardTest();
     void autoTest();
     void exitCommand();
@@ -131,7 +137,9 @@ private:
     void openRecentFile(const QString& tag);
     void openByName(const QString& path);
     // After a successful open by name: the stored-test menus, then playback.
-    void openedByName(playback::OpenOutcome outcome);
+    void openedByName(playback::OpenOutcome outcome, const QString& path);
+    // Reads the record of a stored test just opened and says what it holds (or why not).
+    void noteTestRecord(const QString& path);
     // The channel selection, modally; its OK opens (or brings forward) the graph window.
     void showPlayback();
     void showGraph();
@@ -152,6 +160,7 @@ private:
 
     AppServices m_services;
     CommandBar m_bar;
+    std::map<QString, std::function<void(const QString& tag)>> m_commands;
     QtCommandBar* m_barView = nullptr;
     // Passing notes (what was written where) in a pane of their own, so the panes the program
     // keeps writing (the elapsed time) never draw over them.
@@ -160,7 +169,9 @@ private:
     QMdiArea* m_client = nullptr;
     int16_t m_childWindows = 0;
     settings::cMRUFileList m_recent;
-    // Whether the recent-files entries are enabled (EnableMRU) or disabled (DissableMRU); an
+    QString m_openPath;                    // the stored test last opened
+    datafiles::RecordReading m_openRecord; // and its record
+    // Whether the recent-files entries are enabled (enableRecentFiles) or disabled (disableRecentFiles); an
     // entry the rebuild shows for the first time takes this state.
     bool m_recentEnabled = true;
     bool m_loaded = false;

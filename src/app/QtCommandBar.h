@@ -4,7 +4,7 @@
 // its tool button are enabled together), and each status pane is a label that follows its
 // action.
 
-#include "common/CommandBar.h"
+#include "app/CommandBar.h"
 
 #include <QHash>
 #include <QObject>

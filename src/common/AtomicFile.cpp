@@ -94,4 +94,20 @@ Status WriteFileAtomically(const QString& path, const QByteArray& bytes, const A
     return file->commit();
 }
 
+Status WriteFilesAtomically(const std::vector<std::pair<QString, QByteArray>>& contents,
+                            const AtomicFileFactory& factory) {
+    std::vector<std::unique_ptr<AtomicFile>> files;
+    for (const auto& [path, bytes] : contents) {
+        files.push_back(factory.create(path));
+        if (Status s = files.back()->open(); !s)
+            return s;
+        if (Status s = files.back()->write(bytes); !s)
+            return s;
+    }
+    for (const std::unique_ptr<AtomicFile>& file : files)
+        if (Status s = file->commit(); !s)
+            return s;
+    return Status::success();
+}
+
 } // namespace corvin

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSaveFile;
 
@@ -61,5 +63,12 @@ Status SyncFolder(const QString& folder);
 // Writes the whole of `bytes` to `path` atomically.
 Status WriteFileAtomically(const QString& path, const QByteArray& bytes,
                            const AtomicFileFactory& factory = AtomicFileFactory());
+
+// Writes several files that belong together: every one is written whole to its temporary file
+// before the first replaces its target, in the order given. A full disc therefore leaves all of
+// them as they were; only a failing rename, after the bytes are on disc, can leave the first
+// ones replaced and the later ones not.
+Status WriteFilesAtomically(const std::vector<std::pair<QString, QByteArray>>& contents,
+                            const AtomicFileFactory& factory = AtomicFileFactory());
 
 } // namespace corvin

@@ -32,8 +32,8 @@ public:
     virtual void DisplayNormal() = 0;
 
     // Recent-files entries of the File menu (the enabling rules ask for these).
-    virtual void EnableMRU() = 0;
-    virtual void DissableMRU() = 0;
+    virtual void enableRecentFiles() = 0;
+    virtual void disableRecentFiles() = 0;
 
     // The child-window counter.
     virtual int16_t ChildWindowCount() const = 0;

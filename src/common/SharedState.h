@@ -2,6 +2,12 @@
 // The program's shared state: one object, made in main() and handed by reference to every
 // window that needs it. Grouped as the program thinks of it; the field names are the names the
 // rest of the code and its documentation use.
+//
+// Naming, throughout the program: a name the Windows program gave to a window, control, handler,
+// shared field, operation or record class stays exactly where it names that thing
+// (frmStdTestLogging, cmdStart_Click, ChannelEnabled, DrawBar, cProbe). Everything else is named
+// for what it does: types and free functions PascalCase; member functions, fields and variables
+// camelCase (private members m_); constants kName.
 
 #include "common/cBarColors.h"
 #include "common/cProbe.h"
@@ -30,18 +36,23 @@ struct InstrumentState {
     int16_t BoardModel = 0;
     double AdcVoltsPerCount = 0.0; // set by the analogue set-up of the test window
     double SampleVolts = 0.0;
-    double ChannelReading = 0.0; // µA of the channel just sampled; also drawing scratch
     bool HighRangeSelected = false;
     int16_t ScreenScale = 0; // 1 = 1 µA, 2 = 10 µA, 3 = 100 µA, 4 = 1000 µA full scale
+    // The card Corvin was started with, as a test's record names it: "none", "sim" or
+    // "comedi", and the Comedi device asked for (empty: the first that answers).
+    QString cardKind = QStringLiteral("none");
+    QString cardDevice;
 };
 
-// What the bar chart shows.
+// The full scale in µA of a ScreenScale (1..4), 0 for none.
+constexpr double FullScaleOf(int screenScale) {
+    return screenScale == 1 ? 1.0 : screenScale == 2 ? 10.0 : screenScale == 3 ? 100.0 : screenScale == 4 ? 1000.0 : 0.0;
+}
+
+// What the bar chart shows, as other windows read it (the chart keeps its own drawing state).
 struct DisplayState {
     std::array<bool, kChannelCount> ChannelEnabled{};
     bool FullScreenMode = false;
-    bool SplitMode = false;
-    std::array<double, kChannelCount> LastBarValue{}; // channel k at [k - 1]
-    std::array<double, kChannelCount> FrozenValues{}; // channel k at [k - 1]
 };
 
 // The states of the test window, changed only by its handlers.
@@ -95,7 +106,7 @@ struct PlaybackSelection {
     int16_t PlotChannelClicks = 0;
     std::array<bool, kChannelCount> PlotChannelSelected{};
     int16_t PlotSetCount = 0;
-    QString PlaybackFile; // the test data file last read for playback (its name goes in the legend)
+    QString playbackFile; // the test data file last read for playback (its name goes in the legend)
 };
 
 // The look of the graphs: the program's classic one, or the clear one (white, colour-blind-safe
@@ -104,8 +115,8 @@ enum class GraphStyleKind { Classic, Clear };
 
 // Choices the user keeps from run to run (loaded from the settings store at start-up).
 struct ViewPreferences {
-    GraphStyleKind GraphStyle = GraphStyleKind::Classic;
-    bool TrendStripOn = false; // the test window's live trend under the bars
+    GraphStyleKind graphStyle = GraphStyleKind::Classic;
+    bool trendStripOn = false; // the test window's live trend under the bars
 };
 
 // Where the program keeps its files.

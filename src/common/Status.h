@@ -1,6 +1,7 @@
 #pragma once
 // A small result of an operation that can fail: success, or the message that says why not.
-// Core code returns it; windows show the message through the desktop seam.
+// Core code returns it; windows show the message through the desktop seam. A Status cannot be
+// dropped unread: the compiler warns wherever a result is ignored.
 
 #include <QString>
 #include <cstring>
@@ -8,7 +9,7 @@
 
 namespace corvin {
 
-class Status {
+class [[nodiscard]] Status {
 public:
     Status() = default;
     static Status success() { return {}; }

@@ -16,7 +16,7 @@ namespace {
 
 constexpr char kMagic[] = "CRVNJRNL";
 constexpr int kMagicLength = 8;
-constexpr int kHeaderCrcAt = kJournalHeaderLength - 4;
+const char* const kCards[] = {"", "none", "sim", "comedi"};
 constexpr int kFrameCrcAt = kJournalFrameLength - 4;
 
 template <typename T> T Get(const char* at) {
@@ -42,6 +42,22 @@ QByteArray EncodeJournalHeader(const JournalHeader& header) {
     bytes.append(ToFixedField(header.probeName, kJournalProbeNameLength));
     for (const QString& name : header.channelNames)
         bytes.append(ToFixedField(name, kJournalChannelNameLength));
+    bytes.append(char(header.range == QLatin1String("HIGH") ? 1 : header.range == QLatin1String("LOW") ? 2 : 0));
+    bytes.append(char(header.screenScale >= 1 && header.screenScale <= 4 ? header.screenScale : 0));
+    uint8_t on = 0;
+    if (header.channelsOn) {
+        on = 0x80;
+        for (int k = 0; k < kChannelCount; ++k)
+            on |= (*header.channelsOn)[k] ? uint8_t(1u << k) : 0;
+    }
+    bytes.append(char(on));
+    bytes.append(char(header.autoTest ? (*header.autoTest ? 1 : 0) : 0xFF));
+    int card = 0;
+    for (int c = 1; c < 4; ++c)
+        if (header.card == QLatin1String(kCards[c]))
+            card = c;
+    bytes.append(char(card));
+    bytes.append(QByteArray(kJournalHeaderLength - 4 - bytes.size(), '\0'));
     PutCrc(bytes);
     return bytes;
 }
@@ -72,12 +88,14 @@ Status DecodeJournal(QByteArrayView bytes, RecoveredTest& test) {
     const char* h = bytes.data();
     if (std::memcmp(h, kMagic, kMagicLength) != 0)
         return Status::failure(QStringLiteral("it is not a Corvin recovery journal"));
-    if (const auto version = Get<uint16_t>(h + 8); version != kJournalVersion)
+    const auto version = Get<uint16_t>(h + 8);
+    if (version != 1 && version != kJournalVersion)
         return Status::failure(
             QStringLiteral("it has journal version %1, which this version of Corvin does not read")
                 .arg(version));
-    if (Get<uint16_t>(h + 10) != kJournalHeaderLength ||
-        Get<uint32_t>(h + kHeaderCrcAt) != Crc32(QByteArrayView(h, kHeaderCrcAt)))
+    const int headerLength = version == 1 ? kJournalHeaderLengthV1 : kJournalHeaderLength;
+    const int crcAt = headerLength - 4;
+    if (Get<uint16_t>(h + 10) != headerLength || Get<uint32_t>(h + crcAt) != Crc32(QByteArrayView(h, crcAt)))
         return Status::failure(QStringLiteral("its header is damaged"));
 
     RecoveredTest read;
@@ -92,7 +110,21 @@ Status DecodeJournal(QByteArrayView bytes, RecoveredTest& test) {
         read.header.channelNames[k] =
             FromCp1252(QByteArray(h + 40 + k * kJournalChannelNameLength, kJournalChannelNameLength));
 
-    qint64 at = kJournalHeaderLength;
+    if (version >= 2) {
+        const auto byte = [h](int at) { return uint8_t(h[at]); };
+        read.header.range = byte(180) == 1 ? QStringLiteral("HIGH") : byte(180) == 2 ? QStringLiteral("LOW") : QString();
+        read.header.screenScale = byte(181) <= 4 ? byte(181) : 0;
+        if (byte(182) & 0x80) {
+            std::array<bool, kChannelCount> on{};
+            for (int k = 0; k < kChannelCount; ++k)
+                on[k] = (byte(182) >> k) & 1;
+            read.header.channelsOn = on;
+        }
+        if (byte(183) <= 1)
+            read.header.autoTest = byte(183) == 1;
+        read.header.card = byte(184) < 4 ? QString::fromLatin1(kCards[byte(184)]) : QString();
+    }
+    qint64 at = headerLength;
     while (at + kJournalFrameLength <= bytes.size() &&
            read.rows.size() < static_cast<std::size_t>(read.header.plannedRows)) {
         const char* f = bytes.data() + at;

@@ -1,4 +1,5 @@
 #include "datafiles/RecoveryFiles.h"
+#include "datafiles/TestRecord.h"
 
 #include "common/AppendFile.h"
 #include "common/AtomicFile.h"
@@ -76,9 +77,31 @@ PeriodicDataSet ToPeriodicData(const RecoveredTest& test) {
     return data;
 }
 
+TestRecord RecordOfJournal(const RecoveredTest& test) {
+    const JournalHeader& h = test.header;
+    TestRecord record;
+    FillStation(record);
+    record.start = h.startTime.toLocalTime();
+    // The last row was read one interval after the one before it, the first one interval in.
+    if (!test.rows.empty())
+        record.end = record.start.addSecs(qint64(h.intervalSeconds) * qint64(test.rows.size()));
+    record.probeName = h.probeName;
+    record.channelNames = h.channelNames;
+    record.range = h.range;
+    record.fullScaleMicroAmps = FullScaleOf(h.screenScale);
+    record.channelsOn = h.channelsOn;
+    record.intervalSeconds = h.intervalSeconds;
+    record.rows = int(test.rows.size());
+    record.card = h.card;
+    record.autoTest = h.autoTest;
+    record.note = QStringLiteral("recovered from the test's journal");
+    return record;
+}
+
 Status SaveRecoveredTest(const RecoveredTest& test, const QString& path, const AtomicFileFactory& files) {
     PeriodicDataSet data = ToPeriodicData(test);
-    return WriteTestDataFile(path, data, test.header.intervalSeconds, test.header.channelNames, files);
+    return WriteTestDataWithRecord(path, data, test.header.intervalSeconds, test.header.channelNames,
+                                   RecordOfJournal(test), files);
 }
 
 Status RemoveJournal(const QString& path) {

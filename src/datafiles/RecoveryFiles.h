@@ -7,6 +7,7 @@
 #include "common/SharedState.h"
 #include "common/Status.h"
 #include "datafiles/JournalFormat.h"
+#include "datafiles/TestRecord.h"
 
 #include <QString>
 #include <QStringList>
@@ -33,8 +34,11 @@ Status SetJournalAside(const QString& path, QString& aside);
 // The recovered rows as the data set a normal save writes from (SampleCapacity = rows).
 PeriodicDataSet ToPeriodicData(const RecoveredTest& test);
 
-// Writes the rows of `test` to `path` as a test data file, through the writer every save uses:
-// the bytes are those a normal save of the same rows would have written.
+// What the journal says of its test, as a test record (no verdict: the limits are the probe's).
+TestRecord RecordOfJournal(const RecoveredTest& test);
+
+// Writes the rows of `test` to `path` as a test data file, through the writer every save uses
+// (the bytes are those a normal save of the same rows would have written), with its record.
 Status SaveRecoveredTest(const RecoveredTest& test, const QString& path,
                          const AtomicFileFactory& files = AtomicFileFactory());
 

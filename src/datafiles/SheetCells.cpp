@@ -52,7 +52,7 @@ void SheetCells::setNumber(int row, int col, double value) {
 void SheetCells::setDateTime(int row, int col, const QDateTime& when) {
     SheetCell& c = place(row, col);
     c.kind = CellKind::DateTime;
-    c.number = Serial(when);
+    c.number = serial(when);
     c.text.clear();
 }
 

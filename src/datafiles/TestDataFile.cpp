@@ -109,10 +109,7 @@ QByteArray EncodeTestData(const PeriodicDataSet& data, int16_t rows, int16_t int
     return bytes;
 }
 
-Status WriteTestDataFile(const QString& path, PeriodicDataSet& data, int16_t intervalSeconds,
-                         const std::array<QString, kChannelCount>& channelNames,
-                         const AtomicFileFactory& files) {
-    const int16_t rows = data.SampleCapacity;
+Status CheckRowsToWrite(const PeriodicDataSet& data, int16_t rows) {
     if (rows < 0)
         return Status::failure(QStringLiteral("The number of rows to write (%1) is negative").arg(rows));
     for (const std::vector<float>& channel : data.PeriodicData) {
@@ -120,6 +117,15 @@ Status WriteTestDataFile(const QString& path, PeriodicDataSet& data, int16_t int
             return Status::failure(
                 QStringLiteral("The logged data hold fewer than the %1 rows to write").arg(rows));
     }
+    return Status::success();
+}
+
+Status WriteTestDataFile(const QString& path, PeriodicDataSet& data, int16_t intervalSeconds,
+                         const std::array<QString, kChannelCount>& channelNames,
+                         const AtomicFileFactory& files) {
+    const int16_t rows = data.SampleCapacity;
+    if (Status s = CheckRowsToWrite(data, rows); !s)
+        return s;
     if (Status s =
             WriteFileAtomically(path, EncodeTestData(data, rows, intervalSeconds, channelNames), files);
         !s)

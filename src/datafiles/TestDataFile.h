@@ -26,6 +26,9 @@ constexpr qint64 kMinimumFileLength = qint64(kRecordLength) * kTrailerRecords;
 QByteArray EncodeTestData(const PeriodicDataSet& data, int16_t rows, int16_t intervalSeconds,
                           const std::array<QString, kChannelCount>& channelNames);
 
+// Whether `data` holds the `rows` rows a save writes.
+Status CheckRowsToWrite(const PeriodicDataSet& data, int16_t rows);
+
 // Writes the file of `data.SampleCapacity` rows atomically; a file already at `path` is replaced
 // only when the whole new file is on disc. On success `data.SampleCount` and `HeaderValues[1]`
 // are the row count. Fails, writing nothing, when the arrays hold fewer rows than that.

@@ -138,27 +138,27 @@ void frmDataEntry::buildWindow() {
 // ---- the commands -------------------------------------------------------------------------------
 
 void frmDataEntry::cmdConvirt_Click() {
-    Open(false);
+    open(false);
 }
 
 void frmDataEntry::mnuOpen_Click() {
-    Open(true);
+    open(true);
 }
 
 void frmDataEntry::cmdSaveFile_Click() {
-    Convert(false);
+    convert(false);
 }
 
 void frmDataEntry::mnuConvirt_Click() {
-    Convert(true);
+    convert(true);
 }
 
 void frmDataEntry::cmdUnload_Click() {
-    Unload();
+    unload();
 }
 
 void frmDataEntry::mnuUnloadDatFile_Click() {
-    Unload();
+    unload();
 }
 
 void frmDataEntry::cmdExit_Click() {
@@ -204,7 +204,7 @@ void frmDataEntry::open(bool fromMenu) {
         clearNames();
         m_fileLoaded = false;
         setStatus(kNoFileLoaded);
-    } else if (!ReadFile(*chosen)) {
+    } else if (!readFile(*chosen)) {
         m_cmdSaveFile->setEnabled(true);
         m_cmdConvirt->setEnabled(true);
         return;

@@ -25,7 +25,6 @@ double ScaleCount(int32_t count, InstrumentState& state, bool lowDeadBand) {
         if (lowDeadBand)
             reading = ApplyLowDeadBand(reading, state.ScreenScale);
     }
-    state.ChannelReading = reading;
     return reading;
 }
 

@@ -42,7 +42,7 @@ void TakeCountWithoutPauses(CardLibrary& card, const InstrumentState& state, int
 double ApplyHighDeadBand(double microAmps);
 double ApplyLowDeadBand(double microAmps, int16_t screenScale);
 
-// Count -> µA into SampleVolts and ChannelReading. The live scaling applies the LOW-range dead
+// Count -> µA, returned (the volts are kept in SampleVolts). The live scaling applies the LOW-range dead
 // band of the screen scale; the periodic scaling does not. Both apply the HIGH-range dead band.
 // 5 V reads 11 µA on HIGH and 1000 µA on LOW.
 double ScaleLive(int32_t count, InstrumentState& state);
@@ -55,7 +55,7 @@ double ScalePeriodic(int32_t count, InstrumentState& state);
 QString FormatReading(double microAmps, int16_t screenScale);
 
 // One tick of the live timer: for c = 9..15 take the count, scale it, then call
-// `show(c, FormatReading(...), ChannelReading)` before the next channel is selected. The count
+// `show(c, FormatReading(...), reading)` before the next channel is selected. The count
 // starts the tick at 0, so a channel the card does not answer keeps the count of the channel
 // before it (0 for the first). Models other than 30 and 230 sample nothing and show nothing.
 using ShowReading = std::function<void(int16_t channel, const QString& text, double reading)>;

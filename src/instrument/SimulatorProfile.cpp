@@ -154,7 +154,7 @@ Status SimulatorProfile::Load(const QString& path, SimulatorProfile& profile) {
             QStringLiteral("Simulator profile %1: too large to be a profile (over 64 KiB)").arg(path));
     if (bytes.contains('\0'))
         return Status::failure(QStringLiteral("Simulator profile %1: not a text file").arg(path));
-    return Parse(QString::fromUtf8(bytes), path, profile);
+    return parse(QString::fromUtf8(bytes), path, profile);
 }
 
 Status SimulatorProfile::parse(const QString& text, const QString& source, SimulatorProfile& profile) {

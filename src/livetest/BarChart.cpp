@@ -12,6 +12,9 @@ namespace {
 constexpr double kScaleLeft = -1.0;
 constexpr double kScaleWidth = 12.0;
 constexpr double kNormalBarWidth = 0.8;
+// The probe's limits across a bar, and its marginal bounds: colours no bar colour is by default.
+const QColor kLimitColour(0xC0, 0x00, 0x00);
+const QColor kMarginalColour(0xE6, 0x9F, 0x00);
 constexpr double kSplitBarWidth = 0.4;
 constexpr double kFrozenOffset = 0.5;
 constexpr double kLegendX = 9.5;
@@ -194,18 +197,27 @@ void BarChart::drawText(QPainter& p, const QFont& font, double x, double y, cons
 
 // --- Bars -------------------------------------------------------------------------------------
 
-void BarChart::DrawBar(int i, double value) {
+double BarChart::lastBarValue(int k) const {
+    return (k >= 1 && k <= kChannelCount) ? m_lastBarValue[static_cast<std::size_t>(k - 1)] : 0.0;
+}
+
+double BarChart::frozenValue(int k) const {
+    return (k >= 1 && k <= kChannelCount) ? m_frozenValues[static_cast<std::size_t>(k - 1)] : 0.0;
+}
+
+void BarChart::DrawBar(int i, double value, BarWidth width) {
     if (!validChannel(i))
         return;
-    if (std::isnan(value)) // no reading is drawn as none; a NaN would stick to LastBarValue
+    if (std::isnan(value)) // no reading is drawn as none; a NaN would stick to the last value
         value = 0.0;
     const int k = ChannelOfIndex(i);
     const QColor CurrentBarColour = ToQColor(m_state.BarColours.Ch(k));
-    const double BarWidth = m_state.display.SplitMode ? kSplitBarWidth : kNormalBarWidth;
-    double& last = m_state.display.LastBarValue[static_cast<std::size_t>(k - 1)];
+    const double barWidth = width == BarWidth::Half ? kSplitBarWidth : kNormalBarWidth;
+    double& last = m_lastBarValue[static_cast<std::size_t>(k - 1)];
     {
         QPainter p(&m_image);
-        paintStrip(p, BarLeft(k), BarWidth, last, value, CurrentBarColour, false);
+        paintStrip(p, BarLeft(k), barWidth, last, value, CurrentBarColour, false);
+        drawLimitMarks(p, k);
     }
     last = value;
     emit changed();
@@ -220,12 +232,13 @@ void BarChart::DrawFrozenBar(int i, double value) {
     const auto slot = static_cast<std::size_t>(k - 1);
     const QColor CurrentBarColour = ToQColor(m_state.BarColours.Ch(k));
     m_fillColour = CurrentBarColour;
-    const double old = m_state.display.LastBarValue[slot];
-    m_state.display.LastBarValue[slot] = value;
-    m_state.display.FrozenValues[slot] = m_state.display.ChannelEnabled[slot] ? value : 0.0;
+    const double old = m_lastBarValue[slot];
+    m_lastBarValue[slot] = value;
+    m_frozenValues[slot] = m_state.display.ChannelEnabled[slot] ? value : 0.0;
     {
         QPainter p(&m_image);
         paintStrip(p, BarLeft(k) + kFrozenOffset, kSplitBarWidth, old, value, m_fillColour, true);
+        drawLimitMarks(p, k);
     }
     emit changed();
 }
@@ -237,14 +250,14 @@ void BarChart::EraseFrozenBar(int i, double value) {
         value = 0.0;
     const int k = ChannelOfIndex(i);
     const auto slot = static_cast<std::size_t>(k - 1);
-    m_state.display.SplitMode = false;
-    const double old = m_state.display.FrozenValues[slot];
+    const double old = m_frozenValues[slot];
     {
         QPainter p(&m_image);
         paintStrip(p, BarLeft(k) + kFrozenOffset, kSplitBarWidth, old, value, m_fillColour, true);
+        drawLimitMarks(p, k);
     }
-    m_state.display.LastBarValue[slot] = value;
-    m_state.display.FrozenValues[slot] = value;
+    m_lastBarValue[slot] = value;
+    m_frozenValues[slot] = value;
     emit changed();
 }
 
@@ -297,8 +310,31 @@ void BarChart::DrawChartFrame() {
         p.drawText(QPointF(left, top + metrics.ascent()), label);
     }
     drawUnitLabel(p);
+    for (int k = 1; k <= kChannelCount; ++k)
+        drawLimitMarks(p, k);
     p.end();
     emit changed();
+}
+
+void BarChart::drawLimitMarks(QPainter& p, int k) {
+    const probes::ChannelLimits& l = m_limits[std::size_t(k - 1)];
+    if (!l.judged() || !m_state.display.ChannelEnabled[std::size_t(k - 1)])
+        return;
+    const double x0 = pixelX(BarLeft(k) - 0.05);
+    const double x1 = pixelX(BarLeft(k) + kNormalBarWidth + 0.05);
+    const auto mark = [&](const std::optional<double>& v, const QPen& pen) {
+        if (!v || std::fabs(*v) > 1.2 * m_fullScale)
+            return; // beyond the chart: nothing to draw
+        p.setPen(pen);
+        const double y = std::round(pixelY(*v)) + 0.5;
+        p.drawLine(QPointF(x0, y), QPointF(x1, y));
+    };
+    const QPen limit(kLimitColour, std::max(2, m_lineWidth + 1), Qt::SolidLine, Qt::FlatCap);
+    QPen marginal(kMarginalColour, std::max(1, m_lineWidth), Qt::DashLine, Qt::FlatCap);
+    mark(l.min, limit);
+    mark(l.max, limit);
+    mark(l.marginalMin, marginal);
+    mark(l.marginalMax, marginal);
 }
 
 void BarChart::DrawChartLegend() {
@@ -316,7 +352,7 @@ void BarChart::DrawChartLegend() {
 }
 
 void BarChart::RebuildChart() {
-    Clear(kWhite);
+    clear(kWhite);
     DrawChartFrame();
     DrawChartLegend();
 }

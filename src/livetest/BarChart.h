@@ -2,7 +2,9 @@
 // The live bar chart (the test window's Picture1): a persistent picture drawn in immediate mode.
 // x runs from -1 over 12 units; y runs upward from -1.2 FS to +1.2 FS, FS being the full scale
 // in µA of the current ScreenScale. Bars are painted incrementally: only the strip between the
-// value last drawn and the new one, so LastBarValue always matches what is on the picture.
+// value last drawn and the new one, so lastBarValue() always matches what is on the picture.
+// The chart owns what it shows: each channel's last bar value, its frozen half and whether the
+// live bars stand beside frozen halves (split mode); callers say how wide each bar is drawn.
 //
 // The scale is taken from ScreenScale whenever the frame is drawn (DrawChartFrame, RebuildChart)
 // and kept until the next frame; a ScreenScale of 0 (not chosen yet) or out of range gives the
@@ -10,6 +12,7 @@
 // readable; lines stay one or two pixels wide.
 
 #include "common/SharedState.h"
+#include "probes/ProbeLimits.h"
 
 #include <QColor>
 #include <QFont>
@@ -25,13 +28,16 @@ class QPainter;
 
 namespace corvin::livetest {
 
+// A live bar takes its whole slot, or its left half while a frozen half stands beside it.
+enum class BarWidth { Whole, Half };
+
 class BarChart : public QObject {
     Q_OBJECT
 public:
     explicit BarChart(SharedState& state, QSize pixels = QSize(617, 355));
 
     // A new canvas size (the window grew or shrank). The picture is cleared to white; callers
-    // redraw it through their usual rebuild paths so LastBarValue keeps matching the screen.
+    // redraw it through their usual rebuild paths so lastBarValue() keeps matching the screen.
     void resize(QSize pixels);
     QSize size() const;
     const QImage& image() const;
@@ -50,10 +56,26 @@ public:
     double legendWidth() const;
     QFont legendFont(int k) const;
 
-    // Drawing operations; channel index i is 9..15.
-    void DrawBar(int i, double value);
+    // Drawing operations; channel index i is 9..15. DrawFrozenBar draws the hatched right half
+    // from the live bar's value to `value` and records it as the channel's frozen value (0 for a
+    // channel that is off); EraseFrozenBar takes the hatched half from its frozen value to
+    // `value`, in the colour DrawFrozenBar last used.
+    void DrawBar(int i, double value, BarWidth width);
     void DrawFrozenBar(int i, double value);
     void EraseFrozenBar(int i, double value);
+
+    // The probe's limits, drawn across each bar's slot (min and max as solid lines, the marginal
+    // bounds dashed) and kept there as the bars change; no limits, no marks.
+    void setLimits(const probes::ProbeLimits& limits) { m_limits = limits; }
+
+    // What the picture shows for channel k (1..7): the value its live bar was last drawn to, and
+    // its frozen half's value.
+    double lastBarValue(int k) const;
+    double frozenValue(int k) const;
+    // Between Freeze-Split and unsplit the live bars are drawn half wide beside frozen halves.
+    bool splitMode() const { return m_splitMode; }
+    void setSplitMode(bool split) { m_splitMode = split; }
+    BarWidth liveBarWidth() const { return m_splitMode ? BarWidth::Half : BarWidth::Whole; }
     void DrawChartFrame();
     void DrawChartLegend();
     void RebuildChart();
@@ -98,6 +120,11 @@ private:
     QFont m_textFont;
     QColor m_fillColour = Qt::black; // the fill colour last set by DrawFrozenBar
     std::array<int, kChannelCount> m_valueTextWidth{};
+    std::array<double, kChannelCount> m_lastBarValue{}; // channel k at [k - 1]
+    std::array<double, kChannelCount> m_frozenValues{}; // channel k at [k - 1]
+    bool m_splitMode = false;
+    probes::ProbeLimits m_limits{};
+    void drawLimitMarks(QPainter& p, int k);
 };
 
 } // namespace corvin::livetest

@@ -1,8 +1,11 @@
 #include "livetest/TestSession.h"
 
-#include "common/ToolNames.h"
+#include "common/StatusPanes.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/TestRecord.h"
+#include "playback/TestReport.h"
+#include "probes/ProbeFile.h"
 #include "instrument/RangeRelays.h"
 #include "instrument/Sampling.h"
 #include "livetest/SessionRules.h"
@@ -59,6 +62,10 @@ TestSession::TestSession(SharedState& state, instrument::CardLibrary& card, inst
         request.start = m_desktop.clock.now();
         request.dialog = &dialog;
         request.files = m_files;
+        // The workbook carries the test's record as its document properties; its sheet is as ever.
+        if (!m_endTime.isValid())
+            m_endTime = m_desktop.clock.now();
+        request.properties = datafiles::RecordProperties(recordOfTest(QString()));
         const datafiles::ExportResult result =
             datafiles::ExportPeriodicData(m_state.periodic, m_desktop.dialogs, request);
         switch (result.outcome) {
@@ -80,8 +87,8 @@ void TestSession::changed() {
     emit controlsChanged();
 }
 
-void TestSession::focusCommand6() {
-    emit focusCommand6Requested();
+void TestSession::focusRangeButton() {
+    emit focusRangeButtonRequested();
 }
 
 void TestSession::setPhase(SessionPhase phase) {
@@ -91,18 +98,18 @@ void TestSession::setPhase(SessionPhase phase) {
 
 // Timer changes reach the window at once: a dialog shown afterwards runs its own event loop, and
 // a timer still running there would tick behind it.
-void TestSession::setTimer1(bool on) {
-    m_controls.Timer1 = on;
+void TestSession::setLiveTimer(bool on) {
+    m_controls.liveTimerOn = on;
     changed();
 }
 
-void TestSession::setTimer2(bool on) {
-    m_controls.Timer2 = on;
+void TestSession::setLoggingTimer(bool on) {
+    m_controls.loggingTimerOn = on;
     changed();
 }
 
 void TestSession::setWindowEnabled(bool on) {
-    m_controls.WindowEnabled = on;
+    m_controls.windowEnabled = on;
     changed();
 }
 
@@ -126,8 +133,9 @@ void TestSession::RebuildChart() {
 }
 
 void TestSession::zeroBars() {
+    m_barTestReading = 0.0; // the bar test starts again from zero with the bars
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i)
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
 }
 
 // ---- load, START, STOP, EXIT ------------------------------------------------------------------
@@ -138,17 +146,17 @@ void TestSession::Form_Load() {
     m_controls.periodic = m_state.options.PeriodicLoggingDefault ? PeriodicChoice::On : PeriodicChoice::None;
     instrument::AnalogueSetupByModel(m_card, inst);
 
-    m_controls.FreezeSplitEnabled = false;
-    m_controls.FreezeUnsplitEnabled = false;
+    m_controls.freezeSplitEnabled = false;
+    m_controls.freezeUnsplitEnabled = false;
     m_state.session.PeriodicLoggingOn = false;
     m_state.session.PeriodicDataDone = false;
-    m_state.display.SplitMode = false;
+    m_chart.setSplitMode(false);
     clearPicture(kMessageAreaGrey, Picture::Grey);
 
     // The card is addressed as handle 0 from here on, registered or not.
     inst.BoardHandle = 0;
     m_state.session.phase = SessionPhase::Opened;
-    inst.ChannelReading = 0.0;
+    m_barTestReading = 0.0;
     m_barTestStep = 1.0;
     changed();
 }
@@ -159,9 +167,9 @@ void TestSession::setPeriodicChoice(PeriodicChoice choice) {
 }
 
 void TestSession::cmdStart_Click() {
-    m_controls.FreezeSplitEnabled = true;
-    m_controls.FreezeUnsplitEnabled = false;
-    m_controls.WrittenVisible = false;
+    m_controls.freezeSplitEnabled = true;
+    m_controls.freezeUnsplitEnabled = false;
+    m_controls.writtenVisible = false;
     setPhase(SessionPhase::Running);
     m_frame.report(ShellEvent::TestStarted);
 
@@ -169,16 +177,22 @@ void TestSession::cmdStart_Click() {
     if (m_controls.periodic == PeriodicChoice::On) {
         if (!periodicSetup())
             return;
+        m_startTime = m_desktop.clock.now();
+        m_endTime = {};
         startJournal();
     }
 
-    m_state.instrument.ChannelReading = 0.0;
+    // The probe's limits, marked on the chart while the test runs.
+    loadLimits();
+    m_chart.setLimits(m_limits);
+    if (!probes::HasNoLimits(m_limits))
+        RebuildChart();
     zeroBars();
     m_startMs = m_desktop.clock.monotonicMs();
-    m_controls.Timer1 = true;
-    m_controls.Timer2 = m_state.session.PeriodicLoggingOn;
+    m_controls.liveTimerOn = true;
+    m_controls.loggingTimerOn = m_state.session.PeriodicLoggingOn;
     changed();
-    focusCommand6();
+    focusRangeButton();
 }
 
 void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool clearLoggingOn) {
@@ -190,7 +204,7 @@ void TestSession::refuseSetup(const QString& message, platform::Icon icon, bool 
     m_controls.periodic = PeriodicChoice::Off;
     setWindowEnabled(true);
     cmdStop_Click();
-    focusCommand6();
+    focusRangeButton();
 }
 
 bool TestSession::periodicSetup() {
@@ -219,7 +233,7 @@ bool TestSession::periodicSetup() {
     // The names of the probe the test runs with (the default probe of an automatic test).
     for (int k = 1; k <= kChannelCount; ++k)
         data.ChannelNames[k - 1] = Fixed20(m_state.testProbe().Ch(k));
-    m_controls.Timer2IntervalMs = *n * 1000;
+    m_controls.loggingIntervalMs = *n * 1000;
     data.SampleCount = 0;
 
     const int maxHours = MaxLoggingHours(*n);
@@ -249,27 +263,30 @@ bool TestSession::periodicSetup() {
 
 void TestSession::cmdStop_Click() {
     auto& session = m_state.session;
-    m_controls.Timer1 = false;
-    m_controls.Timer2 = false;
+    m_controls.liveTimerOn = false;
+    m_controls.loggingTimerOn = false;
     session.phase = SessionPhase::Stopped;
     clearPicture(kMessageAreaGrey, Picture::Grey);
-    for (QString& text : m_controls.Text1)
+    for (QString& text : m_controls.readingTexts)
         text = QStringLiteral("0.0");
-    m_state.display.SplitMode = false;
-    m_controls.FreezeSplitEnabled = false;
-    m_controls.FreezeUnsplitEnabled = false;
+    m_controls.readingStates.fill(datafiles::ReadingState::Inside);
+    m_chart.setSplitMode(false);
+    m_controls.freezeSplitEnabled = false;
+    m_controls.freezeUnsplitEnabled = false;
     changed();
-    focusCommand6();
+    focusRangeButton();
 
     // The file holds only the samples taken.
     m_state.periodic.SampleCapacity = m_state.periodic.SampleCount;
 
     if (!session.PeriodicDataDone && session.PeriodicLoggingOn) {
+        m_endTime = m_desktop.clock.now();
+        judgeTest();
         // Samples are given up only by an explicit No: a cancelled or failed save asks again.
         for (;;) {
             if (!askToSave()) {
                 m_journal.remove(); // the readings given up on purpose
-                setTimer2(false);
+                setLoggingTimer(false);
                 session.PeriodicLoggingOn = false;
                 session.PeriodicDataDone = false;
                 break;
@@ -293,33 +310,39 @@ void TestSession::cmdExit_Click() {
     m_frame.report(ShellEvent::TestWindowExited);
 }
 
-void TestSession::Command3_Click() {
-    double& reading = m_state.instrument.ChannelReading;
+void TestSession::stepBarTest() {
+    double& reading = m_barTestReading;
     if (reading >= 0.5)
         m_barTestStep = -1.0;
     else if (reading <= -0.5)
         m_barTestStep = 1.0;
     reading += m_barTestStep / 10.0;
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i)
-        m_chart.DrawBar(i, reading);
+        m_chart.DrawBar(i, reading, m_chart.liveBarWidth());
 }
 
 // ---- the two timers ---------------------------------------------------------------------------
 
 void TestSession::Timer1_Timer() {
     const bool fullScreen = m_state.display.FullScreenMode;
-    m_controls.Label8 = FormatElapsed(m_desktop.clock.monotonicMs() - m_startMs);
+    m_controls.elapsedText = FormatElapsed(m_desktop.clock.monotonicMs() - m_startMs);
     if (fullScreen)
-        m_frame.showStatus(pane::miTimeElapsed, m_controls.Label8);
+        m_frame.showStatus(pane::miTimeElapsed, m_controls.elapsedText);
 
     instrument::LiveSweep(m_card, m_pauser, m_state.instrument,
                           [this](int16_t channel, const QString& text, double reading) {
-                              m_controls.Text1[ChannelOfIndex(channel) - 1] = text;
-                              m_chart.DrawBar(channel, reading);
+                              const auto slot = std::size_t(ChannelOfIndex(channel) - 1);
+                              m_controls.readingTexts[slot] = text;
+                              // A channel that is off reads 0 and is not marked.
+                              m_controls.readingStates[slot] =
+                                  m_state.display.ChannelEnabled[slot]
+                                      ? datafiles::StateOfReading(reading, m_limits[slot])
+                                      : datafiles::ReadingState::Inside;
+                              m_chart.DrawBar(channel, reading, m_chart.liveBarWidth());
                           });
     if (fullScreen) {
         m_chart.EraseValueTexts();
-        m_chart.PrintValueTexts(m_controls.Text1);
+        m_chart.PrintValueTexts(m_controls.readingTexts);
     }
     changed();
 }
@@ -335,7 +358,9 @@ void TestSession::Timer2_Timer() {
     }
 
     // The logging is finished: one question, however long it stays open.
-    setTimer2(false);
+    setLoggingTimer(false);
+    m_endTime = m_desktop.clock.now();
+    judgeTest();
     if (!askToSave()) {
         m_journal.remove(); // the readings given up on purpose
         m_state.session.PeriodicLoggingOn = false;
@@ -343,7 +368,7 @@ void TestSession::Timer2_Timer() {
             m_frame.DisplayNormal();
         return;
     }
-    setTimer1(false);
+    setLiveTimer(false);
     if (m_state.display.FullScreenMode)
         m_frame.DisplayNormal();
     SaveToDataFile(true);
@@ -359,6 +384,11 @@ void TestSession::startJournal() {
     header.probeName = m_state.testProbe().Probe_Name();
     for (int k = 1; k <= kChannelCount; ++k)
         header.channelNames[k - 1] = m_state.testProbe().Ch(k); // the names a save writes
+    header.range = m_state.instrument.HighRangeSelected ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+    header.screenScale = m_state.instrument.ScreenScale;
+    header.channelsOn = m_state.display.ChannelEnabled;
+    header.autoTest = m_state.session.AutoTestMode;
+    header.card = m_state.instrument.cardKind;
     if (Status s = m_journal.begin(m_state.folders.recoveryFolder(), header, *m_files); !s)
         notProtected(s);
 }
@@ -375,6 +405,73 @@ void TestSession::notProtected(const Status& why) {
     setStatus(kNotProtected.arg(why.message()));
 }
 
+// ---- limits, verdict and record ------------------------------------------------------------
+
+void TestSession::loadLimits() {
+    m_limits = {};
+    m_judgement.reset();
+    const QString probe = m_state.testProbe().Probe_Name().trimmed();
+    if (probe.isEmpty())
+        return;
+    const QString path = probes::LimitsPathFor(probes::ProbeFilePath(m_state.folders.ProbesFolder, probe));
+    if (Status s = probes::ReadProbeLimits(path, m_limits); !s) {
+        m_limits = {};
+        m_frame.showNotice(QStringLiteral("The limits of %1 are ignored: %2").arg(probe, s.message()));
+    }
+}
+
+void TestSession::judgeTest() {
+    m_judgement.reset();
+    if (probes::HasNoLimits(m_limits))
+        return;
+    m_judgement = datafiles::JudgeTest(m_state.periodic, m_state.periodic.ReadingIntervalSeconds,
+                                       m_state.display.ChannelEnabled, m_limits);
+    // A word before the save question, never in its way: the worst channel says why.
+    QString summary = QStringLiteral("Verdict: ") + datafiles::VerdictName(m_judgement->verdict);
+    for (int k = 1; k <= kChannelCount; ++k)
+        if (m_judgement->channels[k - 1].verdict == m_judgement->verdict &&
+            m_judgement->verdict != datafiles::Verdict::Pass) {
+            summary += QStringLiteral(" \u2014 ") + datafiles::DescribeChannel(k, m_judgement->channels[k - 1]);
+            break;
+        }
+    m_frame.showNotice(summary);
+}
+
+datafiles::TestRecord TestSession::recordOfTest(const QString& note) const {
+    datafiles::TestRecord record;
+    datafiles::FillStation(record);
+    const cProbe& probe = m_state.testProbe();
+    record.start = m_startTime;
+    record.end = m_endTime;
+    record.probeName = probe.Probe_Name();
+    for (int k = 1; k <= kChannelCount; ++k)
+        record.channelNames[k - 1] = probe.Ch(k);
+    record.range = m_state.instrument.HighRangeSelected ? QStringLiteral("HIGH") : QStringLiteral("LOW");
+    record.fullScaleMicroAmps = FullScaleOf(m_state.instrument.ScreenScale);
+    record.channelsOn = m_state.display.ChannelEnabled;
+    record.intervalSeconds = m_state.periodic.ReadingIntervalSeconds;
+    record.rows = m_state.periodic.SampleCount;
+    record.card = m_state.instrument.cardKind;
+    record.cardDevice = m_state.instrument.cardDevice;
+    record.autoTest = m_state.session.AutoTestMode;
+    record.note = note;
+    if (!probes::HasNoLimits(m_limits))
+        record.limits = m_limits;
+    if (m_judgement) {
+        datafiles::RecordedVerdicts verdicts;
+        for (int k = 0; k < kChannelCount; ++k)
+            verdicts.channels[k] = m_judgement->channels[k].verdict;
+        verdicts.test = m_judgement->verdict;
+        record.verdicts = verdicts;
+    }
+    return record;
+}
+
+void TestSession::saveTestReport() {
+    if (!m_controls.writtenFile.isEmpty())
+        playback::SaveTestReport(m_controls.writtenFile, m_desktop.dialogs, m_frame, *m_files);
+}
+
 // ---- saving -----------------------------------------------------------------------------------
 
 bool TestSession::askToSave() {
@@ -384,8 +481,8 @@ bool TestSession::askToSave() {
 }
 
 SaveOutcome TestSession::saveFromStop() {
-    m_controls.Timer1 = false;
-    m_controls.Timer2 = false;
+    m_controls.liveTimerOn = false;
+    m_controls.loggingTimerOn = false;
     changed();
     if (m_state.options.SaveToDataFile)
         return SaveToDataFile(false);
@@ -413,6 +510,8 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     // .DAT file that File > Open finds.
     dialog.initialFolder = m_state.folders.testFilesFolder();
     dialog.defaultSuffix = QStringLiteral("DAT");
+    QString note;
+    dialog.note = &note;
     QDir().mkpath(dialog.initialFolder);
     const std::optional<QString> path = m_desktop.dialogs.saveFile(dialog);
     if (!path || path->isEmpty()) {
@@ -430,8 +529,11 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     std::array<QString, kChannelCount> names;
     for (int k = 1; k <= kChannelCount; ++k)
         names[k - 1] = m_state.testProbe().Ch(k);
-    const Status status = datafiles::WriteTestDataFile(
-        *path, m_state.periodic, m_state.periodic.ReadingIntervalSeconds, names, *m_files);
+    if (!m_endTime.isValid())
+        m_endTime = m_desktop.clock.now();
+    const Status status = datafiles::WriteTestDataWithRecord(*path, m_state.periodic,
+                                                             m_state.periodic.ReadingIntervalSeconds, names,
+                                                             recordOfTest(note), *m_files);
     if (!status) {
         // The samples stay in memory and the journal on disc, so the user can free some space
         // and save them again (STOP asks once more). The system's reason says what went wrong.
@@ -442,9 +544,10 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
         return SaveOutcome::Failed;
     }
 
-    m_controls.Label11 = *path;
-    m_controls.WrittenVisible = true;
+    m_controls.writtenFile = *path;
+    m_controls.writtenVisible = true;
     m_state.folders.LastTestFolder = QFileInfo(*path).absolutePath();
+    m_frame.showNotice(QStringLiteral("Test data and its record written to ") + *path);
     m_state.periodic.release();
     finishSave(endOfLogging);
     return SaveOutcome::Saved;
@@ -462,15 +565,15 @@ void TestSession::finishSave(bool endOfLogging) {
 
 // ---- range, channels, freeze and split ------------------------------------------------------
 
-void TestSession::Command6_Click() {
-    m_controls.WrittenVisible = false;
-    m_controls.WindowEnabled = false;
+void TestSession::beginRangeChoice() {
+    m_controls.writtenVisible = false;
+    m_controls.windowEnabled = false;
     changed();
     m_frame.setFrameEnabled(false);
 }
 
 void TestSession::hideWrittenLabels() {
-    m_controls.WrittenVisible = false;
+    m_controls.writtenVisible = false;
     changed();
 }
 
@@ -487,12 +590,11 @@ void TestSession::scaleChosen(int16_t screenScale) {
         m_state.session.phase = SessionPhase::Ready;
         setStatus(QStringLiteral("Ready Hit START to proceed with test"));
     }
-    if (m_state.display.SplitMode)
+    if (m_chart.splitMode())
         unsplit();
-    // The bars restart from zero on the new scale (and LastBarValue matches the fresh chart).
-    m_state.instrument.ChannelReading = 0.0;
+    // The bars restart from zero on the new scale (and the chart's last values match it).
     zeroBars();
-    m_controls.WindowEnabled = true;
+    m_controls.windowEnabled = true;
     changed();
     m_frame.setFrameEnabled(true);
 }
@@ -512,18 +614,16 @@ void TestSession::ToggleChannel(int k) {
     }
     const bool running = m_state.session.TestRunning();
     if (running) {
-        m_state.instrument.ChannelReading = 0.0;
         zeroBars();
     }
     // Before a screen scale was chosen there is no chart yet: the message area stays.
     if (scaleChosen()) {
         RebuildChart();
         if (running) {
-            m_state.instrument.ChannelReading = 0.0;
             zeroBars();
         }
     }
-    if (m_state.display.SplitMode)
+    if (m_chart.splitMode())
         unsplit();
     changed();
 }
@@ -534,48 +634,43 @@ void TestSession::functionKey(int k) {
 }
 
 void TestSession::cmdFreezeSplit_Click() {
-    m_controls.FreezeUnsplitEnabled = true;
-    m_controls.FreezeSplitEnabled = false;
-    setTimer1(false);
+    m_controls.freezeUnsplitEnabled = true;
+    m_controls.freezeSplitEnabled = false;
+    setLiveTimer(false);
     auto& inst = m_state.instrument;
     if (inst.BoardModel != 230 && inst.BoardModel != 30)
         return;
 
     int32_t count = 0;
+    m_barTestReading = 0.0;
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-        m_state.display.SplitMode = false;
-        inst.ChannelReading = 0.0;
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawBar(i, 0.0, BarWidth::Whole);
         instrument::TakeCountWithoutPauses(m_card, inst, static_cast<int16_t>(i), count);
-        instrument::ScaleLive(count, inst);
-        m_chart.DrawFrozenBar(i, inst.ChannelReading);
-        inst.ChannelReading = 0.0;
-        m_state.display.SplitMode = true;
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawFrozenBar(i, instrument::ScaleLive(count, inst));
+        m_chart.DrawBar(i, 0.0, BarWidth::Half);
     }
-    setTimer1(true);
-    focusCommand6();
+    m_chart.setSplitMode(true);
+    setLiveTimer(true);
+    focusRangeButton();
 }
 
 void TestSession::unsplit() {
-    auto& display = m_state.display;
-    if (display.SplitMode) {
-        display.SplitMode = false;
-        setTimer1(false);
-        m_state.instrument.ChannelReading = 0.0;
+    if (m_chart.splitMode()) {
+        m_chart.setSplitMode(false);
+        setLiveTimer(false);
+        m_barTestReading = 0.0;
         for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-            m_chart.DrawBar(i, 0.0);
+            m_chart.DrawBar(i, 0.0, BarWidth::Whole);
             m_chart.EraseFrozenBar(i, 0.0);
-            display.SplitMode = false;
-            m_chart.DrawBar(i, 0.0);
+            m_chart.DrawBar(i, 0.0, BarWidth::Whole);
         }
     }
     // The live timer runs again only for a running test: after STOP nothing may sample.
-    m_controls.Timer1 = m_state.session.TestRunning();
-    m_controls.FreezeSplitEnabled = true;
-    m_controls.FreezeUnsplitEnabled = false;
+    m_controls.liveTimerOn = m_state.session.TestRunning();
+    m_controls.freezeSplitEnabled = true;
+    m_controls.freezeUnsplitEnabled = false;
     changed();
-    focusCommand6();
+    focusRangeButton();
 }
 
 void TestSession::cmdFreezeUnsplit_Click() {
@@ -587,14 +682,13 @@ void TestSession::cmdFreezeUnsplit_Click() {
 void TestSession::PrintBarDisplay() {
     if (!m_state.session.TestRunning())
         return;
-    m_chart.PrintValueTexts(m_controls.Text1);
+    m_chart.PrintValueTexts(m_controls.readingTexts);
     const QString job = QStringLiteral("Corvin test %1")
                             .arg(m_desktop.clock.now().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")));
     QString pdfFile;
     const Status printed =
         m_desktop.printers.printImage(m_chart.image(), platform::Orientation::Landscape, job, &pdfFile);
     RebuildChart();
-    m_state.instrument.ChannelReading = 0.0;
     zeroBars();
     if (!printed)
         m_desktop.dialogs.critical(printed.message());
@@ -615,31 +709,30 @@ void TestSession::mnuPrint_Click() {
         m_frame.DisplayFullscreen();
     } else {
         PrintBarDisplay();
-        focusCommand6();
+        focusRangeButton();
         m_frame.DisplayNormal();
     }
 }
 
 void TestSession::mnuCopy_Click() {
     const bool fullScreen = m_state.display.FullScreenMode;
-    m_chart.PrintValueTexts(m_controls.Text1);
+    m_chart.PrintValueTexts(m_controls.readingTexts);
     m_desktop.clipboard.setImage(m_chart.image());
     m_frame.showNotice(QStringLiteral("Bar chart copied to the clipboard"));
     if (scaleChosen()) {
         RebuildChart();
-        m_state.instrument.ChannelReading = 0.0;
         // The live bars first go to zero on the fresh chart, so each frozen half is drawn whole
         // from the zero line (and not from wherever its live bar last stood).
         zeroBars();
         for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-            m_chart.DrawFrozenBar(i, m_state.display.FrozenValues[i - kFirstChannelIndex]);
-            m_chart.DrawBar(i, 0.0);
+            m_chart.DrawFrozenBar(i, m_chart.frozenValue(ChannelOfIndex(i)));
+            m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
         }
     }
     if (fullScreen) {
         m_frame.DisplayFullscreen();
     } else {
-        focusCommand6();
+        focusRangeButton();
         m_frame.DisplayNormal();
     }
 }
@@ -655,13 +748,12 @@ void TestSession::mnuClose_Click() {
 }
 
 void TestSession::redrawLayout() {
-    m_state.instrument.ChannelReading = 0.0;
     zeroBars();
     m_chart.DrawChartFrame();
     m_chart.DrawChartLegend();
     for (int i = kFirstChannelIndex; i <= kLastChannelIndex; ++i) {
-        m_chart.DrawFrozenBar(i, m_state.display.FrozenValues[i - kFirstChannelIndex]);
-        m_chart.DrawBar(i, 0.0);
+        m_chart.DrawFrozenBar(i, m_chart.frozenValue(ChannelOfIndex(i)));
+        m_chart.DrawBar(i, 0.0, m_chart.liveBarWidth());
     }
     m_picture = Picture::Chart;
 }

@@ -5,8 +5,8 @@
 // samples. It never touches a widget: it keeps the state of the window's controls in `controls()`
 // and signals controlsChanged whenever that state changed; dialogs go through the desktop seam,
 // and what the main window's commands must follow is reported to it (MainFrame::report). The
-// window's QTimers follow `controls().Timer1` / `Timer2`, and their handlers are the plain methods
-// Timer1_Timer and Timer2_Timer. The state of the test (SessionPhase) lives in the shared state,
+// window's QTimers follow `controls().liveTimerOn` / `loggingTimerOn`, and their handlers are the
+// plain methods Timer1_Timer and Timer2_Timer. The state of the test (SessionPhase) lives in the shared state,
 // where the main window reads whether a test runs.
 
 #include "common/AtomicFile.h"
@@ -14,15 +14,20 @@
 #include "common/SharedState.h"
 #include "common/Status.h"
 #include "datafiles/RecoveryJournal.h"
+#include "datafiles/TestRecord.h"
+#include "datafiles/Verdict.h"
+#include "probes/ProbeLimits.h"
 #include "instrument/CardLibrary.h"
 #include "livetest/BarChart.h"
 #include "platform/Desktop.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace corvin::livetest {
 
@@ -32,17 +37,19 @@ enum class PeriodicChoice { None, On, Off };
 
 // What the window shows; the window mirrors it into its controls.
 struct SessionControls {
-    bool FreezeSplitEnabled = false;   // cmdFreezeSplit
-    bool FreezeUnsplitEnabled = false; // cmdFreezeUnsplit
+    bool freezeSplitEnabled = false;   // cmdFreezeSplit
+    bool freezeUnsplitEnabled = false; // cmdFreezeUnsplit
     PeriodicChoice periodic = PeriodicChoice::None;
-    std::array<QString, kChannelCount> Text1;     // reading boxes, channel k at [k - 1]
-    QString Label8 = QStringLiteral(" 00:00:00"); // elapsed time
-    bool WrittenVisible = false;                  // Label10 " Written Data To Disc" and Label11
-    QString Label11;                              // the file written
-    bool WindowEnabled = true;
-    bool Timer1 = false; // live timer, 250 ms
-    bool Timer2 = false; // logging timer
-    int Timer2IntervalMs = 0;
+    std::array<QString, kChannelCount> readingTexts;   // the reading boxes Text1, channel k at [k - 1]
+    // Each reading against its channel's limits: the box's warning colour.
+    std::array<datafiles::ReadingState, kChannelCount> readingStates{};
+    QString elapsedText = QStringLiteral(" 00:00:00"); // Label8
+    bool writtenVisible = false;                       // Label10 " Written Data To Disc" and Label11
+    QString writtenFile;                               // Label11: the file written
+    bool windowEnabled = true;
+    bool liveTimerOn = false;    // Timer1, every 250 ms
+    bool loggingTimerOn = false; // Timer2, every logging interval
+    int loggingIntervalMs = 0;
 };
 
 // How a save of the logged samples ended.
@@ -82,15 +89,17 @@ public:
     void cmdStop_Click();
     // EXIT's work on the shared state and the main window; the window closes itself after it.
     void cmdExit_Click();
-    void Command3_Click(); // " bar test"
+    void stepBarTest(); // Command3, " bar test"
+    // "Test Report...": the report of the test data file just written.
+    void saveTestReport();
 
     // Live tick (Timer1) and logging tick (Timer2).
     void Timer1_Timer();
     void Timer2_Timer();
 
-    // " HIGH/LOW": the written-file labels hidden, the test window and the main window disabled
-    // until a scale dialog's OK (the window opens the range dialog itself).
-    void Command6_Click();
+    // Command6, " HIGH/LOW": the written-file labels hidden, the test window and the main window
+    // disabled until a scale dialog's OK (the window opens the range dialog itself).
+    void beginRangeChoice();
     // HIGH or LOW chosen in the range dialog: relays of the channels that are on.
     void rangeChosen(bool high);
     // OK of a scale dialog with ScreenScale 1..4: the chart rebuilt, START per TestRunning, the
@@ -113,10 +122,10 @@ public:
     void mnuClose_Click();     // "Stop"
 
     // The chart picture changed size (layout change): redraw what it showed, with the frozen
-    // halves from FrozenValues and the live bars from zero.
+    // halves from their frozen values and the live bars from zero.
     void pictureResized();
     // The chart redrawn for a new layout (full screen or normal): frame, legend, the frozen
-    // halves from FrozenValues and the live bars from zero, once a screen scale was chosen.
+    // halves from their frozen values and the live bars from zero, once a screen scale was chosen.
     void redrawForLayout();
     // Label10 and Label11 hidden (the normal layout hides them).
     void hideWrittenLabels();
@@ -129,16 +138,16 @@ signals:
     // After every change of controls(); the window mirrors them (timers included).
     void controlsChanged();
     // The window gives the keyboard focus to " HIGH/LOW" (Command6).
-    void focusCommand6Requested();
+    void focusRangeButtonRequested();
 
 private:
     enum class Picture { Grey, White, Chart };
 
     void changed();
-    void focusCommand6();
+    void focusRangeButton();
     void setPhase(SessionPhase phase);
-    void setTimer1(bool on);
-    void setTimer2(bool on);
+    void setLiveTimer(bool on);
+    void setLoggingTimer(bool on);
     void setWindowEnabled(bool on);
 
     // START's logging set-up; false when it was refused (STOP has run then).
@@ -163,6 +172,9 @@ private:
     // Recovery journal: started when the logging is armed, one row per logging tick; a failure
     // leaves the test running and says on the status bar that it is not protected.
     void startJournal();
+    void loadLimits();
+    void judgeTest();
+    datafiles::TestRecord recordOfTest(const QString& note) const;
     void JournalRow(int row);
     void notProtected(const Status& why);
 
@@ -179,6 +191,14 @@ private:
     SessionControls m_controls;
     Picture m_picture = Picture::Grey;
     int64_t m_startMs = 0; // StartTime, on the monotonic clock
+    // What the test's record says: when the logging started and stopped, the probe's limits and
+    // the verdict over them (none without limits).
+    QDateTime m_startTime;
+    QDateTime m_endTime;
+    probes::ProbeLimits m_limits{};
+    std::optional<datafiles::TestJudgement> m_judgement;
+    // The bar test (Command3) steps every bar between -0.5 and +0.5 µA.
+    double m_barTestReading = 0.0;
     double m_barTestStep = 1.0;
 };
 

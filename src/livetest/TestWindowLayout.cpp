@@ -44,6 +44,7 @@ QHash<QString, QRectF> MakeDesign() {
     d.insert(QStringLiteral("Label8"), {4260, 8400, 2100, 600});
     d.insert(QStringLiteral("Label10"), {6600, 8400, 3450, 450});
     d.insert(QStringLiteral("Label11"), {6600, 8850, 5040, 450});
+    d.insert(QStringLiteral("cmdTestReport"), {10150, 8380, 1650, 480}); // beside " Written Data To Disc"
     d.insert(QStringLiteral("Command3"), {10200, 8400, 1440, 450});
     return d;
 }

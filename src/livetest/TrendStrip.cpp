@@ -23,7 +23,8 @@ QString Clock(double seconds) {
 
 } // namespace
 
-TrendStrip::TrendStrip(const SharedState& state, QSize size) : m_state(state) {
+TrendStrip::TrendStrip(const SharedState& state, const BarChart& chart, QSize size)
+    : m_state(state), m_chart(chart) {
     resize(size);
 }
 
@@ -38,11 +39,11 @@ void TrendStrip::setBand(int k, std::optional<TrendBand> band) {
     m_bandsChanged = true;
 }
 
-double TrendStrip::FullScale(int16_t screenScale) {
+double TrendStrip::fullScaleOf(int16_t screenScale) {
     return screenScale >= 1 && screenScale <= 4 ? std::pow(10.0, screenScale - 1) : 1.0;
 }
 
-double TrendStrip::SpanSeconds(double elapsedSeconds) {
+double TrendStrip::spanSeconds(double elapsedSeconds) {
     return std::max(60.0, std::ceil(elapsedSeconds / 60.0) * 60.0);
 }
 
@@ -55,15 +56,15 @@ void TrendStrip::draw(double elapsedSeconds) {
 
     const PeriodicDataSet& data = m_state.periodic;
     const DisplayState& display = m_state.display;
-    const double fs = FullScale(m_state.instrument.ScreenScale);
+    const double fs = fullScaleOf(m_state.instrument.ScreenScale);
     const int rows = std::clamp<int>(data.SampleCount, 0, static_cast<int>(data.PeriodicData[0].size()));
     const double interval = std::max<int>(data.ReadingIntervalSeconds, 1);
-    const double span = SpanSeconds(std::max(elapsedSeconds, rows * interval));
+    const double span = spanSeconds(std::max(elapsedSeconds, rows * interval));
 
     // Below zero only once a channel that is on reads below zero.
     bool negative = false;
     for (int k = 0; k < kChannelCount && !negative; ++k)
-        negative = display.ChannelEnabled[std::size_t(k)] && display.LastBarValue[std::size_t(k)] < 0.0;
+        negative = display.ChannelEnabled[std::size_t(k)] && m_chart.lastBarValue(k + 1) < 0.0;
     const double low = negative ? -fs : 0.0;
     auto yOf = [&](double v) {
         const double f = (std::clamp(v, low, fs) - low) / (fs - low);
@@ -96,7 +97,7 @@ void TrendStrip::draw(double elapsedSeconds) {
         if (!display.ChannelEnabled[i])
             continue;
         const QColor colour = ToQColor(m_state.BarColours.Ch(k + 1));
-        const QPointF live(xOf(elapsedSeconds), yOf(display.LastBarValue[i]));
+        const QPointF live(xOf(elapsedSeconds), yOf(m_chart.lastBarValue(int(i) + 1)));
         if (m_lastLogged[i]) {
             p.setPen(QPen(colour, 0));
             p.drawLine(*m_lastLogged[i], live);

@@ -9,6 +9,7 @@
 // that fall there), so the cost of a repaint follows the strip's width, not the number of rows.
 
 #include "common/SharedState.h"
+#include "livetest/BarChart.h"
 
 #include <QImage>
 #include <QPointF>
@@ -27,7 +28,8 @@ struct TrendBand {
 
 class TrendStrip {
 public:
-    TrendStrip(const SharedState& state, QSize size);
+    // The live readings are those the bar chart shows.
+    TrendStrip(const SharedState& state, const BarChart& chart, QSize size);
 
     void resize(QSize size);
     QSize size() const { return m_image.size(); }
@@ -38,14 +40,14 @@ public:
     void setBand(int k, std::optional<TrendBand> band);
 
     // Draws the strip afresh: logged rows 0..SampleCount-1 at (row + 1) x interval seconds, then
-    // the live reading (LastBarValue) at `elapsedSeconds`.
+    // the live reading (the bar chart's last bar value) at `elapsedSeconds`.
     void draw(double elapsedSeconds);
 
     // The full scale in µA of ScreenScale 1..4 (1, 10, 100, 1000); 1 for any other.
-    static double FullScale(int16_t screenScale);
+    static double fullScaleOf(int16_t screenScale);
     // The time the strip spans: at least a minute, then the elapsed time rounded up to a whole
     // minute, so the lines creep left as the test goes on instead of jumping.
-    static double SpanSeconds(double elapsedSeconds);
+    static double spanSeconds(double elapsedSeconds);
 
 private:
     struct CacheKey {
@@ -63,6 +65,7 @@ private:
                     double fs);
 
     const SharedState& m_state;
+    const BarChart& m_chart;
     QImage m_image;
     QImage m_cache;
     std::optional<CacheKey> m_cacheKey;

@@ -14,8 +14,9 @@ constexpr double kFullScreenShare = 0.25;
 
 } // namespace
 
-TrendStripPanel::TrendStripPanel(const SharedState& state, Clock& clock, bool on, QWidget* parent)
-    : QWidget(parent), m_state(state), m_clock(clock), m_strip(state, QSize(1, 1)), m_on(on) {
+TrendStripPanel::TrendStripPanel(const SharedState& state, const BarChart& chart, Clock& clock, bool on,
+                                 QWidget* parent)
+    : QWidget(parent), m_state(state), m_clock(clock), m_strip(state, chart, QSize(1, 1)), m_on(on) {
     setObjectName(QStringLiteral("fraTrendStrip"));
     m_button = new QToolButton(this);
     m_button->setObjectName(QStringLiteral("chkTrendStrip"));
@@ -34,11 +35,11 @@ void TrendStripPanel::setOn(bool on) {
     m_on = on;
     emit toggled(on); // the window lays itself out again, which sizes the strip
     if (on)
-        Tick();
+        tick();
     update();
 }
 
-void TrendStripPanel::Tick() {
+void TrendStripPanel::tick() {
     const bool running = m_state.session.TestRunning();
     if (running && !m_running)
         m_startMs = m_clock.monotonicMs();

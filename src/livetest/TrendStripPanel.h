@@ -16,13 +16,13 @@ namespace corvin::livetest {
 class TrendStripPanel : public QWidget {
     Q_OBJECT
 public:
-    TrendStripPanel(const SharedState& state, Clock& clock, bool on, QWidget* parent);
+    TrendStripPanel(const SharedState& state, const BarChart& chart, Clock& clock, bool on, QWidget* parent);
 
     bool isOn() const { return m_on; }
     // The button's click, callable directly.
     void setOn(bool on);
     // One live tick: the time since START follows the session's phase; the strip is drawn.
-    void Tick();
+    void tick();
     TrendStrip& strip() { return m_strip; }
 
     // Normal layout, on: the strip across the bottom of the window, the design fitted into the

@@ -115,13 +115,13 @@ frmStdTestLogging::frmStdTestLogging(SharedState& state, instrument::CardLibrary
     connectControls();
 
     connect(m_session.get(), &TestSession::controlsChanged, this, &frmStdTestLogging::syncControls);
-    connect(m_session.get(), &TestSession::focusCommand6Requested, this, [this] { m_command6->setFocus(); });
+    connect(m_session.get(), &TestSession::focusRangeButtonRequested, this, [this] { m_command6->setFocus(); });
     connect(m_chart.get(), &BarChart::changed, this, [this] { m_picture1->update(); });
     // The trend strip, in its own widget under the controls; it follows every live tick.
-    m_trend = new TrendStripPanel(state, desktop.clock, state.preferences.TrendStripOn, this);
-    connect(m_session.get(), &TestSession::controlsChanged, m_trend, &TrendStripPanel::Tick);
+    m_trend = new TrendStripPanel(state, *m_chart, desktop.clock, state.preferences.trendStripOn, this);
+    connect(m_session.get(), &TestSession::controlsChanged, m_trend, &TrendStripPanel::tick);
     connect(m_trend, &TrendStripPanel::toggled, this, [this](bool on) {
-        m_state.preferences.TrendStripOn = on;
+        m_state.preferences.trendStripOn = on;
         relayout(false);
     });
 
@@ -222,6 +222,9 @@ void frmStdTestLogging::build() {
     m_label11 = MakeLabel(QStringLiteral("Label11"), QString(), fc);
     m_label10->hide();
     m_label11->hide();
+    m_cmdTestReport = MakeButton(QStringLiteral("cmdTestReport"), QStringLiteral("Test Report\u2026"), fc);
+    m_cmdTestReport->setToolTip(QStringLiteral("A one-page PDF of the test just saved"));
+    m_cmdTestReport->hide();
     m_command3 = MakeButton(QStringLiteral("Command3"), QStringLiteral(" bar test"), fc);
     m_command3->hide();
 
@@ -248,7 +251,8 @@ void frmStdTestLogging::connectControls() {
     connect(m_cmdStop, &QPushButton::clicked, this, [s] { s->cmdStop_Click(); });
     connect(m_cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
     connect(m_command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
-    connect(m_command3, &QPushButton::clicked, this, [s] { s->Command3_Click(); });
+    connect(m_command3, &QPushButton::clicked, this, [s] { s->stepBarTest(); });
+    connect(m_cmdTestReport, &QPushButton::clicked, this, [s] { s->saveTestReport(); });
     connect(m_cmdFreezeSplit, &QPushButton::clicked, this, [s] { s->cmdFreezeSplit_Click(); });
     connect(m_cmdFreezeUnsplit, &QPushButton::clicked, this, [s] { s->cmdFreezeUnsplit_Click(); });
     connect(m_cmdPrintTest, &QPushButton::clicked, this, [s] { s->cmdPrintTest_Click(); });
@@ -267,11 +271,11 @@ void frmStdTestLogging::connectControls() {
 
 void frmStdTestLogging::syncTimers() {
     const SessionControls& c = m_session->controls();
-    if (c.Timer1 != m_timer1->isActive())
-        c.Timer1 ? m_timer1->start() : m_timer1->stop();
-    if (c.Timer2IntervalMs > 0 && m_timer2->interval() != c.Timer2IntervalMs)
-        m_timer2->setInterval(c.Timer2IntervalMs);
-    const bool timer2 = c.Timer2 && c.Timer2IntervalMs > 0;
+    if (c.liveTimerOn != m_timer1->isActive())
+        c.liveTimerOn ? m_timer1->start() : m_timer1->stop();
+    if (c.loggingIntervalMs > 0 && m_timer2->interval() != c.loggingIntervalMs)
+        m_timer2->setInterval(c.loggingIntervalMs);
+    const bool timer2 = c.loggingTimerOn && c.loggingIntervalMs > 0;
     if (timer2 != m_timer2->isActive())
         timer2 ? m_timer2->start() : m_timer2->stop();
 }
@@ -282,8 +286,8 @@ void frmStdTestLogging::syncControls() {
     m_cmdStart->setEnabled(m_session->startEnabled());
     m_cmdStop->setEnabled(m_session->stopEnabled());
     m_cmdExit->setEnabled(m_session->exitEnabled());
-    m_cmdFreezeSplit->setEnabled(c.FreezeSplitEnabled);
-    m_cmdFreezeUnsplit->setEnabled(c.FreezeUnsplitEnabled);
+    m_cmdFreezeSplit->setEnabled(c.freezeSplitEnabled);
+    m_cmdFreezeUnsplit->setEnabled(c.freezeUnsplitEnabled);
 
     const bool on = c.periodic == PeriodicChoice::On;
     const bool off = c.periodic == PeriodicChoice::Off;
@@ -296,8 +300,16 @@ void frmStdTestLogging::syncControls() {
     }
 
     for (int k = 1; k <= kChannelCount; ++k) {
-        if (m_text1[k - 1]->text() != c.Text1[k - 1])
-            m_text1[k - 1]->setText(c.Text1[k - 1]);
+        if (m_text1[k - 1]->text() != c.readingTexts[k - 1])
+            m_text1[k - 1]->setText(c.readingTexts[k - 1]);
+        // Outside its limits in a warning colour, in a marginal band in a second one.
+        const datafiles::ReadingState state = c.readingStates[k - 1];
+        if (m_text1[k - 1]->property("limitState").toInt() != int(state)) {
+            m_text1[k - 1]->setProperty("limitState", int(state));
+            m_text1[k - 1]->setStyleSheet(state == datafiles::ReadingState::Outside ? QStringLiteral("background: #FF8080; font-weight: bold;")
+                                          : state == datafiles::ReadingState::Marginal ? QStringLiteral("background: #FFD966;")
+                                                                                        : QString());
+        }
         const bool lampOn = m_state.display.ChannelEnabled[k - 1];
         if (m_lampShown[k - 1] != (lampOn ? 2 : 1)) {
             m_images[k - 1]->setIcon(LampIcon(lampOn));
@@ -309,19 +321,21 @@ void frmStdTestLogging::syncControls() {
             m_labels[k - 1]->setToolTip(caption);
         }
     }
-    if (m_label8->text() != c.Label8)
-        m_label8->setText(c.Label8);
+    if (m_label8->text() != c.elapsedText)
+        m_label8->setText(c.elapsedText);
 
-    const bool written = c.WrittenVisible && !m_fullScreen;
+    const bool written = c.writtenVisible && !m_fullScreen;
     m_label10->setVisible(written);
     m_label11->setVisible(written);
-    if (m_label11->toolTip() != c.Label11) {
-        m_label11->setToolTip(c.Label11);
-        m_label11->setText(m_label11->fontMetrics().elidedText(c.Label11, Qt::ElideMiddle,
+    // A report only of a test data file (a workbook export has no record to report on).
+    m_cmdTestReport->setVisible(written && c.writtenFile.endsWith(QLatin1String(".DAT"), Qt::CaseInsensitive));
+    if (m_label11->toolTip() != c.writtenFile) {
+        m_label11->setToolTip(c.writtenFile);
+        m_label11->setText(m_label11->fontMetrics().elidedText(c.writtenFile, Qt::ElideMiddle,
                                                                std::max(40, m_label11->width())));
     }
-    if (isEnabled() != c.WindowEnabled)
-        setEnabled(c.WindowEnabled);
+    if (isEnabled() != c.windowEnabled)
+        setEnabled(c.windowEnabled);
 }
 
 // ---- layout -----------------------------------------------------------------------------------
@@ -415,6 +429,7 @@ void frmStdTestLogging::showNormalLayout() {
     m_session->hideWrittenLabels();
     m_label10->hide();
     m_label11->hide();
+    m_cmdTestReport->hide();
     m_command3->hide();
     relayout(true);
     syncControls();
@@ -428,7 +443,7 @@ void frmStdTestLogging::resizeEvent(QResizeEvent* event) {
 // ---- handlers ---------------------------------------------------------------------------------
 
 void frmStdTestLogging::Command6_Click() {
-    m_session->Command6_Click();
+    m_session->beginRangeChoice();
     if (!m_rangeDialog) {
         // The dialogs belong to the main window (not to this window, which is disabled while
         // they are open), are modal to it and stay in front of it. This window owns them.

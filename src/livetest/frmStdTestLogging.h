@@ -129,6 +129,7 @@ private:
     QLabel* m_label9 = nullptr;
     QLabel* m_label10 = nullptr;
     QLabel* m_label11 = nullptr;
+    QPushButton* m_cmdTestReport = nullptr;
     QLabel* m_label13 = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_mnuCopy = nullptr;

@@ -64,6 +64,9 @@ struct FileDialog {
     // question then asks about the completed name. A filter entry of one pattern "*.ext" that the
     // user picks makes "ext" the suffix instead.
     QString defaultSuffix;
+    // When set, the save dialog also has an optional "Note" line; the text typed there ends up
+    // here when the dialog is accepted (never required: an empty note is no note).
+    QString* note = nullptr;
 };
 
 class Dialogs {

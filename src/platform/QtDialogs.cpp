@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLineEdit>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -164,8 +166,24 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialog& d, QFile
                              dialog.setDefaultSuffix(suffix.isEmpty() ? d.defaultSuffix : suffix);
                          });
     }
+    QLineEdit* note = nullptr;
+    if (d.note) {
+        // Qt's own dialog, whose grid takes one more row under the file type.
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            note = new QLineEdit(&dialog);
+            note->setObjectName(QStringLiteral("note"));
+            note->setPlaceholderText(QStringLiteral("optional: what this test was for, anything unusual"));
+            note->setMaxLength(2000);
+            const int row = grid->rowCount();
+            grid->addWidget(new QLabel(QStringLiteral("Note:"), &dialog), row, 0);
+            grid->addWidget(note, row, 1, 1, grid->columnCount() - 1);
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (note)
+        *d.note = note->text().trimmed();
     return dialog.selectedFiles().constFirst();
 }
 

@@ -14,7 +14,7 @@ void ElapsedTimeTicker::setTest(double intervalSeconds, double testSeconds) {
 }
 
 double ElapsedTimeTicker::getTickStep(const QCPRange& range) {
-    return GraphStyle::ElapsedStep(range.size() * m_interval, tickCount()) / m_interval;
+    return GraphStyle::elapsedStep(range.size() * m_interval, tickCount()) / m_interval;
 }
 
 int ElapsedTimeTicker::getSubTickCount(double) {
@@ -22,7 +22,7 @@ int ElapsedTimeTicker::getSubTickCount(double) {
 }
 
 QString ElapsedTimeTicker::getTickLabel(double tick, const QLocale&, QChar, int) {
-    return GraphStyle::ElapsedText(tick * m_interval, m_testSeconds);
+    return GraphStyle::elapsedText(tick * m_interval, m_testSeconds);
 }
 
 } // namespace corvin::playback

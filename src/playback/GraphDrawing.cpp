@@ -77,7 +77,7 @@ GraphDrawing::GraphDrawing(QCustomPlot& plot)
 }
 
 void GraphDrawing::setStyle(GraphStyleKind kind) {
-    m_style = GraphStyle::Of(kind);
+    m_style = GraphStyle::ofKind(kind);
     if (m_drawn)
         return;
     m_plot.setBackground(m_style.background);
@@ -112,7 +112,7 @@ void GraphDrawing::draw(const GraphSpec& spec) {
         QCPGraph* graph = m_plot.addGraph();
         graph->setName(set.legend);
         graph->setData(keys, values, true);
-        const QColor colour = m_style.SetColour(set.setNumber, set.paletteIndex);
+        const QColor colour = m_style.colourOfSet(set.setNumber, set.paletteIndex);
         graph->setPen(QPen(colour, m_style.lineWidth));
         graph->setLineStyle(lines ? QCPGraph::lsLine : QCPGraph::lsNone);
         graph->setScatterStyle(
@@ -146,12 +146,12 @@ void GraphDrawing::draw(const GraphSpec& spec) {
     if (elapsed) {
         m_timeTicker->setTest(spec.intervalSeconds, testSeconds);
         m_plot.xAxis->setTicker(m_timeTicker);
-        m_plot.xAxis->setLabel(GraphStyle::ElapsedTitle(testSeconds));
+        m_plot.xAxis->setLabel(GraphStyle::elapsedTitle(testSeconds));
     } else {
         m_plot.xAxis->setTicker(m_ticker);
         m_plot.xAxis->setLabel(classic ? spec.bottomTitle : QStringLiteral("Sample"));
     }
-    m_plot.yAxis->setLabel(classic ? spec.leftTitle : GraphStyle::ValueTitle(spec.leftTitle));
+    m_plot.yAxis->setLabel(classic ? spec.leftTitle : GraphStyle::valueTitle(spec.leftTitle));
 
     // The legend beside the plot (classic) or inside it (clear), with a white ground there so
     // that a grid line never runs through its text.
@@ -172,7 +172,7 @@ void GraphDrawing::draw(const GraphSpec& spec) {
     m_drawn = true;
 }
 
-void GraphDrawing::DrawReference(const ReferenceRun& reference, const QString& fileName) {
+void GraphDrawing::drawReference(const ReferenceRun& reference, const QString& fileName) {
     const PeriodicDataSet& data = reference.data;
     const int rows = std::max<int>(data.SampleCapacity, 0);
     const std::vector<double> positions = AlignedPositions(rows, data.HeaderValues[0], m_interval);
@@ -211,7 +211,7 @@ void GraphDrawing::DrawReference(const ReferenceRun& reference, const QString& f
     }
 }
 
-int GraphDrawing::PlaceLegend() {
+int GraphDrawing::placeLegend() {
     if (!m_style.legendInside || !m_plot.legend->visible())
         return 0;
     QCPAxisRect* rect = m_plot.axisRect();
@@ -259,10 +259,10 @@ void GraphDrawing::showWholeTest() {
     else
         m_plot.xAxis->setRange(m_points - 1, m_points + 1);
 
-    FitValueAxis();
+    fitValueAxis();
 }
 
-void GraphDrawing::FitValueAxis() {
+void GraphDrawing::fitValueAxis() {
     bool any = false;
     double low = 0.0;
     double high = 0.0;
@@ -283,10 +283,10 @@ void GraphDrawing::FitValueAxis() {
     m_plot.yAxis->setRange(low - pad, high + pad);
     // Clear: room above the highest reading for the legend, so that however the view is zoomed
     // (along the bottom axis only) a top corner stays free for it.
-    if (m_style.legendInside && m_plot.legend->visible() && PlaceLegend() >= 0 && m_legendHeight < 0.6) {
+    if (m_style.legendInside && m_plot.legend->visible() && placeLegend() >= 0 && m_legendHeight < 0.6) {
         const QCPRange r = m_plot.yAxis->range();
         m_plot.yAxis->setRange(r.lower, r.upper + r.size() * m_legendHeight / (1.0 - m_legendHeight));
-        PlaceLegend();
+        placeLegend();
     }
 }
 

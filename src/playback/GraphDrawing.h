@@ -37,7 +37,7 @@ public:
     // Clear style: moves the legend to the corner of the plot that covers the fewest points of
     // the view as it is now (after a zoom, say), and says how many points it still covers there.
     // Classic: nothing, 0.
-    int PlaceLegend();
+    int placeLegend();
 
     // Replaces whatever was drawn with `spec`. The view (the part of the sample axis shown) stays
     // as it was; showWholeTest shows all of it. Does not repaint.
@@ -46,7 +46,7 @@ public:
     // and placed by time (AlignedPositions), cut at the end of the test played back; the legend
     // gains one solid entry named after `fileName` and one dashed entry named after the
     // reference's file. Does not repaint.
-    void DrawReference(const ReferenceRun& reference, const QString& fileName);
+    void drawReference(const ReferenceRun& reference, const QString& fileName);
 
     // Every set drawn, the test's first and then the reference's, for the statistics.
     struct DrawnSet {
@@ -60,7 +60,7 @@ public:
     void showWholeTest();
     // The value axis alone, as showWholeTest sets it (again after the plot changed its size: the
     // clear style's room for the legend depends on it).
-    void FitValueAxis();
+    void fitValueAxis();
     // True once something has been drawn.
     bool drawn() const { return m_drawn; }
 
@@ -91,7 +91,7 @@ private:
     QSharedPointer<SampleAxisTicker> m_ticker;
     QSharedPointer<ElapsedTimeTicker> m_timeTicker;
     QCPLayoutGrid* m_legendColumn = nullptr;
-    GraphStyle m_style = GraphStyle::Of(GraphStyleKind::Classic);
+    GraphStyle m_style = GraphStyle::ofKind(GraphStyleKind::Classic);
     QString m_unit;
     double m_legendHeight = 0.0;   // of the plot, when last placed
     std::vector<int> m_setNumbers; // of the graphs, in order

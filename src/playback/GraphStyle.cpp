@@ -44,10 +44,10 @@ LegendCorner QuietestCorner(const std::vector<std::pair<double, double>>& points
     return static_cast<LegendCorner>(best);
 }
 
-GraphStyle GraphStyle::Of(GraphStyleKind kind) {
+GraphStyle GraphStyle::ofKind(GraphStyleKind kind) {
     GraphStyle style;
     style.kind = kind;
-    if (kind == GraphStyleKind::clear) {
+    if (kind == GraphStyleKind::Clear) {
         style.background = Qt::white;
         style.foreground = QColor(0x20, 0x20, 0x20);
         style.grid = QColor(0xDD, 0xDD, 0xDD);
@@ -66,7 +66,7 @@ GraphStyle GraphStyle::Of(GraphStyleKind kind) {
     return style;
 }
 
-QColor GraphStyle::SetColour(int setNumber, int paletteIndex) const {
+QColor GraphStyle::colourOfSet(int setNumber, int paletteIndex) const {
     if (kind == GraphStyleKind::Classic)
         return PlotRoutine::paletteColour(paletteIndex);
     if (setNumber < 1 || setNumber > static_cast<int>(kClearColours.size()))
@@ -74,7 +74,7 @@ QColor GraphStyle::SetColour(int setNumber, int paletteIndex) const {
     return kClearColours[static_cast<std::size_t>(setNumber - 1)];
 }
 
-QString GraphStyle::Name(GraphStyleKind kind) {
+QString GraphStyle::nameOf(GraphStyleKind kind) {
     return kind == GraphStyleKind::Clear ? QStringLiteral("clear") : QStringLiteral("classic");
 }
 
@@ -86,14 +86,14 @@ std::optional<GraphStyleKind> GraphStyle::parse(const QString& name) {
     return std::nullopt;
 }
 
-QString GraphStyle::ElapsedTitle(double testSeconds) {
-    return UsesClock(testSeconds) ? QStringLiteral("Elapsed time (h:mm:ss)")
+QString GraphStyle::elapsedTitle(double testSeconds) {
+    return usesClock(testSeconds) ? QStringLiteral("Elapsed time (h:mm:ss)")
                                   : QStringLiteral("Elapsed time (s)");
 }
 
-QString GraphStyle::ElapsedText(double seconds, double testSeconds) {
+QString GraphStyle::elapsedText(double seconds, double testSeconds) {
     const auto whole = static_cast<long long>(std::llround(seconds));
-    if (!UsesClock(testSeconds))
+    if (!usesClock(testSeconds))
         return QString::number(whole);
     const long long s = whole < 0 ? -whole : whole;
     return QStringLiteral("%1%2:%3:%4")
@@ -103,7 +103,7 @@ QString GraphStyle::ElapsedText(double seconds, double testSeconds) {
         .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-double GraphStyle::ElapsedStep(double spanSeconds, int maxTicks) {
+double GraphStyle::elapsedStep(double spanSeconds, int maxTicks) {
     static constexpr std::array<double, 17> kSteps{1,   2,   5,    10,   15,   30,    60,    120,  300,
                                                    600, 900, 1800, 3600, 7200, 10800, 21600, 43200};
     const int ticks = std::max(maxTicks, 1);

@@ -40,26 +40,26 @@ struct GraphStyle {
     bool elapsedTimeAxis = false; // the bottom axis in elapsed time instead of sample numbers
     bool legendInside = false;    // in a corner of the plot that holds the fewest points
 
-    static GraphStyle Of(GraphStyleKind kind);
+    static GraphStyle ofKind(GraphStyleKind kind);
 
     // The colour of set 1..7 (its position in the click order), as `paletteIndex` in classic.
-    QColor SetColour(int setNumber, int paletteIndex) const;
+    QColor colourOfSet(int setNumber, int paletteIndex) const;
 
     // "classic" / "clear" and back (case-insensitive); nothing for any other word.
-    static QString Name(GraphStyleKind kind);
+    static QString nameOf(GraphStyleKind kind);
     static std::optional<GraphStyleKind> parse(const QString& name);
 
     // The bottom axis in elapsed time: whole seconds ("950") for a test shorter than an hour,
     // h:mm:ss ("1:05:00") from an hour on, so that the axis and its title do not change while
     // the user zooms.
-    static bool UsesClock(double testSeconds) { return testSeconds >= 3600.0; }
-    static QString ElapsedTitle(double testSeconds);
-    static QString ElapsedText(double seconds, double testSeconds);
+    static bool usesClock(double testSeconds) { return testSeconds >= 3600.0; }
+    static QString elapsedTitle(double testSeconds);
+    static QString elapsedText(double seconds, double testSeconds);
     // A round step in seconds (1, 2, 5, 10, 15, 30 s, 1, 2, 5, 10, 15, 30 min, 1, 2, 3, 6, 12 h,
     // then whole days) that puts at most `maxTicks` ticks on `spanSeconds`.
-    static double ElapsedStep(double spanSeconds, int maxTicks);
+    static double elapsedStep(double spanSeconds, int maxTicks);
     // The value axis with its unit.
-    static QString ValueTitle(const QString& unit) { return QStringLiteral("Current (%1)").arg(unit); }
+    static QString valueTitle(const QString& unit) { return QStringLiteral("Current (%1)").arg(unit); }
 };
 
 } // namespace corvin::playback

@@ -6,7 +6,7 @@
 
 namespace corvin::playback {
 
-SetStatistics SetStatistics::Of(const std::vector<double>& positions, const std::vector<double>& values,
+SetStatistics SetStatistics::over(const std::vector<double>& positions, const std::vector<double>& values,
                                 double from, double to) {
     SetStatistics s;
     const std::size_t n = std::min(positions.size(), values.size());

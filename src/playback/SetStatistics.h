@@ -20,7 +20,7 @@ struct SetStatistics {
 
     // The readings whose position lies in from..to (both included); `positions` ascending and as
     // long as `values`.
-    static SetStatistics Of(const std::vector<double>& positions, const std::vector<double>& values,
+    static SetStatistics over(const std::vector<double>& positions, const std::vector<double>& values,
                             double from, double to);
 };
 

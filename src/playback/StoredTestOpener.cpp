@@ -73,7 +73,7 @@ bool StoredTestOpener::checkAndRead(const QString& path, Path via) {
                                                : byNameReadFailure(read.message()));
         return false;
     }
-    m_state.playback.PlaybackFile = path;
+    m_state.playback.playbackFile = path;
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "playback/frmPeriodicDataGraph.h"
+#include "playback/TestReport.h"
 
 #include "common/AtomicFile.h"
 #include "datafiles/TestDataFile.h"
@@ -114,7 +115,7 @@ void frmPeriodicDataGraph::buildWindow() {
     m_graph->setObjectName(QStringLiteral("Graph1"));
     m_graph->setMinimumSize(400, 300);
     m_drawing = std::make_unique<GraphDrawing>(*m_graph);
-    m_drawing->setStyle(m_state.preferences.GraphStyle);
+    m_drawing->setStyle(m_state.preferences.graphStyle);
     m_graph->addLayer(kCursorLayer, nullptr, QCustomPlot::limAbove);
     m_graph->layer(kCursorLayer)->setMode(QCPLayer::lmBuffered);
     m_cursorLine = new QCPItemStraightLine(m_graph);
@@ -129,8 +130,8 @@ void frmPeriodicDataGraph::buildWindow() {
     m_settleTimer = new QTimer(this);
     m_settleTimer->setSingleShot(true);
     m_settleTimer->setInterval(kSettleMs);
-    connect(m_settleTimer, &QTimer::timeout, this, &frmPeriodicDataGraph::SettleView);
-    connect(m_graph, &QCustomPlot::mouseWheel, this, [this] { BeginViewChange(); });
+    connect(m_settleTimer, &QTimer::timeout, this, &frmPeriodicDataGraph::settleView);
+    connect(m_graph, &QCustomPlot::mouseWheel, this, [this] { beginViewChange(); });
     connect(m_graph, &QCustomPlot::mouseRelease, this, [this] {
         if (m_drawing->drawn())
             m_settleTimer->start();
@@ -320,13 +321,13 @@ bool frmPeriodicDataGraph::runPlotRoutine(bool checkPointCount) {
 }
 
 void frmPeriodicDataGraph::drawSpec(const GraphSpec& spec) {
-    m_drawing->setStyle(m_state.preferences.GraphStyle);
+    m_drawing->setStyle(m_state.preferences.graphStyle);
     m_drawing->draw(spec);
     if (m_reference) {
-        const QString own = m_state.playback.PlaybackFile.isEmpty()
+        const QString own = m_state.playback.playbackFile.isEmpty()
                                 ? QStringLiteral("This test")
-                                : QFileInfo(m_state.playback.PlaybackFile).fileName();
-        m_drawing->DrawReference(*m_reference, own);
+                                : QFileInfo(m_state.playback.playbackFile).fileName();
+        m_drawing->drawReference(*m_reference, own);
     }
     updateStatistics();
 }
@@ -400,7 +401,7 @@ std::vector<StatisticsRow> frmPeriodicDataGraph::statisticsRows() const {
             keys.push_back(it->key);
             values.push_back(it->value);
         }
-        rows.push_back({set.label, set.file, SetStatistics::Of(keys, values, from, to)});
+        rows.push_back({set.label, set.file, SetStatistics::over(keys, values, from, to)});
     }
     return rows;
 }
@@ -441,7 +442,7 @@ void frmPeriodicDataGraph::cmdCopyStatistics_Click() {
     m_frame.showNotice(QStringLiteral("Statistics copied to the clipboard"));
 }
 
-void frmPeriodicDataGraph::GraphStyleChanged() {
+void frmPeriodicDataGraph::graphStyleChanged() {
     if (!m_drawing->drawn())
         return;
     // Drawn again in the new look; the view stays where the user left it.
@@ -450,7 +451,7 @@ void frmPeriodicDataGraph::GraphStyleChanged() {
         return;
     m_drawing->showWholeTest();
     m_graph->xAxis->setRange(view);
-    m_drawing->PlaceLegend();
+    m_drawing->placeLegend();
     m_graph->replot();
 }
 
@@ -496,7 +497,7 @@ void frmPeriodicDataGraph::keepViewInTest(const QCPRange& range) {
         m_graph->xAxis->setRange(view);
 }
 
-void frmPeriodicDataGraph::BeginViewChange() {
+void frmPeriodicDataGraph::beginViewChange() {
     if (!m_drawing->drawn())
         return;
     m_graph->setNotAntialiasedElements(QCP::aePlottables);
@@ -507,10 +508,10 @@ bool frmPeriodicDataGraph::viewChanging() const {
     return m_graph->notAntialiasedElements().testFlag(QCP::aePlottables);
 }
 
-void frmPeriodicDataGraph::SettleView() {
+void frmPeriodicDataGraph::settleView() {
     m_settleTimer->stop();
     m_graph->setNotAntialiasedElements(QCP::aeNone);
-    m_drawing->PlaceLegend();
+    m_drawing->placeLegend();
     m_graph->replot();
 }
 
@@ -556,7 +557,7 @@ bool frmPeriodicDataGraph::eventFilter(QObject* watched, QEvent* event) {
         m_drawing->style().legendInside) {
         // Once the plot has taken its new size (its own resize handling comes after this).
         QTimer::singleShot(0, this, [this] {
-            m_drawing->FitValueAxis();
+            m_drawing->fitValueAxis();
             m_graph->replot();
         });
     }
@@ -657,6 +658,33 @@ void frmPeriodicDataGraph::cmdExit_Click() {
     m_state.playback.PlotChannelClicks = 0;
     // Auto comes back and FileClose closes this window: nothing may follow.
     m_frame.report(ShellEvent::PlaybackExited);
+}
+
+void frmPeriodicDataGraph::showTestRecord(const QString& caption, const QStringList& lines) {
+    setWindowTitle(QStringLiteral("Periodic Data Graph \u2014 ") + caption);
+    auto* control = findChild<QGroupBox*>(QStringLiteral("Frame3"));
+    if (!control || !control->layout() || findChild<QPushButton*>(QStringLiteral("cmdTestRecord")))
+        return;
+    auto* record = Button(QStringLiteral("cmdTestRecord"), QStringLiteral("Test Record"), control);
+    record->setToolTip(QStringLiteral("Who, when, which probe and range, the note and the verdict"));
+    control->layout()->addWidget(record);
+    connect(record, &QPushButton::clicked, this, [this, caption, lines] {
+        m_desktop.dialogs.message({QStringLiteral("Test record: ") + caption + QStringLiteral("\n\n") +
+                                       lines.join(QLatin1Char('\n')),
+                                   platform::Icon::Information, platform::Buttons::Ok, {}, platform::Answer::Ok});
+    });
+}
+
+void frmPeriodicDataGraph::setStoredTestFile(const QString& datPath) {
+    auto* control = findChild<QGroupBox*>(QStringLiteral("Frame3"));
+    if (!control || !control->layout() || datPath.isEmpty() ||
+        findChild<QPushButton*>(QStringLiteral("cmdTestReport")))
+        return;
+    auto* report = Button(QStringLiteral("cmdTestReport"), QStringLiteral("Test Report\u2026"), control);
+    report->setToolTip(QStringLiteral("A one-page PDF of the test: its record, verdict, numbers and graph"));
+    control->layout()->addWidget(report);
+    connect(report, &QPushButton::clicked, this,
+            [this, datPath] { SaveTestReport(datPath, m_desktop.dialogs, m_frame); });
 }
 
 } // namespace corvin::playback

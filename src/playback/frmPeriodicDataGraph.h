@@ -46,6 +46,11 @@ public:
     void Option_Click(GraphType type);
     void cmdReselect_Click();
     void cmdPrintGraph_Click();
+    // The stored test has a record: the title bar names its probe and start, and a "Test Record"
+    // button shows `lines` (all its fields).
+    void showTestRecord(const QString& caption, const QStringList& lines);
+    // The data file the stored test came from: a "Test Report..." button makes its report.
+    void setStoredTestFile(const QString& datPath);
     void cmdSavetoClipboard_Click();
     void cmdSaveGraphAs_Click();
     void cmdResetView_Click();
@@ -53,8 +58,8 @@ public:
     // A wheel step or drag of the view: until the view rests, the lines are drawn without
     // antialiasing, which keeps a repaint of seven long sets under a screen refresh on a full-HD
     // screen; SettleView, when the settle timer runs out, draws them smooth again once.
-    void BeginViewChange();
-    void SettleView();
+    void beginViewChange();
+    void settleView();
     bool viewChanging() const;
 
     // "Compare with...": a second test data file chosen in the file dialog, its readings of the
@@ -72,7 +77,7 @@ public:
     const ReferenceRun* reference() const { return m_reference.get(); }
 
     // Preferences changed the graph style: a drawn graph is drawn again in it.
-    void GraphStyleChanged();
+    void graphStyleChanged();
     // The mouse at a pixel of the graph widget: the readout and the cursor line follow it.
     void Graph1_MouseMove(const QPoint& position);
 

@@ -232,7 +232,8 @@ Status ListProbeFolder(const QString& folder, QStringList& paths) {
 
 QStringList ListProbeFiles(const QString& folder) {
     QStringList paths;
-    ListProbeFolder(folder, paths);
+    if (!ListProbeFolder(folder, paths))
+        return {}; // an unreadable folder holds no probes
     return paths;
 }
 

@@ -1,4 +1,5 @@
 #include "probes/frmProbeConfig.h"
+#include "probes/frmProbeLimits.h"
 
 #include "common/Pictures.h"
 #include "probes/NewProbeCheck.h"
@@ -41,11 +42,6 @@ void SetBoxBackground(QLineEdit* box, const QColor& colour) {
 }
 
 // What went wrong with a write to the settings store, in words.
-QString RegistryFailureText(const settings::RegistryStore& store, int32_t result) {
-    if (!store.lastError().isEmpty())
-        return store.lastError();
-    return QStringLiteral("The settings store refused the default probe (error %1)").arg(result);
-}
 
 } // namespace
 
@@ -114,6 +110,10 @@ void frmProbeConfig::buildWindow() {
     connect(m_cmdConfirm, &QPushButton::clicked, this, &frmProbeConfig::cmdConfirm_Click);
     connect(m_cmdSaveAsDefault, &QPushButton::clicked, this, &frmProbeConfig::cmdSaveAsDefault_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &frmProbeConfig::cmdClose_Click);
+    m_cmdLimits = new QPushButton(QStringLiteral("Limits\u2026"), this);
+    m_cmdLimits->setObjectName(QStringLiteral("cmdLimits"));
+    m_cmdLimits->setToolTip(QStringLiteral("The currents each channel must stay within"));
+    connect(m_cmdLimits, &QPushButton::clicked, this, &frmProbeConfig::editLimits);
 
     auto* right = new QVBoxLayout;
     right->addWidget(m_frameProbeName);
@@ -122,6 +122,7 @@ void frmProbeConfig::buildWindow() {
     top->addWidget(m_picTestProbe, 0, Qt::AlignTop);
     top->addLayout(right, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdLimits);
     buttons->addStretch(1);
     buttons->addWidget(m_cmdConfirm);
     buttons->addWidget(m_cmdSaveAsDefault);
@@ -277,14 +278,26 @@ bool frmProbeConfig::confirm(bool asDefault) {
 
     if (asDefault) {
         // The name box as typed, spaces and all; everyone who reads it trims it.
-        const int32_t result = settings::WriteDefaultProbeName(m_registry, m_txtProbeName->text());
-        if (result != settings::kErrorSuccess) {
+        const Status stored = settings::WriteDefaultProbeName(m_registry, m_txtProbeName->text());
+        if (!stored) {
             m_dialogs.critical(QStringLiteral("Problems with writing ") + path + QStringLiteral(" to disc") +
-                               QLatin1Char('\n') + RegistryFailureText(m_registry, result));
+                               QLatin1Char('\n') + stored.message());
             return false;
         }
     }
     return true;
+}
+
+void frmProbeConfig::editLimits() {
+    const QString name = m_txtProbeName->text().trimmed();
+    if (name.isEmpty()) {
+        m_dialogs.information(QStringLiteral("Type the probe's name first: its limits are kept beside its probe file."));
+        return;
+    }
+    std::array<QString, kChannelCount> names;
+    for (int k = 1; k <= kChannelCount; ++k)
+        names[std::size_t(k - 1)] = m_txtChannel.at(k - 1)->text();
+    EditProbeLimits(name, m_state.folders.ProbesFolder, names, m_dialogs, this, m_files);
 }
 
 } // namespace corvin::probes

@@ -83,6 +83,8 @@ private:
     QLabel* m_picTestProbe = nullptr;
     std::array<QLabel*, kChannelCount> m_lblChannel{};
     std::array<QLineEdit*, kChannelCount> m_txtChannel{};
+    QPushButton* m_cmdLimits = nullptr;
+    void editLimits();
     QPushButton* m_cmdConfirm = nullptr;
     QPushButton* m_cmdSaveAsDefault = nullptr;
     QPushButton* m_cmdClose = nullptr;

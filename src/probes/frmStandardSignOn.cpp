@@ -1,7 +1,8 @@
 #include "probes/frmStandardSignOn.h"
+#include "probes/frmProbeLimits.h"
 
 #include "common/TextTrim.h"
-#include "common/ToolNames.h"
+#include "common/StatusPanes.h"
 #include "common/Twips.h"
 #include "probes/ProbeFile.h"
 #include "settings/DefaultProbeSetting.h"
@@ -81,6 +82,12 @@ void frmStandardSignOn::buildWindow() {
     m_lblProbeSelect->setFont(bold);
 
     connect(m_cmdGO, &QPushButton::clicked, this, &frmStandardSignOn::cmdGO_Click);
+    m_cmdLimits = new QPushButton(QStringLiteral("Limits\u2026"), this);
+    m_cmdLimits->setObjectName(QStringLiteral("cmdLimits"));
+    m_cmdLimits->setToolTip(QStringLiteral("The currents each channel of the selected probe must stay within"));
+    m_cmdLimits->setMinimumWidth(TwipsToPixels(1200));
+    m_cmdLimits->adjustSize();
+    connect(m_cmdLimits, &QPushButton::clicked, this, &frmStandardSignOn::editLimits);
     connect(m_lvmain, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { lvmain_ItemClick(current); });
     connect(m_lvmain, &QTreeWidget::itemClicked, this,
@@ -177,6 +184,7 @@ void frmStandardSignOn::layOut() {
     const int left = std::max(0, (width() - frameWidth) / 2);
     const int top = std::max(aboveFrame, (height() - frameHeight) / 2);
     m_frameProbeList->setGeometry(left, top, frameWidth, frameHeight);
+    m_cmdLimits->move(left, top + frameHeight + TwipsToPixels(100));
 
     m_cmdGO->move(left, top - TwipsToPixels(500));
     m_lblProbeSelect->move(m_cmdGO->geometry().right() + 1 + TwipsToPixels(100), top - TwipsToPixels(400));
@@ -252,8 +260,10 @@ void frmStandardSignOn::loadSelectedProbe(bool saveDefault) {
 }
 
 void frmStandardSignOn::saveDefaultProbeName() {
-    // The window carries on whether or not the setting could be stored, as it always has.
-    settings::WriteDefaultProbeName(m_registry, m_state.DefaultProbeName);
+    // The window carries on whether or not the setting could be stored, as it always has; the
+    // status bar says when it could not.
+    if (const Status stored = settings::WriteDefaultProbeName(m_registry, m_state.DefaultProbeName); !stored)
+        m_frame.showNotice(QStringLiteral("The default probe could not be stored: ") + stored.message());
 }
 
 void frmStandardSignOn::closeWindow() {
@@ -277,6 +287,19 @@ void frmStandardSignOn::closeEvent(QCloseEvent* event) {
             m_frame.report(ShellEvent::ProbeSelectionClosed);
     }
     event->accept();
+}
+
+void frmStandardSignOn::editLimits() {
+    QTreeWidgetItem* item = m_lvmain->currentItem();
+    const QString name = item ? EntryName(item) : QString();
+    if (name.isEmpty() || name == noProbesText()) {
+        m_dialogs.information(QStringLiteral("Select a probe device first."));
+        return;
+    }
+    std::array<QString, kChannelCount> names;
+    for (int k = 1; k <= kChannelCount; ++k)
+        names[std::size_t(k - 1)] = item->text(k);
+    EditProbeLimits(name, m_state.folders.ProbesFolder, names, m_dialogs, this);
 }
 
 } // namespace corvin::probes

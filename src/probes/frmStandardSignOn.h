@@ -77,6 +77,8 @@ private:
     bool m_checking = false; // guards the check-mark handler while it changes check marks itself
 
     QGroupBox* m_frameProbeList = nullptr;
+    QPushButton* m_cmdLimits = nullptr;
+    void editLimits();
     QTreeWidget* m_lvmain = nullptr;
     QLabel* m_lblProbeSelect = nullptr;
     QPushButton* m_cmdGO = nullptr;

@@ -37,7 +37,7 @@ Status BarColourFile::Load(const QString& path, cBarColors& colours, const Atomi
         for (int k = 1; k <= 7; ++k)
             defaults.setCh(k, kDefaultColour);
         colours = defaults;
-        if (Status s = WriteFileAtomically(path, Encode(defaults), files); !s)
+        if (Status s = WriteFileAtomically(path, encode(defaults), files); !s)
             return Status::failure(QStringLiteral("The bar colour file \"%1\" could not be created: %2. "
                                                   "The bars are shown in light grey.")
                                        .arg(path, s.message()));
@@ -57,12 +57,12 @@ Status BarColourFile::Load(const QString& path, cBarColors& colours, const Atomi
         return Status::failure(QStringLiteral("The bar colour file \"%1\" could not be read: %2. "
                                               "The bar colours are left as they were.")
                                    .arg(path, file.errorString()));
-    colours = Decode(bytes);
+    colours = decode(bytes);
     return Status::success();
 }
 
 Status BarColourFile::Save(const QString& path, const cBarColors& colours, const AtomicFileFactory& files) {
-    if (Status s = WriteFileAtomically(path, Encode(colours), files); !s)
+    if (Status s = WriteFileAtomically(path, encode(colours), files); !s)
         return Status::failure(
             QStringLiteral("The bar colours could not be saved to \"%1\": %2.").arg(path, s.message()));
     return Status::success();

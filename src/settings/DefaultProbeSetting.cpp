@@ -25,13 +25,18 @@ QString ReadDefaultProbeName(RegistryStore& store) {
     return CleanDefaultProbeName(value.toString());
 }
 
-int32_t WriteDefaultProbeName(RegistryStore& store, const QString& name) {
+Status WriteDefaultProbeName(RegistryStore& store, const QString& name) {
     RegKey key;
     if (store.OpenKey(kHkeyLocalMachine, kDefaultProbeKey, kKeyAllAccess, key) == kErrorFileNotFound)
         RegistryCreateKey(store, kHkeyLocalMachine, kDefaultProbeKey);
     RegistryStore::CloseKey(key);
-    return RegistryWriteKeyValue(store, kHkeyLocalMachine, kDefaultProbeKey, kDefaultProbeValue, name,
-                                 kRegSz);
+    const int32_t code =
+        RegistryWriteKeyValue(store, kHkeyLocalMachine, kDefaultProbeKey, kDefaultProbeValue, name, kRegSz);
+    if (code == kErrorSuccess)
+        return Status::success();
+    if (!store.lastError().isEmpty())
+        return Status::failure(store.lastError());
+    return Status::failure(QStringLiteral("The settings store refused the default probe (error %1)").arg(code));
 }
 
 } // namespace corvin::settings

@@ -2,8 +2,9 @@
 // The default probe's name in the registry: local machine,
 // "Software\Tarvik\CORVIN\Test Options\Default", value "Default Probe" (type 1, no NUL).
 
+#include "common/Status.h"
+
 #include <QString>
-#include <cstdint>
 
 namespace corvin::settings {
 
@@ -17,9 +18,9 @@ inline const QString kDefaultProbeValue = QStringLiteral("Default Probe");
 // spaces; empty when the key or the value is missing.
 QString ReadDefaultProbeName(RegistryStore& store);
 
-// Stores `name` as it is (untrimmed), creating the key when it is missing. The result is the
-// registry's code of the write; the program has always carried on whatever it was.
-int32_t WriteDefaultProbeName(RegistryStore& store, const QString& name);
+// Stores `name` as it is (untrimmed), creating the key when it is missing. A failure says why:
+// the store's own reason, or the registry's code of the write.
+Status WriteDefaultProbeName(RegistryStore& store, const QString& name);
 
 // The read's clean-up on its own: characters below 32 become spaces, spaces at both ends go.
 QString CleanDefaultProbeName(const QString& stored);

@@ -10,7 +10,7 @@ RecentFilesMenu::Rebuild RecentFilesMenu::forList(const cMRUFileList& list) {
     Rebuild rebuild;
     for (int32_t i = 1; i <= list.FileCount(); ++i) {
         if (list.FileExists(i))
-            rebuild.entries.push_back({ToolName(i), list.MenuCaption(i), QString::number(i)});
+            rebuild.entries.push_back({toolName(i), list.MenuCaption(i), QString::number(i)});
     }
     rebuild.separatorVisible = list.FileCount() > 0;
     return rebuild;
@@ -20,7 +20,7 @@ RecentFilesMenu::Switch RecentFilesMenu::toSwitch(const cMRUFileList& list) {
     Switch change;
     for (int32_t i = 1; i <= list.FileCount(); ++i) {
         if (list.FileExists(i))
-            change.tools << ToolName(i);
+            change.tools << toolName(i);
     }
     change.separatorVisible = list.FileCount() >= 1;
     return change;

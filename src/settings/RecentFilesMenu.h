@@ -33,7 +33,7 @@ public:
     };
     static Rebuild forList(const cMRUFileList& list);
 
-    // EnableMRU / DissableMRU: the entry tools to enable or disable (those of the entries that
+    // enableRecentFiles / disableRecentFiles: the entry tools to enable or disable (those of the entries that
     // hold a path), and whether the separator shows.
     struct Switch {
         QStringList tools;

@@ -362,6 +362,16 @@ void RegistryStore::openInMemory() {
 
 // ---- Keys ----------------------------------------------------------------------------------
 
+template <class Query>
+int32_t RegistryStore::stepToRow(Query& s, const RegKey& key, uint32_t index) {
+    s.bind(1, key.id());
+    s.bind(2, static_cast<int64_t>(index));
+    const int rc = s.step();
+    if (rc == SQLITE_ROW)
+        return kErrorSuccess;
+    return rc == SQLITE_DONE ? kErrorNoMoreItems : fail(rc);
+}
+
 int32_t RegistryStore::fail(int sqliteCode) {
     m_lastError = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(sqliteCode));
     switch (sqliteCode & 0xFF) {
@@ -596,13 +606,8 @@ int32_t RegistryStore::EnumValue(const RegKey& key, uint32_t index, QString& nam
     if (const int32_t r = checkHandle(key, kKeyQueryValue); r != kErrorSuccess)
         return r;
     Statement s(m_db, "SELECT name, type FROM vals WHERE key = ?1 ORDER BY rowid LIMIT 1 OFFSET ?2");
-    s.bind(1, key.id());
-    s.bind(2, static_cast<int64_t>(index));
-    const int rc = s.step();
-    if (rc == SQLITE_DONE)
-        return kErrorNoMoreItems;
-    if (rc != SQLITE_ROW)
-        return fail(rc);
+    if (const int32_t r = stepToRow(s, key, index); r != kErrorSuccess)
+        return r;
     const QString found = s.text(0);
     if (static_cast<uint32_t>(found.size()) + 1 > nameCapacity)
         return kErrorMoreData;
@@ -617,13 +622,8 @@ int32_t RegistryStore::EnumKey(const RegKey& key, uint32_t index, QString& name)
     if (const int32_t r = checkHandle(key, kKeyEnumerateSubKeys); r != kErrorSuccess)
         return r;
     Statement s(m_db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2");
-    s.bind(1, key.id());
-    s.bind(2, static_cast<int64_t>(index));
-    const int rc = s.step();
-    if (rc == SQLITE_DONE)
-        return kErrorNoMoreItems;
-    if (rc != SQLITE_ROW)
-        return fail(rc);
+    if (const int32_t r = stepToRow(s, key, index); r != kErrorSuccess)
+        return r;
     name = s.text(0);
     return kErrorSuccess;
 }

@@ -134,6 +134,10 @@ private:
     int32_t resolve(uint32_t root, const QString& subKey, bool create, int64_t& id, bool* created);
     bool keyExists(int64_t id);
     int32_t fail(int sqliteCode);
+    // Steps an enumeration query (?1 the key, ?2 the index) to its row: success, no more items,
+    // or the store's failure.
+    template <class Query>
+    int32_t stepToRow(Query& s, const RegKey& key, uint32_t index);
 
     QString m_path;
     QString m_notice;

@@ -16,13 +16,18 @@ QVariant Read(RegistryStore& store, const QString& valueName) {
     return value;
 }
 
-int32_t Write(RegistryStore& store, const QString& valueName, const QVariant& value, uint32_t type) {
+Status Write(RegistryStore& store, const QString& valueName, const QVariant& value, uint32_t type) {
     RegKey key;
     if (store.OpenKey(kHkeyCurrentUser, kPreferencesKey, kKeyAllAccess, key) == kErrorFileNotFound)
         RegistryCreateKey(store, kHkeyCurrentUser, kPreferencesKey);
     RegistryStore::CloseKey(key);
-    return RegistryWriteKeyValue(store, kHkeyCurrentUser, kPreferencesKey, valueName, value,
-                                 static_cast<int32_t>(type));
+    const int32_t code = RegistryWriteKeyValue(store, kHkeyCurrentUser, kPreferencesKey, valueName, value,
+                                               static_cast<int32_t>(type));
+    if (code == kErrorSuccess)
+        return Status::success();
+    if (!store.lastError().isEmpty())
+        return Status::failure(store.lastError());
+    return Status::failure(QStringLiteral("The settings store refused %1 (error %2)").arg(valueName).arg(code));
 }
 
 } // namespace
@@ -30,19 +35,19 @@ int32_t Write(RegistryStore& store, const QString& valueName, const QVariant& va
 ViewPreferences ReadViewPreferences(RegistryStore& store) {
     ViewPreferences preferences;
     if (Read(store, kGraphStyleValue).toString().compare(QLatin1String("Clear"), Qt::CaseInsensitive) == 0)
-        preferences.GraphStyle = GraphStyleKind::Clear;
+        preferences.graphStyle = GraphStyleKind::Clear;
     const QVariant strip = Read(store, kTrendStripValue);
-    preferences.TrendStripOn = strip.typeId() == QMetaType::Int && strip.toInt() == 1;
+    preferences.trendStripOn = strip.typeId() == QMetaType::Int && strip.toInt() == 1;
     return preferences;
 }
 
-int32_t WriteGraphStyle(RegistryStore& store, GraphStyleKind style) {
+Status WriteGraphStyle(RegistryStore& store, GraphStyleKind style) {
     return Write(store, kGraphStyleValue,
                  style == GraphStyleKind::Clear ? QStringLiteral("Clear") : QStringLiteral("Classic"),
                  kRegSz);
 }
 
-int32_t WriteTrendStrip(RegistryStore& store, bool on) {
+Status WriteTrendStrip(RegistryStore& store, bool on) {
     return Write(store, kTrendStripValue, qint32(on ? 1 : 0), kRegDword);
 }
 

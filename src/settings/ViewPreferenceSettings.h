@@ -5,6 +5,7 @@
 // style and no trend strip, so a new home looks as the program always has.
 
 #include "common/SharedState.h"
+#include "common/Status.h"
 
 #include <QString>
 #include <cstdint>
@@ -18,8 +19,8 @@ inline const QString kGraphStyleValue = QStringLiteral("Graph Style");
 inline const QString kTrendStripValue = QStringLiteral("Trend Strip");
 
 ViewPreferences ReadViewPreferences(RegistryStore& store);
-// The registry's result code of the write (0: written).
-int32_t WriteGraphStyle(RegistryStore& store, GraphStyleKind style);
-int32_t WriteTrendStrip(RegistryStore& store, bool on);
+// A failure says why: the store's own reason, or the registry's code of the write.
+Status WriteGraphStyle(RegistryStore& store, GraphStyleKind style);
+Status WriteTrendStrip(RegistryStore& store, bool on);
 
 } // namespace corvin::settings

@@ -86,7 +86,7 @@ bool cMRUFileList::FileExists(int32_t i) const {
 }
 
 QString cMRUFileList::MenuCaption(int32_t i) const {
-    return Caption(i, file(i));
+    return caption(i, file(i));
 }
 
 QString cMRUFileList::caption(int32_t i, const QString& path) {

@@ -108,7 +108,7 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     styleLayout->addWidget(m_optClassic);
     styleLayout->addWidget(m_optClear);
     styleLayout->addStretch();
-    setGraphStyle(m_state.preferences.GraphStyle);
+    setGraphStyle(m_state.preferences.graphStyle);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -160,7 +160,7 @@ void frmGraphColor::cmdSaveOnExit_Click() {
         return;
     }
     m_state.BarColours = colours;
-    m_state.preferences.GraphStyle = graphStyle();
+    m_state.preferences.graphStyle = graphStyle();
     emit saved();
     accept();
 }

@@ -9,11 +9,15 @@
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataChecks.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/TestRecord.h"
+#include "datafiles/Verdict.h"
 #include "playback/GraphDrawing.h"
 #include "playback/GraphStyle.h"
 #include "playback/PlotRoutine.h"
+#include "playback/TestReport.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
+#include "probes/ProbeLimits.h"
 #include "settings/DefaultProbeSetting.h"
 #include "settings/RegistryStore.h"
 #include "settings/StoreLocation.h"
@@ -41,7 +45,12 @@ const char* const kUsage =
     "  probe create DIR NAME [CHANNEL...]  writes NAME.prb in DIR with up to seven channel texts\n"
     "  probe default HOME [NAME]           shows, or sets, the default probe of a Corvin home\n"
     "                                      (an empty argument leaves that channel empty)\n"
-    "  info FILE.DAT                       interval, rows, stored rows and channel names of a test\n"
+    "  info FILE.DAT                       interval, rows, stored rows and channel names of a test,\n"
+    "                                      then the fields of its test record when it has one\n"
+    "  record FILE.DAT                     the test record of a test (FILE.DAT.json) as JSON\n"
+    "  verdict FILE.DAT [--limits FILE.json]\n"
+    "                                      the test judged against limits (the record's by\n"
+    "                                      default): one line per channel, the verdict last\n"
     "  dump FILE.DAT                       the readings of a test as CSV, one row per reading\n"
     "  convert FILE.DAT OUT                the test as a spreadsheet workbook (OUT.xls or OUT.xlsx,\n"
     "                                      laid out as Corvin exports it) or as the CSV of dump\n"
@@ -57,11 +66,16 @@ const char* const kUsage =
     "                                      saved (a crash, a power cut), one journal a line\n"
     "  recover save JOURNAL OUT.DAT        writes the readings of a journal as a test data file\n"
     "                                      and removes the journal\n"
+    "  report FILE.DAT OUT.pdf [--limits FILE.json]\n"
+    "                                      the one-page test report (A4): the record's fields,\n"
+    "                                      the verdict, a table per channel, the graph with its\n"
+    "                                      limits (the record's by default)\n"
     "  --help                              this text\n"
     "  --version                           the program's version\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written, 2 for a wrong command line\n"
-    "(plot: also when the test data file cannot be read; convert: for every failure).\n";
+    "(plot: also when the test data file cannot be read; convert: for every failure), 3 when\n"
+    "verdict finds that the test failed.\n";
 
 // Text from a file, made safe for a terminal: control characters (line breaks, escapes) are
 // printed as \xHH, so one name stays one line and cannot steer the terminal.
@@ -187,10 +201,8 @@ int ProbeDefault(const QStringList& args, QTextStream& out, QTextStream& err) {
     // A store that could not be opened on disc runs in memory: a write there would be lost.
     if (!registry.persistent())
         return Fail(err, QStringLiteral("cannot write the settings store %1").arg(store));
-    if (const int32_t code = settings::WriteDefaultProbeName(registry, name); code != 0)
-        return Fail(
-            err,
-            QStringLiteral("cannot write the default probe to %1 (registry error %2)").arg(store).arg(code));
+    if (const Status stored = settings::WriteDefaultProbeName(registry, name); !stored)
+        return Fail(err, QStringLiteral("cannot write the default probe to %1: %2").arg(store, stored.message()));
     return kExitOk;
 }
 
@@ -235,7 +247,102 @@ int Info(const QString& path, QTextStream& out, QTextStream& err) {
         out << "channel " << k << ": " << Printable(TrimPaddingEnd(data.ChannelNames[k - 1])) << '\n';
     for (const QString& warning : Warnings(path, data))
         out << "warning: " << warning << '\n';
+    const datafiles::RecordReading record = datafiles::ReadRecordBeside(path);
+    if (record.state == datafiles::RecordState::Unusable) {
+        out << "warning: " << Printable(record.message) << '\n';
+    } else if (record.state != datafiles::RecordState::None) {
+        if (record.state == datafiles::RecordState::Changed)
+            out << "warning: " << datafiles::kRecordChangedText << '\n';
+        for (const QString& line : datafiles::RecordLines(record.record))
+            out << Printable(line) << '\n';
+    }
     return kExitOk;
+}
+
+int Record(const QString& path, QTextStream& out, QTextStream& err) {
+    const datafiles::RecordReading record = datafiles::ReadRecordBeside(path);
+    switch (record.state) {
+    case datafiles::RecordState::None:
+        return Fail(err, QStringLiteral("%1 has no test record").arg(path));
+    case datafiles::RecordState::Unusable:
+        return Fail(err, QStringLiteral("%1: %2").arg(path, record.message));
+    case datafiles::RecordState::Changed:
+        err << "warning: " << datafiles::kRecordChangedText << '\n';
+        break;
+    case datafiles::RecordState::Matches:
+        break;
+    }
+    out << datafiles::EncodeTestRecord(record.record);
+    return kExitOk;
+}
+
+int Report(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString limitsPath;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--limits")) {
+            if (++i >= args.size())
+                return UsageError(err, QStringLiteral("--limits takes a limits file"));
+            limitsPath = args[i];
+        } else {
+            files << args[i];
+        }
+    }
+    if (files.size() != 2 || !files[1].endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return UsageError(err, QStringLiteral("report takes a test data file and the PDF to write"));
+    playback::ReportInput input;
+    QStringList notes;
+    if (Status s = playback::PrepareReport(files[0], limitsPath, input, notes); !s)
+        return Fail(err, s.message());
+    for (const QString& note : notes)
+        err << "warning: " << Printable(note) << '\n';
+    if (Status s = playback::WriteTestReport(files[1], input); !s)
+        return Fail(err, QStringLiteral("cannot write %1: %2").arg(files[1], s.message()));
+    out << "Test report written to " << files[1] << '\n';
+    return kExitOk;
+}
+
+int VerdictOf(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString limitsPath;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--limits")) {
+            if (++i >= args.size())
+                return UsageError(err, QStringLiteral("--limits takes a limits file"));
+            limitsPath = args[i];
+        } else {
+            files << args[i];
+        }
+    }
+    if (files.size() != 1)
+        return UsageError(err, QStringLiteral("verdict takes one test data file"));
+    PeriodicDataSet data;
+    if (!ReadData(files[0], data, err))
+        return kExitFailed;
+    const datafiles::RecordReading record = datafiles::ReadRecordBeside(files[0]);
+    probes::ProbeLimits limits{};
+    if (!limitsPath.isEmpty()) {
+        if (!QFileInfo::exists(limitsPath))
+            return Fail(err, QStringLiteral("cannot read %1: no such file").arg(limitsPath));
+        if (Status s = probes::ReadProbeLimits(limitsPath, limits); !s)
+            return Fail(err, QStringLiteral("%1: %2").arg(limitsPath, s.message()));
+    } else if (record.state == datafiles::RecordState::Unusable) {
+        return Fail(err, QStringLiteral("%1: %2").arg(files[0], record.message));
+    } else if (record.state == datafiles::RecordState::None || !record.record.limits) {
+        return Fail(err, QStringLiteral("%1 has no limits in a test record: give them with --limits").arg(files[0]));
+    } else {
+        limits = *record.record.limits;
+    }
+    // The channels that were on, as the record says; all seven without one.
+    std::array<bool, kChannelCount> on;
+    on.fill(true);
+    if (record.state != datafiles::RecordState::Unusable && record.record.channelsOn)
+        on = *record.record.channelsOn;
+    const datafiles::TestJudgement judgement = datafiles::JudgeTest(data, data.HeaderValues[0], on, limits);
+    for (int k = 1; k <= kChannelCount; ++k)
+        out << datafiles::DescribeChannel(k, judgement.channels[k - 1]) << '\n';
+    out << "test: " << datafiles::VerdictName(judgement.verdict) << '\n';
+    return judgement.verdict == datafiles::Verdict::Fail ? kExitTestFailed : kExitOk;
 }
 
 // The readings as CSV: a header of the trimmed names, then one line per row, each time first.
@@ -533,6 +640,15 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
             return UsageError(err, QStringLiteral("%1 takes one test data file").arg(command));
         return command == QLatin1String("info") ? Info(rest[0], out, err) : Dump(rest[0], out, err);
     }
+    if (command == QLatin1String("record")) {
+        if (rest.size() != 1)
+            return UsageError(err, QStringLiteral("record takes one test data file"));
+        return Record(rest[0], out, err);
+    }
+    if (command == QLatin1String("verdict"))
+        return VerdictOf(rest, out, err);
+    if (command == QLatin1String("report"))
+        return Report(rest, out, err);
     if (command == QLatin1String("convert")) {
         if (rest.size() != 2)
             return UsageError(err, QStringLiteral("convert takes a test data file and the file to write"));

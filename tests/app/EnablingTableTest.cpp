@@ -1,7 +1,7 @@
 // The enabling table of the menus and toolbar, row by row. Each row's expectation is written out
 // from the program's table of events, not taken from the code under test.
-#include "common/CommandBar.h"
-#include "common/EnablingRules.h"
+#include "app/CommandBar.h"
+#include "app/EnablingRules.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 using namespace corvin;
+using namespace corvin::app;
 
 namespace {
 

@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 using namespace corvin;
+using namespace corvin::app;
 using corvin::testing::RecordingCard;
 using corvin::testing::ScriptedDesktop;
 using corvin::testing::TempHome;
@@ -185,7 +186,7 @@ TEST_F(MainWindowTest, HelpAndAboutDoNothingWhileATestRuns) {
 TEST_F(MainWindowTest, AutoWithoutAUsableDefaultProbeSaysSo) {
     app::MainWindow& w = started();
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
-    settings::WriteDefaultProbeName(registry, QStringLiteral("Gone"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("Gone")).ok());
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     const QString message = QStringLiteral("No Default Probe\nSetup Default Probe and Re Try");
     EXPECT_EQ(desk.dialogs.messageTexts(), (QStringList{message, message}));
@@ -196,7 +197,7 @@ TEST_F(MainWindowTest, AutoWithoutAUsableDefaultProbeSaysSo) {
 
 TEST_F(MainWindowTest, AutoOpensTheTestWindowWithTheDefaultProbe) {
     makeProbe(QStringLiteral("BENCH"));
-    settings::WriteDefaultProbeName(registry, QStringLiteral("  bench  "));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("  bench  ")).ok());
     app::MainWindow& w = started();
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     ASSERT_NE(test(), nullptr);
@@ -219,7 +220,7 @@ TEST_F(MainWindowTest, AutoOpensTheTestWindowWithTheDefaultProbe) {
 // Regression: a second Auto stacked a second test window with its own session.
 TEST_F(MainWindowTest, AutoAndStandardWhileATestWindowIsOpenOnlyBringItForward) {
     makeProbe(QStringLiteral("BENCH"));
-    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH")).ok());
     app::MainWindow& w = started();
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     ASSERT_NE(test(), nullptr);
@@ -251,7 +252,7 @@ TEST_F(MainWindowTest, ProbeSelectionClosedByItsCloseBoxReturnsToTheIdleWindow) 
 // Regression: the range dialogs had no parent and could be buried under the main window.
 TEST_F(MainWindowTest, RangeDialogsBelongToTheMainWindowAndAreModalToIt) {
     makeProbe(QStringLiteral("BENCH"));
-    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH")).ok());
     app::MainWindow& w = started();
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     ASSERT_NE(test(), nullptr);
@@ -316,7 +317,7 @@ TEST_F(MainWindowTest, ToolbarClicksReachTheDispatchLikeTheMenu) {
 
 TEST_F(MainWindowTest, FullScreenThenNormalRestoresThePictureToItsDesignPlace) {
     makeProbe(QStringLiteral("BENCH"));
-    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH")).ok());
     app::MainWindow& w = started();
     w.resize(1400, 1000);
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
@@ -344,7 +345,7 @@ TEST_F(MainWindowTest, FullScreenThenNormalRestoresThePictureToItsDesignPlace) {
 
 TEST_F(MainWindowTest, HidingTheToolbarRelaysTheChildOutAndKeepsFullScreen) {
     makeProbe(QStringLiteral("BENCH"));
-    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH")).ok());
     app::MainWindow& w = started();
     w.ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     ASSERT_NE(test(), nullptr);

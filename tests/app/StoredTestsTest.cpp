@@ -2,6 +2,7 @@
 // every way in and out of playback, the recent-files list across a restart, and a test data file
 // named from outside the program.
 #include "app/MainWindow.h"
+#include "datafiles/TestRecord.h"
 #include "instrument/NoPause.h"
 #include "livetest/frmStdTestLogging.h"
 #include "playback/PlaybackFixtures.h"
@@ -20,6 +21,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
+#include <QLabel>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace corvin;
@@ -221,6 +224,59 @@ TEST_F(StoredTests, FilePrintGraphIsEnabledOnlyWhileAGraphIsOpenAndPrintsIt) {
     EXPECT_EQ(desk.printers.jobs.size(), 1u);
 }
 
+// A stored test with a record: its probe and start in the status bar and the graph's title bar,
+// every field behind the graph's Test Record button; a changed data file is flagged, and a
+// record that cannot be read is one message that does not stop the test from opening.
+TEST_F(StoredTests, AStoredTestShowsItsRecordAndAChangedDataFileIsFlagged) {
+    app::MainWindow& w = started();
+    const QString path = home.file(QStringLiteral("TESTS/recorded.DAT"));
+    PeriodicDataSet data;
+    data.resize(20);
+    datafiles::TestRecord record;
+    record.probeName = QStringLiteral("CELL 4");
+    record.start = QDateTime(QDate(2026, 11, 30), QTime(9, 15));
+    record.note = QStringLiteral("before shipping");
+    ASSERT_TRUE(datafiles::WriteTestDataWithRecord(path, data, 10, {}, record));
+
+    const auto openGraph = [&] {
+        desk.dialogs.openFiles.push_back(path);
+        WhenShown<frmPeriodDataSetup> selection([](frmPeriodDataSetup& s) {
+            s.Picture1_Click(1);
+            s.cmdOK_Click();
+        });
+        w.ActiveBar21_ToolClick(QStringLiteral("mFOpen"));
+    };
+    openGraph();
+    ASSERT_NE(w.graphWindow(), nullptr);
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("notice"))->text(),
+              QStringLiteral("recorded.DAT: CELL 4, started 2026-11-30 09:15"));
+    EXPECT_EQ(w.graphWindow()->windowTitle(),
+              QStringLiteral("Periodic Data Graph \u2014 CELL 4, started 2026-11-30 09:15"));
+    auto* button = w.graphWindow()->findChild<QPushButton*>(QStringLiteral("cmdTestRecord"));
+    ASSERT_NE(button, nullptr);
+    button->click();
+    EXPECT_TRUE(desk.dialogs.lastMessage().text.contains(QStringLiteral("\nnote: before shipping\n")));
+    w.graphWindow()->cmdExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QByteArray bytes = TempHome::read(path);
+    bytes[4] = 'x';
+    ASSERT_TRUE(TempHome::write(path, bytes));
+    openGraph();
+    ASSERT_NE(w.graphWindow(), nullptr);
+    EXPECT_TRUE(w.graphWindow()->windowTitle().endsWith(
+        QStringLiteral("(the data file was changed after its record was written)")));
+    w.graphWindow()->cmdExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    ASSERT_TRUE(TempHome::write(datafiles::RecordPathFor(path), "garbage"));
+    openGraph();
+    ASSERT_NE(w.graphWindow(), nullptr);
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("notice"))->text(),
+              QStringLiteral("recorded.DAT: its test record is not usable: it is not JSON"));
+    EXPECT_EQ(w.graphWindow()->findChild<QPushButton*>(QStringLiteral("cmdTestRecord")), nullptr);
+}
+
 // ---- The recent-files entries ----------------------------------------------------------------
 
 TEST_F(StoredTests, TheRecentListSurvivesARestartWithoutFilesDeletedSince) {
@@ -319,7 +375,7 @@ TEST_F(StoredTests, AFileNamedFromOutsideOpensOnceStartedAndOnlyWhenIdle) {
     cProbe probe;
     probe.setProbe_Name(QStringLiteral("BENCH"));
     ASSERT_TRUE(probes::WriteProbeFile(home.file(QStringLiteral("Probes")), probe).ok());
-    settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("BENCH")).ok());
     window->ActiveBar21_ToolClick(QStringLiteral("miTAuto"));
     ASSERT_NE(window->testWindow(), nullptr);
     desk.dialogs.messages.clear();

@@ -137,7 +137,7 @@ TEST(UserPath, FromANewProbeToASavedTestDataFile) {
         session.Timer2_Timer();
     }
     EXPECT_EQ(state.periodic.SampleCount, 10);
-    EXPECT_NEAR(state.display.LastBarValue[0], 6.0, 2.0); // the simulated channel 1 current
+    EXPECT_NEAR(test->chart().lastBarValue(1), 6.0, 2.0); // the simulated channel 1 current
     EXPECT_EQ(window.bar().caption(QStringLiteral("sb"), QStringLiteral("miTimeElapsed")), QString());
 
     // Full screen shows the elapsed time in the status bar; Normal clears it again.
@@ -222,7 +222,7 @@ TEST(UserPath, FromTestOptionsToWorkbooksOfALiveTestAndOfAStoredOne) {
     probe.setProbe_Name(QStringLiteral("Cell 7"));
     probe.setCh(1, QStringLiteral("Anode µA"));
     ASSERT_TRUE(probes::WriteProbeFile(home.file(QStringLiteral("Probes")), probe).ok());
-    settings::WriteDefaultProbeName(registry, QStringLiteral("Cell 7"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(registry, QStringLiteral("Cell 7")).ok());
     app::MainWindow window({state, card, pauser, desk.desktop, registry});
     ASSERT_TRUE(window.Form_Load());
     window.show();

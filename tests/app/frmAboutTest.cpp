@@ -112,9 +112,9 @@ QString RenderedText(const QString& name) {
 } // namespace
 
 TEST(HelpManual, EveryChapterIsCompiledIn) {
-    const QStringList expected{"autoTest.htm",   "CommandLine.htm",  "Export.htm",       "Logging.htm",
+    const QStringList expected{"AutoTest.htm",   "CommandLine.htm",  "Export.htm",       "Logging.htm",
                                "MainWindow.htm", "Messages.htm",     "Moving.htm",       "Options.htm",
-                               "Playback.htm",   "ProbeDevices.htm", "standardTest.htm", "Splash.htm"};
+                               "Playback.htm",   "ProbeDevices.htm", "StandardTest.htm", "Splash.htm"};
     for (const QString& page : expected)
         EXPECT_TRUE(QFile::exists(kHelpRoot + page)) << page.toStdString();
     EXPECT_GE(HelpPages().size(), expected.size());

@@ -1,6 +1,7 @@
 // The recovery journal: its bytes, the writer, and reading back what a crash leaves.
 #include "datafiles/RecoveryJournal.h"
 #include "datafiles/RecoveryFiles.h"
+#include "common/Crc32.h"
 #include "datafiles/TestDataFile.h"
 
 #include "support/FailingFiles.h"
@@ -66,10 +67,10 @@ void ExpectRows(const RecoveredTest& test, int rows) {
 
 TEST(JournalFormat, HeaderLayoutFieldByField) {
     const QByteArray h = EncodeJournalHeader(Header(12, 300));
-    ASSERT_EQ(h.size(), 184);
+    ASSERT_EQ(h.size(), 200);
     EXPECT_EQ(h.left(8), QByteArray("CRVNJRNL"));
-    EXPECT_EQ(h.mid(8, 2), Le(1, 2));
-    EXPECT_EQ(h.mid(10, 2), Le(184, 2));
+    EXPECT_EQ(h.mid(8, 2), Le(2, 2));
+    EXPECT_EQ(h.mid(10, 2), Le(200, 2));
     EXPECT_EQ(h.mid(12, 8), Le(quint64(Header().startTime.toMSecsSinceEpoch()), 8));
     EXPECT_EQ(h.mid(20, 2), Le(12, 2));
     EXPECT_EQ(h.mid(22, 2), Le(300, 2));
@@ -78,6 +79,38 @@ TEST(JournalFormat, HeaderLayoutFieldByField) {
     EXPECT_EQ(h.mid(80, 20), QByteArray(20, ' '));
     EXPECT_EQ(h.mid(120, 20), QByteArray("twenty-two character"));
     EXPECT_EQ(h.mid(140, 20), QByteArray("\xE9") + QByteArray(19, ' '));
+    EXPECT_EQ(h.mid(180, 16), QByteArray::fromHex("000000ff00") + QByteArray(11, '\0')); // nothing recorded
+}
+
+TEST(JournalFormat, TheTestsSettingsReadBackAndAVersionOneJournalStillReads) {
+    JournalHeader header = Header(10, 40);
+    header.range = QStringLiteral("LOW");
+    header.screenScale = 3;
+    header.channelsOn = std::array<bool, kChannelCount>{true, false, true, false, false, false, true};
+    header.autoTest = true;
+    header.card = QStringLiteral("comedi");
+    const JournalRow row{1, 2, 3, 4, 5, 6, 7};
+    RecoveredTest test;
+    ASSERT_TRUE(DecodeJournal(EncodeJournalHeader(header) + EncodeJournalFrame(0, row), test));
+    EXPECT_EQ(test.header.range, QStringLiteral("LOW"));
+    EXPECT_EQ(test.header.screenScale, 3);
+    EXPECT_EQ(test.header.channelsOn, header.channelsOn);
+    EXPECT_EQ(test.header.autoTest, std::optional<bool>(true));
+    EXPECT_EQ(test.header.card, QStringLiteral("comedi"));
+    ASSERT_EQ(test.rows.size(), 1u);
+
+    // A journal an earlier Corvin wrote: 184 bytes of header, its CRC at 180.
+    QByteArray v1 = EncodeJournalHeader(Header(10, 40)).left(180);
+    v1.replace(8, 2, Le(1, 2));
+    v1.replace(10, 2, Le(184, 2));
+    v1 += Le(Crc32(v1), 4);
+    RecoveredTest old;
+    ASSERT_TRUE(DecodeJournal(v1 + EncodeJournalFrame(0, row), old));
+    EXPECT_EQ(old.header.intervalSeconds, 10);
+    EXPECT_EQ(old.header.range, QString());
+    EXPECT_FALSE(old.header.channelsOn.has_value());
+    ASSERT_EQ(old.rows.size(), 1u);
+    EXPECT_EQ(old.rows[0], row);
 }
 
 TEST(JournalFormat, FrameIsRowReadingsAndTheirCrc) {
@@ -120,7 +153,7 @@ TEST(JournalFormat, UnreadableHeadersSayWhy) {
     QByteArray wrongMagic = good;
     wrongMagic[0] = 'X';
     QByteArray newer = good;
-    newer[8] = 2;
+    newer[8] = 3;
     QByteArray damaged = good;
     damaged[30] = char(damaged[30] ^ 0x40);
     const Case cases[] = {
@@ -128,7 +161,7 @@ TEST(JournalFormat, UnreadableHeadersSayWhy) {
         {"short", good.left(183), QStringLiteral("it is 183 bytes long, too short to hold a journal header")},
         {"magic", wrongMagic, QStringLiteral("it is not a Corvin recovery journal")},
         {"version", newer,
-         QStringLiteral("it has journal version 2, which this version of Corvin does not read")},
+         QStringLiteral("it has journal version 3, which this version of Corvin does not read")},
         {"crc", damaged, QStringLiteral("its header is damaged")},
     };
     for (const Case& c : cases) {

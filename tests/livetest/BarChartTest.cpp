@@ -1,5 +1,5 @@
 // Pixel tests of the live bar chart: what DrawBar, the frozen halves, the frame, the legend and
-// the value texts leave on the picture, and that LastBarValue always describes it.
+// the value texts leave on the picture, and that the last bar values always describe it.
 #include "livetest/BarChart.h"
 
 #include <QColor>
@@ -11,6 +11,7 @@
 
 using corvin::SharedState;
 using corvin::livetest::BarChart;
+using corvin::livetest::BarWidth;
 
 namespace {
 
@@ -37,7 +38,7 @@ protected:
         state.display.ChannelEnabled.fill(true);
         chart.RebuildChart();
         for (int i = 9; i <= 15; ++i)
-            chart.DrawBar(i, 0.0);
+            chart.DrawBar(i, 0.0, BarWidth::Whole);
     }
 
     QPoint pixelAt(double x, double y) const {
@@ -61,8 +62,8 @@ protected:
                 n += dark(chart.image().pixelColor(x, y)) ? 1 : 0;
         return n;
     }
-    double last(int k) const { return state.display.LastBarValue[static_cast<std::size_t>(k - 1)]; }
-    double frozen(int k) const { return state.display.FrozenValues[static_cast<std::size_t>(k - 1)]; }
+    double last(int k) const { return chart.lastBarValue(k); }
+    double frozen(int k) const { return chart.frozenValue(k); }
 
     SharedState state;
     BarChart chart{state};
@@ -85,8 +86,8 @@ class DrawBarCases : public BarChartTest, public ::testing::WithParamInterface<B
 
 TEST_P(DrawBarCases, PaintsOnlyTheStripBetweenOldAndNew) {
     const BarCase& c = GetParam();
-    chart.DrawBar(9, c.from);
-    chart.DrawBar(9, c.to);
+    chart.DrawBar(9, c.from, BarWidth::Whole);
+    chart.DrawBar(9, c.to, BarWidth::Whole);
     const double mid = BarLeft(1) + 0.4;
     for (const auto& [y, filled] : c.samples)
         EXPECT_EQ(at(mid, y), filled ? kRed : kWhite) << c.name << " at y = " << y;
@@ -119,9 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BarChartTest, EveryStripStaysInsideItsOwnBarColumn) {
     // On a grey picture anything a call paints shows: it must lie inside x .. x + 0.8.
     for (auto [from, to] : {std::pair{0.0, 5.0}, {5.0, -3.0}, {-3.0, 5.0}, {-6.0, -2.0}, {8.0, 3.0}}) {
-        chart.DrawBar(11, from);
+        chart.DrawBar(11, from, BarWidth::Whole);
         chart.clear(kGrey);
-        chart.DrawBar(11, to);
+        chart.DrawBar(11, to, BarWidth::Whole);
         const int left = pixelAt(BarLeft(3), 0).x();
         const int right = pixelAt(BarLeft(3) + 0.8, 0).x();
         const QImage& img = chart.image();
@@ -136,9 +137,9 @@ TEST_F(BarChartTest, EveryStripStaysInsideItsOwnBarColumn) {
 }
 
 TEST_F(BarChartTest, AnEqualReadingDrawsOnlyTheZeroLineSegment) {
-    chart.DrawBar(10, 4.0);
+    chart.DrawBar(10, 4.0, BarWidth::Whole);
     chart.clear(kGrey);
-    chart.DrawBar(10, 4.0);
+    chart.DrawBar(10, 4.0, BarWidth::Whole);
     int black = 0;
     int other = 0;
     const QImage& img = chart.image();
@@ -158,17 +159,16 @@ TEST_F(BarChartTest, AnEqualReadingDrawsOnlyTheZeroLineSegment) {
 }
 
 TEST_F(BarChartTest, SplitModeDrawsHalfWidthBars) {
-    state.display.SplitMode = true;
-    chart.DrawBar(9, 5.0);
+    chart.DrawBar(9, 5.0, BarWidth::Half);
     EXPECT_EQ(at(BarLeft(1) + 0.2, 2.5), kRed);
     EXPECT_EQ(at(BarLeft(1) + 0.45, 2.5), kWhite);
     EXPECT_EQ(at(BarLeft(1) + 0.7, 2.5), kWhite);
 }
 
 TEST_F(BarChartTest, AColourChangeAppliesToTheNextStripOnly) {
-    chart.DrawBar(9, 3.0);
+    chart.DrawBar(9, 3.0, BarWidth::Whole);
     state.BarColours.setCh(1, kAzureRgb);
-    chart.DrawBar(9, 6.0);
+    chart.DrawBar(9, 6.0, BarWidth::Whole);
     EXPECT_EQ(at(BarLeft(1) + 0.4, 1.5), kRed);
     EXPECT_EQ(at(BarLeft(1) + 0.4, 4.5), kAzure);
 }
@@ -177,28 +177,28 @@ TEST_F(BarChartTest, ReadingsFarOutsideTheChartAreDrawnToTheEdgeAndKeptExact) {
     const double huge = 1e300;
     const int column = pixelAt(BarLeft(1) + 0.4, 0).x();
     const int bottom = chart.image().height() - 1;
-    chart.DrawBar(9, huge);
+    chart.DrawBar(9, huge, BarWidth::Whole);
     EXPECT_EQ(chart.image().pixelColor(column, 0), kRed);
     EXPECT_EQ(last(1), huge);
-    chart.DrawBar(9, -huge);
+    chart.DrawBar(9, -huge, BarWidth::Whole);
     EXPECT_EQ(chart.image().pixelColor(column, 0), kWhite);
     EXPECT_EQ(chart.image().pixelColor(column, bottom), kRed);
     EXPECT_EQ(last(1), -huge);
-    chart.DrawBar(9, std::numeric_limits<double>::infinity());
+    chart.DrawBar(9, std::numeric_limits<double>::infinity(), BarWidth::Whole);
     EXPECT_EQ(chart.image().pixelColor(column, bottom), kWhite);
     EXPECT_EQ(chart.image().pixelColor(column, 0), kRed);
-    chart.DrawBar(9, 0.0);
+    chart.DrawBar(9, 0.0, BarWidth::Whole);
     EXPECT_EQ(chart.image().pixelColor(column, 0), kWhite);
 }
 
 TEST_F(BarChartTest, NoReadingAndUnknownChannelsLeaveNothingBehind) {
-    chart.DrawBar(9, 5.0);
-    chart.DrawBar(9, std::numeric_limits<double>::quiet_NaN());
+    chart.DrawBar(9, 5.0, BarWidth::Whole);
+    chart.DrawBar(9, std::numeric_limits<double>::quiet_NaN(), BarWidth::Whole);
     EXPECT_EQ(last(1), 0.0); // drawn as 0, so the next reading starts from what is shown
     EXPECT_EQ(at(BarLeft(1) + 0.4, 2.5), kWhite);
     const QImage before = chart.image();
-    chart.DrawBar(8, 5.0);
-    chart.DrawBar(16, 5.0);
+    chart.DrawBar(8, 5.0, BarWidth::Whole);
+    chart.DrawBar(16, 5.0, BarWidth::Whole);
     chart.DrawFrozenBar(0, 5.0);
     chart.EraseFrozenBar(99, 5.0);
     EXPECT_EQ(chart.image(), before);
@@ -270,19 +270,15 @@ TEST_F(BarChartTest, AFrozenNegativeReadingHangsBelowTheZeroLine) {
 TEST_F(BarChartTest, ErasingAFrozenHalfToZeroLeavesItWhite) {
     for (double v : {7.0, -7.0}) {
         // Freeze as the Freeze/Split button does, then move the live half.
-        state.display.SplitMode = false;
-        chart.DrawBar(9, 0.0);
+        chart.DrawBar(9, 0.0, BarWidth::Whole);
         chart.DrawFrozenBar(9, v);
-        state.display.SplitMode = true;
-        chart.DrawBar(9, 0.0);
+        chart.DrawBar(9, 0.0, BarWidth::Half);
         EXPECT_EQ(last(1), 0.0);
-        chart.DrawBar(9, 3.0);
+        chart.DrawBar(9, 3.0, BarWidth::Half);
         // unsplit.
-        state.display.SplitMode = false;
-        chart.DrawBar(9, 0.0);
+        chart.DrawBar(9, 0.0, BarWidth::Whole);
         chart.EraseFrozenBar(9, 0.0);
-        chart.DrawBar(9, 0.0);
-        EXPECT_FALSE(state.display.SplitMode);
+        chart.DrawBar(9, 0.0, BarWidth::Whole);
         EXPECT_EQ(frozen(1), 0.0);
         EXPECT_EQ(last(1), 0.0);
         EXPECT_EQ(darkPixels(BarLeft(1) + 0.5, BarLeft(1) + 0.9, 9.0, 0.3), 0) << v;
@@ -298,21 +294,18 @@ TEST_F(BarChartTest, FreezeAndUnsplitOfAllChannelsRestoresTheBareChart) {
 
     const double readings[7] = {5.0, -3.0, 11.5, 0.0, -12.5, 2.0, 9.0};
     for (int i = 9; i <= 15; ++i) {
-        state.display.SplitMode = false;
-        chart.DrawBar(i, 0.0);
+        chart.DrawBar(i, 0.0, BarWidth::Whole);
         chart.DrawFrozenBar(i, readings[i - 9]);
-        state.display.SplitMode = true;
-        chart.DrawBar(i, 0.0);
+        chart.DrawBar(i, 0.0, BarWidth::Half);
     }
     for (int i = 9; i <= 15; ++i)
-        chart.DrawBar(i, -readings[i - 9] / 2);
+        chart.DrawBar(i, -readings[i - 9] / 2, BarWidth::Half);
     EXPECT_NE(chart.image(), bare);
 
-    state.display.SplitMode = false;
     for (int i = 9; i <= 15; ++i) {
-        chart.DrawBar(i, 0.0);
+        chart.DrawBar(i, 0.0, BarWidth::Whole);
         chart.EraseFrozenBar(i, 0.0);
-        chart.DrawBar(i, 0.0);
+        chart.DrawBar(i, 0.0, BarWidth::Whole);
     }
     EXPECT_EQ(chart.image(), bare);
     for (int k = 1; k <= 7; ++k) {
@@ -357,7 +350,7 @@ protected:
 
 TEST_P(ChartFrame, FullScaleFollowsTheScreenScale) {
     EXPECT_EQ(fs, std::pow(10.0, GetParam() - 1));
-    chart.DrawBar(9, 0.5 * fs);
+    chart.DrawBar(9, 0.5 * fs, BarWidth::Whole);
     EXPECT_EQ(at(BarLeft(1) + 0.4, 0.45 * fs), kRed);
     EXPECT_EQ(at(BarLeft(1) + 0.4, 0.55 * fs), kWhite);
 }
@@ -435,13 +428,13 @@ TEST_F(BarChartTest, AnUnchosenScaleHasTheGeometryOfScaleOne) {
     state.instrument.ScreenScale = 0;
     chart.RebuildChart();
     EXPECT_EQ(chart.fullScale(), 1.0);
-    chart.DrawBar(9, 0.5);
+    chart.DrawBar(9, 0.5, BarWidth::Whole);
     EXPECT_EQ(at(BarLeft(1) + 0.4, 0.45), kRed);
 }
 
 TEST_F(BarChartTest, TheScaleIsTakenWhenTheFrameIsDrawn) {
     state.instrument.ScreenScale = 4;
-    chart.DrawBar(9, 5.0); // still the 10 µA geometry
+    chart.DrawBar(9, 5.0, BarWidth::Whole); // still the 10 µA geometry
     EXPECT_EQ(at(BarLeft(1) + 0.4, 4.5), kRed);
     chart.DrawChartFrame();
     EXPECT_EQ(chart.fullScale(), 1000.0);
@@ -463,7 +456,7 @@ TEST_F(BarChartTest, AResizedChartKeepsItsProportions) {
             ++top;
         return std::pair{double(left) / img.width(), double(top) / img.height()};
     };
-    chart.DrawBar(9, 5.0);
+    chart.DrawBar(9, 5.0, BarWidth::Whole);
     const auto small = barEdges();
     int changes = 0;
     QObject::connect(&chart, &BarChart::changed, [&] { ++changes; });
@@ -472,8 +465,8 @@ TEST_F(BarChartTest, AResizedChartKeepsItsProportions) {
     EXPECT_EQ(darkPixelsIn(chart.image().rect()), 0);
     chart.RebuildChart();
     for (int i = 9; i <= 15; ++i)
-        chart.DrawBar(i, 0.0);
-    chart.DrawBar(9, 5.0);
+        chart.DrawBar(i, 0.0, BarWidth::Whole);
+    chart.DrawBar(9, 5.0, BarWidth::Whole);
     const auto large = barEdges();
     EXPECT_NEAR(small.first, large.first, 1.0 / 617);
     EXPECT_NEAR(small.second, large.second, 1.0 / 355);
@@ -520,14 +513,14 @@ TEST_F(BarChartTest, NonsenseSizesGiveAUsablePicture) {
     chart.resize(QSize(0, -5));
     EXPECT_FALSE(chart.image().isNull());
     chart.RebuildChart();
-    chart.DrawBar(9, 5.0);
+    chart.DrawBar(9, 5.0, BarWidth::Whole);
     chart.resize(QSize(100000, 20));
     EXPECT_LE(chart.size().width(), 8192);
     EXPECT_FALSE(chart.image().isNull());
 }
 
 TEST_F(BarChartTest, ClearPaintsTheWholePictureOneColour) {
-    chart.DrawBar(9, 5.0);
+    chart.DrawBar(9, 5.0, BarWidth::Whole);
     chart.clear(kGrey);
     const QImage& img = chart.image();
     for (int y = 0; y < img.height(); y += 7)

@@ -2,6 +2,7 @@
 // rows are saved or given up, a failing journal never stopping the test, and a real crash.
 #include "datafiles/RecoveryFiles.h"
 #include "datafiles/TestDataFile.h"
+#include "datafiles/TestRecord.h"
 #include "instrument/NoPause.h"
 #include "instrument/SimulatedCard.h"
 #include "livetest/BarChart.h"
@@ -15,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -39,6 +41,8 @@ class SimulatedTest {
 public:
     explicit SimulatedTest(const QString& home) : m_card(m_desk.clock) {
         m_state.folders.Home = home;
+        m_state.folders.ProbesFolder = home + QStringLiteral("/Probes");
+        m_state.instrument.cardKind = QStringLiteral("sim");
         m_state.CurrentProbe.setProbe_Name(QStringLiteral("SIM PROBE"));
         for (int k = 1; k <= kChannelCount; ++k)
             m_state.CurrentProbe.setCh(k, QStringLiteral("Channel %1").arg(k));
@@ -50,7 +54,7 @@ public:
         m_session->Form_Load();
         for (int k = 1; k <= kChannelCount; ++k)
             m_session->ToggleChannel(k);
-        m_session->Command6_Click();
+        m_session->beginRangeChoice();
         m_session->rangeChosen(false);
         m_session->scaleChosen(4);
     }
@@ -69,6 +73,8 @@ public:
     TestSession& session() { return *m_session; }
     testing::ScriptedDialogs& dialogs() { return m_desk.dialogs; }
     QString status() const { return m_frame.status(QStringLiteral("miStatus")); }
+    const QStringList& notices() const { return m_frame.notices; }
+    const BarChart& chart() const { return *m_chart; }
     QStringList journals() const { return datafiles::ListJournals(m_state.folders.recoveryFolder()); }
     datafiles::RecoveredTest recovered() const {
         datafiles::RecoveredTest test;
@@ -135,6 +141,65 @@ TEST_F(JournalledTest, SavingFromStopRemovesTheJournal) {
     EXPECT_TRUE(test.journals().isEmpty());
 }
 
+// A logged test with limits, from START to its record: the verdict is said before the save
+// question, and the record holds the test's context, the note typed at the save and the verdict.
+TEST_F(JournalledTest, ALoggedTestWithLimitsIsJudgedAndSavedWithItsRecord) {
+    QDir().mkpath(test.state().folders.ProbesFolder);
+    probes::ProbeLimits limits{};
+    limits[0] = {{}, 0.001, {}, {}, {}}; // channel 1 reads far more: FAIL
+    limits[1] = {-1000.0, 1000.0, {}, {}, 5.0};
+    ASSERT_TRUE(probes::WriteProbeLimits(test.state().folders.ProbesFolder + QStringLiteral("/SIM PROBE.limits.json"),
+                                         limits));
+    test.start();
+    // While it runs: channel 1's limits across its bar, its reading box marked as outside them.
+    test.session().Timer1_Timer();
+    EXPECT_EQ(test.session().controls().readingStates[0], datafiles::ReadingState::Outside);
+    EXPECT_EQ(test.session().controls().readingStates[1], datafiles::ReadingState::Inside);
+    const QImage& picture = test.chart().image();
+    int limitInk = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            limitInk += picture.pixelColor(x, y) == QColor(0xC0, 0x00, 0x00) ? 1 : 0;
+    EXPECT_GT(limitInk, 10);
+    for (int i = 0; i < 3; ++i)
+        test.tick();
+    test.dialogs().answers = {Answer::Yes};
+    test.dialogs().notes = {QStringLiteral("after recalibration")};
+    const QString dat = home.file(QStringLiteral("judged.DAT"));
+    test.dialogs().saveFiles = {dat};
+    test.session().cmdStop_Click();
+
+    ASSERT_FALSE(test.notices().isEmpty());
+    EXPECT_TRUE(test.notices().front().startsWith(QStringLiteral("Verdict: FAIL \u2014 channel 1: FAIL (max ")))
+        << test.notices().front().toStdString();
+    EXPECT_EQ(test.notices().back(), QStringLiteral("Test data and its record written to ") + dat);
+    const datafiles::RecordReading reading = datafiles::ReadRecordBeside(dat);
+    ASSERT_EQ(reading.state, datafiles::RecordState::Matches) << reading.message.toStdString();
+    const datafiles::TestRecord& r = reading.record;
+    EXPECT_EQ(r.probeName, QStringLiteral("SIM PROBE"));
+    EXPECT_EQ(r.range, QStringLiteral("LOW"));
+    EXPECT_EQ(r.fullScaleMicroAmps, 1000);
+    EXPECT_EQ(r.intervalSeconds, 5);
+    EXPECT_EQ(r.rows, 3);
+    EXPECT_EQ(r.card, QStringLiteral("sim"));
+    EXPECT_EQ(r.autoTest, std::optional<bool>(false));
+    EXPECT_EQ(r.note, QStringLiteral("after recalibration"));
+    EXPECT_EQ(r.start.secsTo(r.end), 15);
+    ASSERT_TRUE(r.verdicts);
+    EXPECT_EQ(r.verdicts->channels[0], datafiles::Verdict::Fail);
+    EXPECT_EQ(r.verdicts->channels[1], datafiles::Verdict::Pass);
+    EXPECT_EQ(r.verdicts->test, datafiles::Verdict::Fail);
+    EXPECT_EQ(r.limits, limits);
+
+    // Test Report... after the save: the PDF beside the data file by default.
+    const QString pdf = home.file(QStringLiteral("judged report.pdf"));
+    test.dialogs().saveFiles = {pdf};
+    test.session().saveTestReport();
+    EXPECT_EQ(test.dialogs().fileDialogs.back().fileName, QStringLiteral("judged report.pdf"));
+    EXPECT_TRUE(TempHome::read(pdf).startsWith("%PDF-"));
+    EXPECT_EQ(test.notices().back(), QStringLiteral("Test report written to ") + pdf);
+}
+
 TEST_F(JournalledTest, AnExportedSpreadsheetCountsAsSaved) {
     test.state().options.SaveToDataFile = false;
     test.session().ExportPeriodicData = [] { return SaveOutcome::Saved; };
@@ -194,7 +259,7 @@ TEST_F(JournalledTest, AFailingAppendLeavesTheTestRunningAndSaysItIsNotProtected
         test.tick();
     EXPECT_EQ(test.state().periodic.SampleCount, 5);
     EXPECT_EQ(test.session().phase(), SessionPhase::Running);
-    EXPECT_TRUE(test.session().controls().Timer2);
+    EXPECT_TRUE(test.session().controls().loggingTimerOn);
     EXPECT_TRUE(test.dialogs().messages.empty());
     EXPECT_EQ(test.status(),
               QStringLiteral("Testing - NOT protected against a crash, readings kept in memory "

@@ -48,7 +48,7 @@ protected:
     }
 
     void chooseRange(bool high, int16_t scale) {
-        session->Command6_Click();
+        session->beginRangeChoice();
         session->rangeChosen(high);
         session->scaleChosen(scale);
     }
@@ -134,9 +134,9 @@ TEST_P(SetupTest, AnswersAcceptedOrRefusedWithTheirMessage) {
         EXPECT_EQ(state.periodic.SampleCapacity, c.capacity);
         EXPECT_EQ(state.periodic.PeriodicData[6].size(), std::size_t(c.capacity) + 1);
         EXPECT_TRUE(state.session.PeriodicLoggingOn);
-        EXPECT_TRUE(controls().Timer1);
-        EXPECT_TRUE(controls().Timer2);
-        EXPECT_EQ(controls().Timer2IntervalMs, QString::fromLatin1(c.interval).toInt() * 1000);
+        EXPECT_TRUE(controls().liveTimerOn);
+        EXPECT_TRUE(controls().loggingTimerOn);
+        EXPECT_EQ(controls().loggingIntervalMs, QString::fromLatin1(c.interval).toInt() * 1000);
         EXPECT_EQ(controls().periodic, PeriodicChoice::On);
     } else {
         ASSERT_EQ(messages(), QStringList(QString::fromLatin1(c.message)));
@@ -144,13 +144,13 @@ TEST_P(SetupTest, AnswersAcceptedOrRefusedWithTheirMessage) {
         EXPECT_EQ(desk.dialogs.lastMessage().buttons, platform::Buttons::Ok);
         EXPECT_EQ(session->phase(), SessionPhase::Stopped);
         EXPECT_FALSE(state.session.TestRunning());
-        EXPECT_FALSE(controls().Timer1);
-        EXPECT_FALSE(controls().Timer2);
+        EXPECT_FALSE(controls().liveTimerOn);
+        EXPECT_FALSE(controls().loggingTimerOn);
         EXPECT_EQ(controls().periodic, PeriodicChoice::Off);
         EXPECT_EQ(status(), QStringLiteral("Test Stopped"));
     }
     EXPECT_EQ(desk.dialogs.inputBoxes.size(), std::size_t(c.hours ? 2 : 1));
-    EXPECT_TRUE(controls().WindowEnabled);
+    EXPECT_TRUE(controls().windowEnabled);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -229,7 +229,7 @@ TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
     ExpectButtons(*session, {true, false, true}, "Ready");
     EXPECT_EQ(status(), QStringLiteral("Ready Hit START to proceed with test"));
     EXPECT_TRUE(frame.frameEnabled);
-    EXPECT_TRUE(controls().WindowEnabled);
+    EXPECT_TRUE(controls().windowEnabled);
 
     session->cmdStart_Click();
     EXPECT_EQ(session->phase(), SessionPhase::Running);
@@ -237,9 +237,9 @@ TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
     EXPECT_EQ(status(), QStringLiteral("Testing"));
     EXPECT_TRUE(frame.commandBar.isEnabled("mnuView", "miFullScreen"));
     EXPECT_FALSE(frame.commandBar.isEnabled("mnuView", "miNormal"));
-    EXPECT_TRUE(controls().FreezeSplitEnabled);
-    EXPECT_TRUE(controls().Timer1);
-    EXPECT_FALSE(controls().Timer2);
+    EXPECT_TRUE(controls().freezeSplitEnabled);
+    EXPECT_TRUE(controls().liveTimerOn);
+    EXPECT_FALSE(controls().loggingTimerOn);
 
     // A range choice during the test leaves START disabled and the status as it was.
     chooseRange(false, 4);
@@ -251,8 +251,8 @@ TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
     ExpectButtons(*session, {false, false, true}, "Stopped");
     EXPECT_EQ(status(), QStringLiteral("Test Stopped"));
     EXPECT_FALSE(frame.commandBar.isEnabled("mnuView", "miFullScreen"));
-    EXPECT_FALSE(controls().FreezeSplitEnabled);
-    EXPECT_EQ(controls().Text1[0], QStringLiteral("0.0"));
+    EXPECT_FALSE(controls().freezeSplitEnabled);
+    EXPECT_EQ(controls().readingTexts[0], QStringLiteral("0.0"));
     EXPECT_TRUE(messages().isEmpty()); // no logging: nothing to ask
 
     // The second test in the same window, after choosing the range again.
@@ -264,14 +264,14 @@ TEST_F(SessionTest, StateTableThroughTwoTestsInOneWindow) {
 }
 
 TEST_F(SessionTest, RangeButtonDisablesWindowAndMainWindowUntilTheScaleIsChosen) {
-    session->Command6_Click();
+    session->beginRangeChoice();
     EXPECT_FALSE(frame.frameEnabled);
-    EXPECT_FALSE(controls().WindowEnabled);
+    EXPECT_FALSE(controls().windowEnabled);
     session->rangeChosen(true);
     EXPECT_FALSE(frame.frameEnabled);
     session->scaleChosen(2);
     EXPECT_TRUE(frame.frameEnabled);
-    EXPECT_TRUE(controls().WindowEnabled);
+    EXPECT_TRUE(controls().windowEnabled);
     EXPECT_EQ(state.instrument.ScreenScale, 2);
     EXPECT_TRUE(state.instrument.HighRangeSelected);
 }
@@ -315,7 +315,7 @@ TEST_F(SessionTest, ExitClearsTheChannelsAndOutputsAndRestoresTheMainWindowsComm
     EXPECT_FALSE(frame.commandBar.isEnabled("sb", "miTimeElapsed"));
     EXPECT_EQ(frame.status(QStringLiteral("miTimeElapsed")), QString());
     EXPECT_EQ(status(), QString());
-    EXPECT_TRUE(frame.calls.contains(QStringLiteral("EnableMRU")));
+    EXPECT_TRUE(frame.calls.contains(QStringLiteral("enableRecentFiles")));
 }
 
 // ---- live tick and elapsed time ---------------------------------------------------------------
@@ -326,11 +326,11 @@ TEST_F(SessionTest, LiveTickShowsReadingsAndDrawsEveryBar) {
     chooseRange(true, 2);
     session->cmdStart_Click();
     session->Timer1_Timer();
-    EXPECT_EQ(controls().Text1[0], QStringLiteral("1.1"));
-    EXPECT_EQ(controls().Text1[1], QStringLiteral("0.0"));
-    EXPECT_EQ(controls().Text1[6], QStringLiteral("-2.2"));
-    EXPECT_NEAR(state.display.LastBarValue[0], 1.1, 0.01);
-    EXPECT_NEAR(state.display.LastBarValue[6], -2.2, 0.01);
+    EXPECT_EQ(controls().readingTexts[0], QStringLiteral("1.1"));
+    EXPECT_EQ(controls().readingTexts[1], QStringLiteral("0.0"));
+    EXPECT_EQ(controls().readingTexts[6], QStringLiteral("-2.2"));
+    EXPECT_NEAR(chart->lastBarValue(1), 1.1, 0.01);
+    EXPECT_NEAR(chart->lastBarValue(7), -2.2, 0.01);
     EXPECT_EQ(pauser.pauses().size(), 14u); // two pauses per channel
 }
 
@@ -340,11 +340,11 @@ TEST_F(SessionTest, ElapsedTimeComesFromTheMonotonicClockAcrossMidnightAndPastAD
     session->cmdStart_Click();
     desk.clock.advanceMs(20'000); // the wall clock is past midnight now
     session->Timer1_Timer();
-    EXPECT_EQ(controls().Label8, QStringLiteral("00:00:20"));
+    EXPECT_EQ(controls().elapsedText, QStringLiteral("00:00:20"));
     desk.clock.advanceMs(int64_t(25) * 3600'000);
     state.display.FullScreenMode = true;
     session->Timer1_Timer();
-    EXPECT_EQ(controls().Label8, QStringLiteral("25:00:20"));
+    EXPECT_EQ(controls().elapsedText, QStringLiteral("25:00:20"));
     EXPECT_EQ(frame.status(QStringLiteral("miTimeElapsed")), QStringLiteral("25:00:20"));
     EXPECT_TRUE(frame.commandBar.isEnabled("sb", "miTimeElapsed"));
 }
@@ -377,8 +377,8 @@ TEST_F(SessionTest, SeventyTwoSamplesAtFiveSecondsForATenthOfAnHourThenTheQuesti
     EXPECT_TRUE(state.session.PeriodicDataDone);
     EXPECT_FALSE(state.session.PeriodicLoggingOn);
     EXPECT_EQ(controls().periodic, PeriodicChoice::Off);
-    EXPECT_TRUE(controls().WrittenVisible);
-    EXPECT_EQ(controls().Label11, path);
+    EXPECT_TRUE(controls().writtenVisible);
+    EXPECT_EQ(controls().writtenFile, path);
     EXPECT_EQ(messages().size(), 1); // the STOP after the save asks nothing
 }
 
@@ -458,8 +458,8 @@ TEST_F(SessionTest, NoAtTheEndOfLoggingKeepsTheTestLiveAndALaterStopAsksNothing)
     EXPECT_EQ(messages(), QStringList(kQuestion));
     EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(session->phase(), SessionPhase::Running);
-    EXPECT_TRUE(controls().Timer1);
-    EXPECT_FALSE(controls().Timer2);
+    EXPECT_TRUE(controls().liveTimerOn);
+    EXPECT_FALSE(controls().loggingTimerOn);
     EXPECT_FALSE(state.session.PeriodicLoggingOn);
     EXPECT_EQ(state.periodic.SampleCount, 72); // the samples stay in memory
 
@@ -500,9 +500,9 @@ TEST_F(SessionTest, CancelledSaveAtTheEndOfLoggingIsReportedAndStopAsksAgain) {
     EXPECT_EQ(desk.dialogs.lastMessage().icon, Icon::Information);
     EXPECT_TRUE(state.session.TestRunning());
     EXPECT_EQ(session->phase(), SessionPhase::Running);
-    EXPECT_FALSE(controls().Timer1);
-    EXPECT_FALSE(controls().Timer2);
-    EXPECT_TRUE(controls().WindowEnabled);
+    EXPECT_FALSE(controls().liveTimerOn);
+    EXPECT_FALSE(controls().loggingTimerOn);
+    EXPECT_TRUE(controls().windowEnabled);
     EXPECT_EQ(state.periodic.SampleCount, 72);
 
     const QString path = home.file(QStringLiteral("later.DAT"));
@@ -525,7 +525,7 @@ TEST_F(SessionTest, CancelledSaveFromStopAsksAgainAndNoThenStops) {
     EXPECT_EQ(session->phase(), SessionPhase::Stopped);
     EXPECT_FALSE(state.session.PeriodicLoggingOn);
     EXPECT_FALSE(state.session.PeriodicDataDone);
-    EXPECT_TRUE(controls().WindowEnabled);
+    EXPECT_TRUE(controls().windowEnabled);
 }
 
 TEST_F(SessionTest, FailedSaveKeepsTheOldFileAndTheSamplesAndARetryWritesTheExactBytes) {
@@ -557,7 +557,7 @@ TEST_F(SessionTest, FailedSaveKeepsTheOldFileAndTheSamplesAndARetryWritesTheExac
     EXPECT_EQ(TempHome::read(path), old);
     EXPECT_EQ(state.periodic.SampleCount, 4);
     EXPECT_FLOAT_EQ(state.periodic.PeriodicData[3][2], expected.PeriodicData[3][2]);
-    EXPECT_FALSE(controls().WrittenVisible);
+    EXPECT_FALSE(controls().writtenVisible);
 
     // The same failure again, then Yes once more: the factory fails only once.
     desk.dialogs.messages.clear();
@@ -567,7 +567,7 @@ TEST_F(SessionTest, FailedSaveKeepsTheOldFileAndTheSamplesAndARetryWritesTheExac
     session->cmdStop_Click();
     EXPECT_EQ(failing.failures(), 1);
     EXPECT_EQ(TempHome::read(path), bytes);
-    EXPECT_TRUE(controls().WrittenVisible);
+    EXPECT_TRUE(controls().writtenVisible);
 }
 
 TEST_F(SessionTest, FailedSaveAtTheEndOfLoggingKeepsTheSamplesForStop) {
@@ -678,14 +678,14 @@ TEST_F(SessionTest, FreezeWithAChannelOffRecordsZeroForIt) {
     card.clearLog();
     pauser.clear();
     session->cmdFreezeSplit_Click();
-    EXPECT_TRUE(state.display.SplitMode);
-    EXPECT_NEAR(state.display.FrozenValues[0], 1.1, 0.01);
-    EXPECT_EQ(state.display.FrozenValues[1], 0.0); // channel 2 is off
+    EXPECT_TRUE(chart->splitMode());
+    EXPECT_NEAR(chart->frozenValue(1), 1.1, 0.01);
+    EXPECT_EQ(chart->frozenValue(2), 0.0); // channel 2 is off
     EXPECT_TRUE(pauser.pauses().empty());          // no pauses in a freeze
     EXPECT_EQ(card.calls("AIOgetADCdata").size(), 7);
-    EXPECT_FALSE(controls().FreezeSplitEnabled);
-    EXPECT_TRUE(controls().FreezeUnsplitEnabled);
-    EXPECT_TRUE(controls().Timer1);
+    EXPECT_FALSE(controls().freezeSplitEnabled);
+    EXPECT_TRUE(controls().freezeUnsplitEnabled);
+    EXPECT_TRUE(controls().liveTimerOn);
 }
 
 TEST_F(SessionTest, FreezeOnAnUnknownModelOnlySwapsTheButtonsAndLeavesTheTimerStopped) {
@@ -694,10 +694,10 @@ TEST_F(SessionTest, FreezeOnAnUnknownModelOnlySwapsTheButtonsAndLeavesTheTimerSt
     state.instrument.BoardModel = 99;
     card.clearLog();
     session->cmdFreezeSplit_Click();
-    EXPECT_FALSE(state.display.SplitMode);
+    EXPECT_FALSE(chart->splitMode());
     EXPECT_TRUE(card.log().isEmpty());
-    EXPECT_FALSE(controls().Timer1);
-    EXPECT_TRUE(controls().FreezeUnsplitEnabled);
+    EXPECT_FALSE(controls().liveTimerOn);
+    EXPECT_TRUE(controls().freezeUnsplitEnabled);
 }
 
 // Non-white pixels of channel k's frozen half between 20 % and 90 % of `value` (the zero line
@@ -720,17 +720,17 @@ TEST_F(SessionTest, UnsplitLeavesWhiteWhereTheFrozenHalvesWere) {
     session->cmdStart_Click();
     session->Timer1_Timer();
     session->cmdFreezeSplit_Click();
-    const double frozen = state.display.FrozenValues[0];
+    const double frozen = chart->frozenValue(1);
     ASSERT_GT(frozen, 8.0);
     EXPECT_GT(FrozenHalfInk(*chart, 1, frozen), 0);
 
     session->cmdFreezeUnsplit_Click();
-    EXPECT_FALSE(state.display.SplitMode);
+    EXPECT_FALSE(chart->splitMode());
     EXPECT_EQ(FrozenHalfInk(*chart, 1, frozen), 0);
-    EXPECT_EQ(state.display.FrozenValues[0], 0.0);
-    EXPECT_TRUE(controls().FreezeSplitEnabled);
-    EXPECT_FALSE(controls().FreezeUnsplitEnabled);
-    EXPECT_TRUE(controls().Timer1);
+    EXPECT_EQ(chart->frozenValue(1), 0.0);
+    EXPECT_TRUE(controls().freezeSplitEnabled);
+    EXPECT_FALSE(controls().freezeUnsplitEnabled);
+    EXPECT_TRUE(controls().liveTimerOn);
 }
 
 TEST_F(SessionTest, ChannelButtonOrScaleWhileSplitEndsTheSplit) {
@@ -738,10 +738,10 @@ TEST_F(SessionTest, ChannelButtonOrScaleWhileSplitEndsTheSplit) {
     session->cmdStart_Click();
     session->cmdFreezeSplit_Click();
     session->ToggleChannel(5);
-    EXPECT_FALSE(state.display.SplitMode);
+    EXPECT_FALSE(chart->splitMode());
     session->cmdFreezeSplit_Click();
     chooseRange(true, 1);
-    EXPECT_FALSE(state.display.SplitMode);
+    EXPECT_FALSE(chart->splitMode());
     EXPECT_EQ(session->phase(), SessionPhase::Running);
 }
 
@@ -805,15 +805,15 @@ TEST_F(SessionTest, CopyRedrawsTheFrozenHalvesAndLeavesTheLiveHalvesEmpty) {
     chooseRange(true, 2);
     session->cmdStart_Click();
     session->cmdFreezeSplit_Click();
-    const double frozen = state.display.FrozenValues[2];
+    const double frozen = chart->frozenValue(3);
     ASSERT_GT(frozen, 4.0);
     session->Timer1_Timer();
     session->mnuCopy_Click();
     ASSERT_EQ(desk.clipboard.images.size(), 1u);
     EXPECT_GT(FrozenHalfInk(*chart, 3, frozen), 0);
-    EXPECT_EQ(state.display.LastBarValue[2], 0.0);
-    EXPECT_EQ(state.display.FrozenValues[2], frozen);
-    EXPECT_TRUE(state.display.SplitMode);
+    EXPECT_EQ(chart->lastBarValue(3), 0.0);
+    EXPECT_EQ(chart->frozenValue(3), frozen);
+    EXPECT_TRUE(chart->splitMode());
 }
 
 TEST_F(SessionTest, StopFromThePopUpMenuSetsTheViewToolsBackThenStops) {
@@ -830,10 +830,12 @@ TEST_F(SessionTest, BarTestStepsAllBarsBetweenMinusAndPlusHalf) {
     chooseRange(true, 1);
     double highest = -1, lowest = 1;
     for (int i = 0; i < 30; ++i) {
-        session->Command3_Click();
-        highest = std::max(highest, state.instrument.ChannelReading);
-        lowest = std::min(lowest, state.instrument.ChannelReading);
-        EXPECT_DOUBLE_EQ(state.display.LastBarValue[6], state.instrument.ChannelReading);
+        session->stepBarTest();
+        // Every bar shows the same test reading.
+        const double reading = chart->lastBarValue(1);
+        highest = std::max(highest, reading);
+        lowest = std::min(lowest, reading);
+        EXPECT_DOUBLE_EQ(chart->lastBarValue(7), reading);
     }
     // Between -0.5 and +0.5 in steps of 0.1 (a sum of tenths may stop one step beyond).
     EXPECT_GE(highest, 0.5 - 1e-9);

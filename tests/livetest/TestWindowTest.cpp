@@ -233,10 +233,10 @@ TEST_F(TestWindowTest, ScaleWhileSplitUnsplits) {
     chooseRange(true);
     child<QPushButton>("cmdStart")->click();
     child<QPushButton>("cmdFreezeSplit")->click();
-    EXPECT_TRUE(state.display.SplitMode);
+    EXPECT_TRUE(window->chart().splitMode());
     EXPECT_TRUE(child<QPushButton>("cmdFreezeUnsplit")->isEnabled());
     chooseRange(true, false);
-    EXPECT_FALSE(state.display.SplitMode);
+    EXPECT_FALSE(window->chart().splitMode());
     EXPECT_FALSE(child<QPushButton>("cmdStart")->isEnabled()); // the test still runs
     EXPECT_TRUE(child<QPushButton>("cmdStop")->isEnabled());
 }
@@ -325,14 +325,14 @@ TEST_F(TestWindowTest, ChartGrowsWithTheWindowAndKeepsItsBars) {
     child<QPushButton>("cmdStart")->click();
     card.setCount(9, 16000);
     window->session().Timer1_Timer();
-    ASSERT_GT(state.display.LastBarValue[0], 5.0);
+    ASSERT_GT(window->chart().lastBarValue(1), 5.0);
 
     window->resize(1900, 1000);
     auto* picture = child<QWidget>("Picture1");
     EXPECT_GT(picture->width(), 617);
     EXPECT_EQ(window->chart().size(), picture->size());
     // The relayout restarts the bars from zero on the redrawn chart.
-    EXPECT_EQ(state.display.LastBarValue[0], 0.0);
+    EXPECT_EQ(window->chart().lastBarValue(1), 0.0);
     // The zero line is back under the bar.
     const QPoint zero = window->chart().toPixel(0.8, 0.0).toPoint();
     int ink = 0;

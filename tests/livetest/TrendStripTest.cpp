@@ -29,11 +29,11 @@ TEST(TrendStrip, ScaleAndSpanFollowTheScreenScaleAndTheElapsedTime) {
     const std::vector<std::pair<int16_t, double>> scales{{1, 1},    {2, 10}, {3, 100},
                                                          {4, 1000}, {0, 1},  {5, 1}};
     for (const auto& [screen, fs] : scales)
-        EXPECT_EQ(TrendStrip::FullScale(screen), fs) << screen;
+        EXPECT_EQ(TrendStrip::fullScaleOf(screen), fs) << screen;
     const std::vector<std::pair<double, double>> spans{
         {0, 60}, {59, 60}, {61, 120}, {3600, 3600}, {3601, 3660}};
     for (const auto& [elapsed, span] : spans)
-        EXPECT_EQ(TrendStrip::SpanSeconds(elapsed), span) << elapsed;
+        EXPECT_EQ(TrendStrip::spanSeconds(elapsed), span) << elapsed;
 }
 
 TEST(TrendStrip, DrawsTheChannelsThatAreOnInTheirBarColoursUpToTheLiveReading) {
@@ -47,9 +47,10 @@ TEST(TrendStrip, DrawsTheChannelsThatAreOnInTheirBarColoursUpToTheLiveReading) {
     for (int r = 0; r < 10; ++r)
         state.periodic.PeriodicData[0][std::size_t(r)] = 5.0f; // half scale
     state.periodic.SampleCount = 10;
-    state.display.LastBarValue[0] = 10.0; // live: full scale, at 45 s of the minute shown
+    BarChart chart(state);
+    chart.DrawBar(9, 10.0, BarWidth::Whole); // live: full scale, at 45 s of the minute shown
 
-    TrendStrip strip(state, QSize(664, 120));
+    TrendStrip strip(state, chart, QSize(664, 120));
     strip.draw(45.0);
     const QImage& image = strip.image();
     EXPECT_TRUE(Shows(image, QColor(255, 0, 0)));
@@ -93,7 +94,7 @@ TEST(TrendStripWindow, OffLeavesTheBarsWhereTheyAreAndTheToggleIsRemembered) {
     }
     window.findChild<QToolButton*>(QStringLiteral("chkTrendStrip"))->click();
     EXPECT_TRUE(trend.isOn());
-    EXPECT_TRUE(state.preferences.TrendStripOn);
+    EXPECT_TRUE(state.preferences.trendStripOn);
     // On: the strip across the bottom, the chart above it.
     EXPECT_EQ(trend.geometry().bottom(), window.height() - 5);
     EXPECT_LT(chart->mapTo(&window, QPoint(0, chart->height())).y(), trend.geometry().top());
@@ -106,7 +107,7 @@ TEST(TrendStripWindow, OffLeavesTheBarsWhereTheyAreAndTheToggleIsRemembered) {
     EXPECT_EQ(chart->geometry().bottom() + 1, trend.geometry().top());
     trend.setOn(false);
     EXPECT_EQ(chart->height(), window.height());
-    EXPECT_FALSE(state.preferences.TrendStripOn);
+    EXPECT_FALSE(state.preferences.trendStripOn);
 }
 
 } // namespace
@@ -125,14 +126,13 @@ TEST(TrendStripWindow, DISABLED_Screenshots) {
                 SharedState state;
                 state.instrument.BoardModel = 230;
                 state.instrument.ScreenScale = 2;
-                state.preferences.TrendStripOn = on;
+                state.preferences.trendStripOn = on;
                 for (int k = 1; k <= kChannelCount; ++k) {
                     state.CurrentProbe.setCh(k, QStringLiteral("Electrode %1").arg(k));
                     state.BarColours.setCh(k, std::array<int32_t, 7>{0x0000A0FF, 0x00B27200, 0x00739E00,
                                                                      0x00A779CC, 0x00009FE6, 0x00E9B456,
                                                                      0x00404040}[std::size_t(k - 1)]);
                     state.display.ChannelEnabled[std::size_t(k - 1)] = k != 4;
-                    state.display.LastBarValue[std::size_t(k - 1)] = 1.0 + k;
                 }
                 state.periodic.resize(400);
                 state.periodic.ReadingIntervalSeconds = 1;
@@ -152,10 +152,12 @@ TEST(TrendStripWindow, DISABLED_Screenshots) {
                     state.display.ChannelEnabled[std::size_t(k - 1)] = k != 4;
                 if (full)
                     window.showFullScreenLayout();
+                for (int k = 1; k <= kChannelCount; ++k)
+                    window.chart().DrawBar(ChannelIndexOf(k), 1.0 + k, BarWidth::Whole);
                 state.session.phase = SessionPhase::Running;
-                window.trendStrip().Tick();
+                window.trendStrip().tick();
                 desk.clock.advanceMs(430 * 1000);
-                window.trendStrip().Tick();
+                window.trendStrip().tick();
                 QApplication::processEvents();
                 window.grab().save(QStringLiteral("%1/test-window-%2x%3-trend-%4%5.png")
                                        .arg(folder)

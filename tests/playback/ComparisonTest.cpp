@@ -50,7 +50,7 @@ TEST(SetStatistics, MatchTheNumbersWorkedOutByHand) {
         {7, 9, 0, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
-        const SetStatistics s = SetStatistics::Of(at, values, c.from, c.to);
+        const SetStatistics s = SetStatistics::over(at, values, c.from, c.to);
         EXPECT_EQ(s.count, c.count) << c.from;
         EXPECT_DOUBLE_EQ(s.min, c.min) << c.from;
         EXPECT_DOUBLE_EQ(s.max, c.max) << c.from;

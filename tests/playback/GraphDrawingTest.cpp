@@ -179,7 +179,7 @@ TEST_F(Graph, ExportsAPngOfTheSizeAskedAndAPdf) {
 // ---- the clear style ---------------------------------------------------------------------------
 
 TEST_F(Graph, ClearIsWhiteWithElapsedTimeUnitsAndTheLegendInsideAndClassicComesBack) {
-    drawing.setStyle(GraphStyleKind::clear);
+    drawing.setStyle(GraphStyleKind::Clear);
     Plot(720, {5, 2}); // two hours at 10 s
     drawing.showWholeTest();
     EXPECT_EQ(plot.graph(0)->pen().color(), QColor(0x00, 0x72, 0xB2));

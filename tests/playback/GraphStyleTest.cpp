@@ -8,28 +8,28 @@ using namespace corvin::playback;
 
 TEST(GraphStyle, NamesParseBothWaysAndOthersAreRefused) {
     for (GraphStyleKind kind : {GraphStyleKind::Classic, GraphStyleKind::Clear})
-        EXPECT_EQ(GraphStyle::parse(GraphStyle::Name(kind)), kind);
-    EXPECT_EQ(GraphStyle::parse(QStringLiteral("CLEAR")), GraphStyleKind::clear);
+        EXPECT_EQ(GraphStyle::parse(GraphStyle::nameOf(kind)), kind);
+    EXPECT_EQ(GraphStyle::parse(QStringLiteral("CLEAR")), GraphStyleKind::Clear);
     EXPECT_FALSE(GraphStyle::parse(QStringLiteral("modern")));
 }
 
 TEST(GraphStyle, ClassicKeepsThePaletteAndClearUsesOkabeItoBySetPosition) {
-    const GraphStyle classic = GraphStyle::Of(GraphStyleKind::Classic);
+    const GraphStyle classic = GraphStyle::ofKind(GraphStyleKind::Classic);
     EXPECT_EQ(classic.background, QColor(0, 255, 255));
-    EXPECT_EQ(classic.SetColour(3, 14), QColor(255, 255, 0));
+    EXPECT_EQ(classic.colourOfSet(3, 14), QColor(255, 255, 0));
     EXPECT_EQ(classic.lineWidth, 2.0);
     EXPECT_FALSE(classic.elapsedTimeAxis);
 
-    const GraphStyle clear = GraphStyle::Of(GraphStyleKind::clear);
+    const GraphStyle clear = GraphStyle::ofKind(GraphStyleKind::Clear);
     EXPECT_EQ(clear.background, QColor(Qt::white));
-    EXPECT_EQ(clear.SetColour(1, 4), QColor(0x00, 0x72, 0xB2));
-    EXPECT_EQ(clear.SetColour(2, 5), QColor(0xD5, 0x5E, 0x00));
-    EXPECT_EQ(clear.SetColour(7, 15), QColor(0, 0, 0));
+    EXPECT_EQ(clear.colourOfSet(1, 4), QColor(0x00, 0x72, 0xB2));
+    EXPECT_EQ(clear.colourOfSet(2, 5), QColor(0xD5, 0x5E, 0x00));
+    EXPECT_EQ(clear.colourOfSet(7, 15), QColor(0, 0, 0));
     // Seven colours, all different and none as light as the background.
     for (int a = 1; a <= 7; ++a) {
-        EXPECT_LT(clear.SetColour(a, 0).lightness(), 200) << a;
+        EXPECT_LT(clear.colourOfSet(a, 0).lightness(), 200) << a;
         for (int b = a + 1; b <= 7; ++b)
-            EXPECT_NE(clear.SetColour(a, 0), clear.SetColour(b, 0)) << a << " " << b;
+            EXPECT_NE(clear.colourOfSet(a, 0), clear.colourOfSet(b, 0)) << a << " " << b;
     }
 }
 
@@ -43,10 +43,10 @@ TEST(GraphStyle, ElapsedTimeIsSecondsUnderAnHourAndAClockFromAnHourOn) {
                                            {3900, 3600, "1:05:00"},
                                            {90061, 100000, "25:01:01"},
                                            {59.6, 7200, "0:01:00"}})
-        EXPECT_EQ(GraphStyle::ElapsedText(c.seconds, c.test), QString::fromLatin1(c.text)) << c.seconds;
-    EXPECT_EQ(GraphStyle::ElapsedTitle(3599), QStringLiteral("Elapsed time (s)"));
-    EXPECT_EQ(GraphStyle::ElapsedTitle(7200), QStringLiteral("Elapsed time (h:mm:ss)"));
-    EXPECT_EQ(GraphStyle::ValueTitle(QString::fromUtf8("µA")), QString::fromUtf8("Current (µA)"));
+        EXPECT_EQ(GraphStyle::elapsedText(c.seconds, c.test), QString::fromLatin1(c.text)) << c.seconds;
+    EXPECT_EQ(GraphStyle::elapsedTitle(3599), QStringLiteral("Elapsed time (s)"));
+    EXPECT_EQ(GraphStyle::elapsedTitle(7200), QStringLiteral("Elapsed time (h:mm:ss)"));
+    EXPECT_EQ(GraphStyle::valueTitle(QString::fromUtf8("µA")), QString::fromUtf8("Current (µA)"));
 }
 
 TEST(GraphStyle, ElapsedStepsAreRoundAndKeepTheTicksFew) {
@@ -59,7 +59,7 @@ TEST(GraphStyle, ElapsedStepsAreRoundAndKeepTheTicksFew) {
                                                        {30 * 86400.0, 4 * 86400.0},
                                                        {0, 1}};
     for (const auto& [span, step] : cases)
-        EXPECT_EQ(GraphStyle::ElapsedStep(span, 8), step) << span;
+        EXPECT_EQ(GraphStyle::elapsedStep(span, 8), step) << span;
 }
 
 TEST(GraphStyle, TheLegendGoesToTheCornerWithTheFewestPoints) {

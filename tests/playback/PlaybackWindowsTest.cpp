@@ -87,8 +87,8 @@ protected:
     // Chooses channels in the selection window and presses OK.
     void ChooseAndOk(frmPeriodDataSetup& setup, std::initializer_list<int> channels) {
         for (int k : channels)
-            Click(&setup, QStringLiteral("Picture1_%1").arg(k));
-        Click(&setup, QStringLiteral("cmdOK"));
+            click(&setup, QStringLiteral("Picture1_%1").arg(k));
+        click(&setup, QStringLiteral("cmdOK"));
     }
     QStringList Printouts() const {
         return QDir(home.file(QStringLiteral("Printouts"))).entryList({QStringLiteral("*.pdf")}, QDir::Files);
@@ -128,8 +128,8 @@ TEST_F(Playback, SelectPlotPrintCopyAndExitBackToIdle) {
     auto* title = Child<QLineEdit>(&graph, QStringLiteral("txtGraphTitle"));
     QTest::keyClicks(title, QStringLiteral("Leakage run twelve ABCDE"));
     EXPECT_EQ(title->text(), QStringLiteral("Leakage run twelve A"));
-    Click(&graph, QStringLiteral("Option2"));
-    Click(&graph, QStringLiteral("Command6"));
+    click(&graph, QStringLiteral("Option2"));
+    click(&graph, QStringLiteral("Command6"));
     QCustomPlot* plot = graph.graph();
     ASSERT_EQ(plot->graphCount(), 3);
     EXPECT_EQ(plot->graph(0)->pen().color(), QColor(128, 0, 0));
@@ -148,7 +148,7 @@ TEST_F(Playback, SelectPlotPrintCopyAndExitBackToIdle) {
     // During the wheel burst the lines are drawn without antialiasing; once the view rests they
     // are smooth again.
     EXPECT_TRUE(graph.viewChanging());
-    graph.SettleView();
+    graph.settleView();
     EXPECT_FALSE(graph.viewChanging());
     QTest::mouseDClick(plot, Qt::LeftButton, {}, middle);
     EXPECT_EQ(plot->xAxis->range(), QCPRange(1, 600));
@@ -159,18 +159,18 @@ TEST_F(Playback, SelectPlotPrintCopyAndExitBackToIdle) {
     EXPECT_TRUE(graph.readout().startsWith(QStringLiteral("Sample 300   3000 s (0:50:00)   1: 52.990 ")))
         << graph.readout().toStdString();
 
-    Click(&graph, QStringLiteral("cmdPrintGraph"));
+    click(&graph, QStringLiteral("cmdPrintGraph"));
     ASSERT_EQ(Printouts().size(), 1) << "one printout on the PDF printer";
     EXPECT_EQ(PdfPages(TempHome::read(home.file(QStringLiteral("Printouts/") + Printouts().front()))), 1);
     EXPECT_EQ(frame.notices, QStringList(QStringLiteral("Printout written to ") +
                                          home.file(QStringLiteral("Printouts/") + Printouts().front())));
-    Click(&graph, QStringLiteral("cmdSavetoClipboard"));
+    click(&graph, QStringLiteral("cmdSavetoClipboard"));
     ASSERT_EQ(desk.clipboard.images.size(), 1u);
     EXPECT_EQ(desk.clipboard.images.front().size(), plot->size());
     EXPECT_TRUE(desk.dialogs.messages.empty());
     EXPECT_EQ(frame.notices.back(), QStringLiteral("Graph copied to the clipboard"));
 
-    Click(&graph, QStringLiteral("cmdExit"));
+    click(&graph, QStringLiteral("cmdExit"));
     EXPECT_FALSE(frame.graph);
     EXPECT_EQ(frame.childWindows, 0);
     EXPECT_EQ(frame.calls, QStringList{QStringLiteral("FileClose")});
@@ -182,9 +182,9 @@ TEST_F(Playback, SelectPlotPrintCopyAndExitBackToIdle) {
 TEST_F(Playback, OkWithoutChannelsSaysSoAndKeepsTheWindowOpen) {
     OpenTest(20);
     auto setup = Selection();
-    Click(setup.get(), QStringLiteral("Picture1_3"));
-    Click(setup.get(), QStringLiteral("cmdCancelSel"));
-    Click(setup.get(), QStringLiteral("cmdOK"));
+    click(setup.get(), QStringLiteral("Picture1_3"));
+    click(setup.get(), QStringLiteral("cmdCancelSel"));
+    click(setup.get(), QStringLiteral("cmdOK"));
     ASSERT_EQ(desk.dialogs.messages.size(), 1u);
     EXPECT_EQ(desk.dialogs.lastMessage().text, QStringLiteral("No channels selected to graph"));
     EXPECT_EQ(desk.dialogs.lastMessage().icon, platform::Icon::Information);
@@ -194,7 +194,7 @@ TEST_F(Playback, OkWithoutChannelsSaysSoAndKeepsTheWindowOpen) {
     // Its close box does not close it; Exit does, ending playback.
     setup->close();
     EXPECT_TRUE(setup->isVisible());
-    Click(setup.get(), QStringLiteral("cmdExit"));
+    click(setup.get(), QStringLiteral("cmdExit"));
     EXPECT_FALSE(setup->isVisible());
     EXPECT_EQ(frame.calls, QStringList{QStringLiteral("FileClose")});
     EXPECT_TRUE(state.periodic.PeriodicData[4].empty());
@@ -204,12 +204,12 @@ TEST_F(Playback, ATestOfOneSampleIsNotPlottedButCanBePrinted) {
     OpenTest(1);
     auto setup = Selection();
     ChooseAndOk(*setup, {1});
-    Click(frame.graph, QStringLiteral("cmdPlotGraph"));
+    click(frame.graph, QStringLiteral("cmdPlotGraph"));
     ASSERT_EQ(desk.dialogs.messages.size(), 1u);
     EXPECT_EQ(desk.dialogs.lastMessage().text, QStringLiteral("Less than 2 data_points"));
     EXPECT_EQ(desk.dialogs.lastMessage().icon, platform::Icon::Critical);
     EXPECT_EQ(frame.graph->graph()->graphCount(), 0);
-    Click(frame.graph, QStringLiteral("cmdPrintGraph"));
+    click(frame.graph, QStringLiteral("cmdPrintGraph"));
     EXPECT_EQ(desk.dialogs.messages.size(), 1u);
     EXPECT_EQ(Printouts().size(), 1);
 }
@@ -220,7 +220,7 @@ TEST_F(Playback, APrinterThatFailsIsReportedInTheProgramsWords) {
     ChooseAndOk(*setup, {1});
     // The data gone under the window: the print's plot routine fails and says why.
     state.periodic.PeriodicData[0].clear();
-    Click(frame.graph, QStringLiteral("cmdPrintGraph"));
+    click(frame.graph, QStringLiteral("cmdPrintGraph"));
     ASSERT_EQ(desk.dialogs.messages.size(), 1u);
     const platform::MessageBox& m = desk.dialogs.lastMessage();
     EXPECT_TRUE(m.text.startsWith(QStringLiteral("Problems with Printer Setup...\nSet a Default Printer from "
@@ -233,12 +233,12 @@ TEST_F(Playback, SaveGraphAsWritesAPngOrAPdf) {
     OpenTest(50);
     auto setup = Selection();
     ChooseAndOk(*setup, {2});
-    Click(frame.graph, QStringLiteral("cmdPlotGraph"));
+    click(frame.graph, QStringLiteral("cmdPlotGraph"));
     desk.dialogs.saveFiles.push_back(home.file(QStringLiteral("graph")));
     desk.dialogs.saveFiles.push_back(home.file(QStringLiteral("graph.PDF")));
     desk.dialogs.saveFiles.push_back(home.file(QStringLiteral("no/such/folder/g.png")));
     for (int i = 0; i < 3; ++i)
-        Click(frame.graph, QStringLiteral("cmdSaveGraphAs"));
+        click(frame.graph, QStringLiteral("cmdSaveGraphAs"));
     EXPECT_EQ(desk.dialogs.fileDialogs.back().title, QStringLiteral("Save Graph As"));
     EXPECT_EQ(desk.dialogs.fileDialogs.back().defaultSuffix, QStringLiteral("png"));
     QImage png(home.file(QStringLiteral("graph.png")));
@@ -260,7 +260,7 @@ TEST_F(Playback, ReselectThenExitClosesTheGraphWindow) {
     OpenTest(20);
     auto setup = Selection();
     ChooseAndOk(*setup, {4});
-    Click(frame.graph, QStringLiteral("cmdPlotGraph"));
+    click(frame.graph, QStringLiteral("cmdPlotGraph"));
     bool selectionShown = false;
     QTimer::singleShot(0, [&] {
         auto* again = qobject_cast<frmPeriodDataSetup*>(QApplication::activeModalWidget());
@@ -270,7 +270,7 @@ TEST_F(Playback, ReselectThenExitClosesTheGraphWindow) {
         EXPECT_EQ(state.playback.PlotChannelClicks, 0);
         QTest::mouseClick(again->findChild<QWidget*>(QStringLiteral("cmdExit")), Qt::LeftButton);
     });
-    Click(frame.graph, QStringLiteral("cmdReselect"));
+    click(frame.graph, QStringLiteral("cmdReselect"));
     EXPECT_TRUE(selectionShown);
     EXPECT_FALSE(frame.graph);
     EXPECT_EQ(frame.childWindows, 0);
@@ -282,14 +282,14 @@ TEST_F(Playback, ReselectThenOkKeepsTheGraphUntilPlottedAgain) {
     auto setup = Selection();
     ChooseAndOk(*setup, {4});
     QPointer<frmPeriodicDataGraph> first = frame.graph;
-    Click(first, QStringLiteral("cmdPlotGraph"));
+    click(first, QStringLiteral("cmdPlotGraph"));
     QTimer::singleShot(0, [&] {
         auto* again = qobject_cast<frmPeriodDataSetup*>(QApplication::activeModalWidget());
         ASSERT_NE(again, nullptr);
         for (const char* name : {"Picture1_6", "Picture1_1", "cmdOK"})
             QTest::mouseClick(again->findChild<QWidget*>(QString::fromLatin1(name)), Qt::LeftButton);
     });
-    Click(first, QStringLiteral("cmdReselect"));
+    click(first, QStringLiteral("cmdReselect"));
     ASSERT_TRUE(first);
     EXPECT_EQ(frame.graph, first) << "no second graph window";
     EXPECT_EQ(frame.childWindows, 1);
@@ -297,12 +297,12 @@ TEST_F(Playback, ReselectThenOkKeepsTheGraphUntilPlottedAgain) {
     // Printing draws the new choice; a zoomed view stays, the values fit the new sets.
     QCustomPlot* plot = first->graph();
     plot->xAxis->setRange(5, 10);
-    Click(first, QStringLiteral("cmdPrintGraph"));
+    click(first, QStringLiteral("cmdPrintGraph"));
     ASSERT_EQ(plot->graphCount(), 2);
     EXPECT_TRUE(plot->graph(0)->name().startsWith(QStringLiteral("Base")));
     EXPECT_EQ(plot->xAxis->range(), QCPRange(5, 10));
     EXPECT_TRUE(plot->yAxis->range().contains(corvin::testing::Reading(6, 19)));
-    Click(first, QStringLiteral("cmdPlotGraph"));
+    click(first, QStringLiteral("cmdPlotGraph"));
     EXPECT_EQ(plot->xAxis->range(), QCPRange(1, 20));
 }
 
@@ -313,13 +313,13 @@ TEST_F(Playback, CompareWithAReferenceThenReadAndCopyTheStatistics) {
     auto setup = Selection();
     ChooseAndOk(*setup, {5, 2});
     frmPeriodicDataGraph& graph = *frame.graph;
-    Click(&graph, QStringLiteral("cmdPlotGraph"));
+    click(&graph, QStringLiteral("cmdPlotGraph"));
 
     // A cancelled dialog changes nothing; then the reference is drawn.
-    Click(&graph, QStringLiteral("cmdCompare"));
+    click(&graph, QStringLiteral("cmdCompare"));
     EXPECT_EQ(graph.reference(), nullptr);
     desk.dialogs.openFiles.push_back(reference);
-    Click(&graph, QStringLiteral("cmdCompare"));
+    click(&graph, QStringLiteral("cmdCompare"));
     ASSERT_NE(graph.reference(), nullptr);
     QCustomPlot* plot = graph.graph();
     ASSERT_EQ(plot->graphCount(), 6); // two sets, their two references, the two file entries
@@ -333,7 +333,7 @@ TEST_F(Playback, CompareWithAReferenceThenReadAndCopyTheStatistics) {
     EXPECT_EQ(plot->graph(5)->name(), QStringLiteral("ref.DAT"));
 
     // Statistics over the whole test: channel 5 of the test runs 50.00 .. 55.99.
-    Click(&graph, QStringLiteral("cmdStatistics"));
+    click(&graph, QStringLiteral("cmdStatistics"));
     EXPECT_TRUE(graph.statisticsShown());
     graph.setStatisticsOverWholeTest(true);
     const std::vector<StatisticsRow> rows = graph.statisticsRows();
@@ -350,7 +350,7 @@ TEST_F(Playback, CompareWithAReferenceThenReadAndCopyTheStatistics) {
     plot->xAxis->setRange(101, 200);
     EXPECT_EQ(graph.statisticsRows()[0].numbers.count, 100);
 
-    Click(&graph, QStringLiteral("cmdCopyStatistics"));
+    click(&graph, QStringLiteral("cmdCopyStatistics"));
     ASSERT_EQ(desk.clipboard.texts.size(), 1u);
     EXPECT_TRUE(desk.clipboard.texts[0].startsWith(QStringLiteral("Set\tFile\tReadings\t")));
     EXPECT_EQ(desk.clipboard.texts[0].count(QLatin1Char('\n')), 5);
@@ -367,23 +367,23 @@ TEST_F(Playback, DISABLED_Screenshots) {
     ASSERT_TRUE(corvin::testing::WriteTest(reference, 200, 30));
     for (QSize size : {QSize(1280, 700), QSize(1920, 980)}) {
         for (GraphStyleKind style : {GraphStyleKind::Classic, GraphStyleKind::Clear}) {
-            state.preferences.GraphStyle = style;
+            state.preferences.graphStyle = style;
             auto setup = Selection();
             ChooseAndOk(*setup, {1, 2, 3, 4, 5, 6, 7});
             frmPeriodicDataGraph& graph = *frame.graph;
             graph.resize(size);
-            Click(&graph, QStringLiteral("cmdPlotGraph"));
+            click(&graph, QStringLiteral("cmdPlotGraph"));
             QApplication::processEvents();
             const QString name = QStringLiteral("%1/playback-%2-%3x%4")
-                                     .arg(folder, GraphStyle::Name(style))
+                                     .arg(folder, GraphStyle::nameOf(style))
                                      .arg(size.width())
                                      .arg(size.height());
             graph.grab().save(name + QStringLiteral(".png"));
             desk.dialogs.openFiles.push_back(reference);
-            Click(&graph, QStringLiteral("cmdCompare"));
-            Click(&graph, QStringLiteral("cmdStatistics"));
+            click(&graph, QStringLiteral("cmdCompare"));
+            click(&graph, QStringLiteral("cmdStatistics"));
             graph.graph()->xAxis->setRange(100, 400);
-            graph.SettleView();
+            graph.settleView();
             QApplication::processEvents();
             graph.grab().save(name + QStringLiteral("-compare-statistics.png"));
             graph.close();

@@ -256,7 +256,7 @@ TEST_F(ProbeCreation, ConfirmingTwiceOverwritesWithoutAsking) {
 }
 
 TEST_F(ProbeCreation, ConfirmAsDefaultStoresTheNameBoxTextUntrimmed) {
-    settings::WriteDefaultProbeName(store, QStringLiteral("Earlier"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(store, QStringLiteral("Earlier")).ok());
     typeProbe(QStringLiteral("  Spaced  "), {QStringLiteral("a"), QStringLiteral("b")});
     button("cmdSaveAsDefault")->click();
     EXPECT_EQ(rawDefault(), QStringLiteral("  Spaced  "));
@@ -265,7 +265,7 @@ TEST_F(ProbeCreation, ConfirmAsDefaultStoresTheNameBoxTextUntrimmed) {
 }
 
 TEST_F(ProbeCreation, ConfirmAloneLeavesTheDefaultProbe) {
-    settings::WriteDefaultProbeName(store, QStringLiteral("Earlier"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(store, QStringLiteral("Earlier")).ok());
     typeProbe(QStringLiteral("Plain"), {QStringLiteral("a"), QStringLiteral("b")});
     button("cmdConfirm")->click();
     EXPECT_EQ(rawDefault(), QStringLiteral("Earlier"));
@@ -282,7 +282,7 @@ TEST_F(ProbeCreation, CancelClosesTheDialog) {
 // A name that would leave the probes folder is refused like any other write failure, and
 // neither a file nor the default probe is written.
 TEST_F(ProbeCreation, AnUnsafeNameIsRefusedAndNothingIsWritten) {
-    settings::WriteDefaultProbeName(store, QStringLiteral("Earlier"));
+    ASSERT_TRUE(settings::WriteDefaultProbeName(store, QStringLiteral("Earlier")).ok());
     for (const QString& name : {QStringLiteral("../x"), QStringLiteral("a/b")}) {
         desk.dialogs.messages.clear();
         nameBox()->setText(name);

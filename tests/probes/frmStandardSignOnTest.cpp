@@ -56,7 +56,7 @@ protected:
         ASSERT_TRUE(probes::WriteProbeFile(state.folders.ProbesFolder, p).ok());
     }
     void setStoredDefault(const QString& name) {
-        ASSERT_EQ(settings::WriteDefaultProbeName(store, name), settings::kErrorSuccess);
+        ASSERT_TRUE(settings::WriteDefaultProbeName(store, name).ok());
     }
     QString storedDefault() { return settings::ReadDefaultProbeName(store); }
 

@@ -278,11 +278,11 @@ TEST_F(GraphColourDialogTest, TheGraphStyleShowsTheChoiceAndIsAppliedOnlyBySave)
     ASSERT_NE(clear, nullptr);
     clear->click();
     dialog.cmdExit_Click();
-    EXPECT_EQ(state.preferences.GraphStyle, GraphStyleKind::Classic);
+    EXPECT_EQ(state.preferences.graphStyle, GraphStyleKind::Classic);
 
     frmGraphColor again(state, desktop.dialogs);
-    again.setGraphStyle(GraphStyleKind::clear);
+    again.setGraphStyle(GraphStyleKind::Clear);
     again.cmdSaveOnExit_Click();
-    EXPECT_EQ(state.preferences.GraphStyle, GraphStyleKind::clear);
-    EXPECT_EQ(frmGraphColor(state, desktop.dialogs).graphStyle(), GraphStyleKind::clear);
+    EXPECT_EQ(state.preferences.graphStyle, GraphStyleKind::Clear);
+    EXPECT_EQ(frmGraphColor(state, desktop.dialogs).graphStyle(), GraphStyleKind::Clear);
 }

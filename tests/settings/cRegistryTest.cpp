@@ -74,7 +74,7 @@ TEST_F(cRegistryTest, AnExpandableStringComesBackExpanded) {
     qunsetenv("CORVIN_REG_TEST");
 }
 
-TEST(expandEnvironmentStrings, UnknownNamesStayAsWritten) {
+TEST(ExpandEnvironmentStrings, UnknownNamesStayAsWritten) {
     qputenv("CORVIN_REG_TEST", "abc");
     EXPECT_EQ(cRegistry::expandEnvironmentStrings("%CORVIN_REG_TEST%"), QStringLiteral("abc"));
     EXPECT_EQ(cRegistry::expandEnvironmentStrings("%NOT_SET_ANYWHERE%x"),

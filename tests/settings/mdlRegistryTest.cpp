@@ -104,7 +104,7 @@ TEST_F(DefaultProbeTest, NoKeyMeansNoDefaultProbe) {
 }
 
 TEST_F(DefaultProbeTest, AWriteCreatesTheKeyAndStoresTheNameUntrimmed) {
-    EXPECT_EQ(WriteDefaultProbeName(store, QStringLiteral(" Probe A ")), 0);
+    EXPECT_TRUE(WriteDefaultProbeName(store, QStringLiteral(" Probe A ")).ok());
     const auto stored =
         ReadRaw(store, kHkeyLocalMachine, QStringLiteral("SOFTWARE\\Tarvik\\CORVIN\\Test Options\\Default"),
                 QStringLiteral("Default Probe"));
@@ -112,7 +112,7 @@ TEST_F(DefaultProbeTest, AWriteCreatesTheKeyAndStoresTheNameUntrimmed) {
     EXPECT_EQ(stored.data, QByteArray(" Probe A "));
     EXPECT_EQ(ReadDefaultProbeName(store), QStringLiteral("Probe A"));
     // Written again over the existing key.
-    EXPECT_EQ(WriteDefaultProbeName(store, QStringLiteral("B")), 0);
+    EXPECT_TRUE(WriteDefaultProbeName(store, QStringLiteral("B")).ok());
     EXPECT_EQ(ReadDefaultProbeName(store), QStringLiteral("B"));
 }
 
@@ -148,7 +148,7 @@ TEST_F(DefaultProbeTest, AValueOfAnotherTypeReadsAsNoName) {
 TEST_F(DefaultProbeTest, AWriteReadBackThroughcRegistryLosesItsLastCharacter) {
     // The two front ends disagree about the NUL; the program only ever reads this value through
     // the module functions, which is why it must stay that way.
-    WriteDefaultProbeName(store, QStringLiteral("Probe"));
+    ASSERT_TRUE(WriteDefaultProbeName(store, QStringLiteral("Probe")).ok());
     cRegistry reg(store, QStringLiteral("Corvin"));
     reg.setClassKey(static_cast<int32_t>(kHkeyLocalMachine));
     reg.setSectionKey(kDefaultProbeKey);
@@ -162,17 +162,17 @@ TEST_F(DefaultProbeTest, AWriteReadBackThroughcRegistryLosesItsLastCharacter) {
 
 TEST_F(DefaultProbeTest, ViewPreferencesDefaultToClassicWithoutTrendAndRoundTrip) {
     const ViewPreferences fresh = ReadViewPreferences(store);
-    EXPECT_EQ(fresh.GraphStyle, GraphStyleKind::Classic);
-    EXPECT_FALSE(fresh.TrendStripOn);
+    EXPECT_EQ(fresh.graphStyle, GraphStyleKind::Classic);
+    EXPECT_FALSE(fresh.trendStripOn);
 
-    EXPECT_EQ(WriteGraphStyle(store, GraphStyleKind::clear), 0);
-    EXPECT_EQ(WriteTrendStrip(store, true), 0);
+    EXPECT_TRUE(WriteGraphStyle(store, GraphStyleKind::Clear).ok());
+    EXPECT_TRUE(WriteTrendStrip(store, true).ok());
     EXPECT_EQ(ReadRaw(store, kHkeyCurrentUser, kPreferencesKey, kGraphStyleValue).data, QByteArray("Clear"));
     const ViewPreferences stored = ReadViewPreferences(store);
-    EXPECT_EQ(stored.GraphStyle, GraphStyleKind::clear);
-    EXPECT_TRUE(stored.TrendStripOn);
+    EXPECT_EQ(stored.graphStyle, GraphStyleKind::Clear);
+    EXPECT_TRUE(stored.trendStripOn);
 
     // A word the program does not know reads as the classic style.
     WriteRaw(store, kHkeyCurrentUser, kPreferencesKey, kGraphStyleValue, kRegSz, "Fancy");
-    EXPECT_EQ(ReadViewPreferences(store).GraphStyle, GraphStyleKind::Classic);
+    EXPECT_EQ(ReadViewPreferences(store).graphStyle, GraphStyleKind::Classic);
 }

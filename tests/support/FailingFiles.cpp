@@ -16,7 +16,7 @@ public:
         if (m_failed)
             return fail();
         if (const qint64 room = m_counts->take(bytes.size()); room < bytes.size()) {
-            AtomicFile::write(bytes.left(room));
+            writePart(bytes.left(room));
             ++m_counts->failed;
             return fail();
         }
@@ -27,13 +27,13 @@ public:
                 return AtomicFile::write(bytes);
             }
             if (room > 0)
-                AtomicFile::write(bytes.left(room));
+                writePart(bytes.left(room));
             ++m_counts->failed;
             return fail();
         }
         if (m_failingWrite > 0 && ++m_writes == m_failingWrite) {
             // Half the bytes reach the temporary file, as when the disc fills up mid-write.
-            AtomicFile::write(bytes.left(bytes.size() / 2));
+            writePart(bytes.left(bytes.size() / 2));
             ++m_counts->failed;
             return fail();
         }
@@ -51,6 +51,8 @@ public:
     }
 
 private:
+    // The bytes that fit reach the temporary file; the write fails whatever became of them.
+    void writePart(const QByteArray& part) { static_cast<void>(AtomicFile::write(part)); }
     Status fail() {
         m_failed = true;
         return Status::failure(m_message);
@@ -79,7 +81,8 @@ public:
         const qint64 room = m_counts->take(bytes.size());
         if (room == bytes.size() && (m_failingAppend == 0 || ++m_appends < m_failingAppend))
             return AppendFile::append(bytes);
-        AppendFile::append(bytes.left(room < bytes.size() ? room : bytes.size() / 2));
+        // The bytes that fit reach the file; the append fails whatever became of them.
+        static_cast<void>(AppendFile::append(bytes.left(room < bytes.size() ? room : bytes.size() / 2)));
         ++m_counts->failed;
         m_failed = true;
         return Status::failure(m_message);

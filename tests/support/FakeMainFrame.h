@@ -2,7 +2,7 @@
 // A main window stand-in for child-window tests: a real command bar that answers reported events
 // with the program's enabling rules, and a record of the frame operations the child asked for.
 
-#include "common/EnablingRules.h"
+#include "app/EnablingRules.h"
 #include "common/MainFrame.h"
 
 #include <QStringList>
@@ -12,7 +12,7 @@ namespace corvin::testing {
 
 class FakeMainFrame : public MainFrame {
 public:
-    CommandBar commandBar;
+    app::CommandBar commandBar;
     QStringList calls; // "DisplayNormal", "FileClose", ... in order
     std::vector<ShellEvent> events;
     QStringList notices;
@@ -21,11 +21,11 @@ public:
 
     void report(ShellEvent event) override {
         events.push_back(event);
-        const RuleOutcome outcome = ApplyEnablingRule(commandBar, event);
-        if (outcome.recentFiles == RecentFilesChange::Enable)
-            EnableMRU();
-        else if (outcome.recentFiles == RecentFilesChange::Disable)
-            DissableMRU();
+        const app::RuleOutcome outcome = app::ApplyEnablingRule(commandBar, event);
+        if (outcome.recentFiles == app::RecentFilesChange::Enable)
+            enableRecentFiles();
+        else if (outcome.recentFiles == app::RecentFilesChange::Disable)
+            disableRecentFiles();
         if (outcome.runFileClose)
             FileClose();
     }
@@ -34,8 +34,8 @@ public:
     QWidget* dialogParent() const override { return nullptr; }
     void DisplayFullscreen() override { calls << QStringLiteral("DisplayFullscreen"); }
     void DisplayNormal() override { calls << QStringLiteral("DisplayNormal"); }
-    void EnableMRU() override { calls << QStringLiteral("EnableMRU"); }
-    void DissableMRU() override { calls << QStringLiteral("DissableMRU"); }
+    void enableRecentFiles() override { calls << QStringLiteral("enableRecentFiles"); }
+    void disableRecentFiles() override { calls << QStringLiteral("disableRecentFiles"); }
     int16_t ChildWindowCount() const override { return childWindows; }
     void WindowCreated() override { ++childWindows; }
     void WindowDestroyed() override { --childWindows; }

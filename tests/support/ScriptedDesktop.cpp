@@ -43,6 +43,8 @@ std::optional<QString> ScriptedDialogs::openFile(const platform::FileDialog& dia
 
 std::optional<QString> ScriptedDialogs::saveFile(const platform::FileDialog& dialog) {
     fileDialogs.push_back(dialog);
+    if (dialog.note)
+        *dialog.note = Next(notes, QString());
     return Next(saveFiles, std::optional<QString>());
 }
 

@@ -23,6 +23,8 @@ public:
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QString>> openFiles;
     std::deque<std::optional<QString>> saveFiles;
+    // Typed into a save dialog's note line, one per dialog that has one.
+    std::deque<QString> notes;
     std::deque<std::optional<QColor>> colours;
     std::deque<std::optional<QString>> printSetups;
 

@@ -1,11 +1,12 @@
 #pragma once
 // The names of the main window's bands and tools, written once. Every piece of code that
-// addresses a tool uses these; CommandBar refuses a name it does not hold.
+// addresses a tool uses these; CommandBar refuses a name it does not hold. (The status panes,
+// which the other windows write too, are named in common/StatusPanes.h.)
 
 #include <QLatin1String>
 #include <QString>
 
-namespace corvin {
+namespace corvin::app {
 
 namespace band {
 inline constexpr QLatin1String mnuMain("mnuMain");
@@ -19,12 +20,12 @@ inline constexpr QLatin1String ToolBar("ToolBar");
 } // namespace band
 
 namespace tool {
-// Menu bar: each opens the band of the same name.
-inline constexpr QLatin1String mnuFile("mnuFile");
-inline constexpr QLatin1String mnuTest("mnuTest");
-inline constexpr QLatin1String mnuView("mnuView");
-inline constexpr QLatin1String mnuOptions("mnuOptions");
-inline constexpr QLatin1String mnuHelp("mnuHelp");
+// Menu bar: each opens the band of the same name, and is named as it is.
+inline constexpr QLatin1String mnuFile = band::mnuFile;
+inline constexpr QLatin1String mnuTest = band::mnuTest;
+inline constexpr QLatin1String mnuView = band::mnuView;
+inline constexpr QLatin1String mnuOptions = band::mnuOptions;
+inline constexpr QLatin1String mnuHelp = band::mnuHelp;
 // File
 inline constexpr QLatin1String mFOpen("mFOpen");
 inline constexpr QLatin1String mFClose("mFClose");
@@ -62,13 +63,5 @@ inline constexpr QLatin1String miSeparator("miSeparator");
 inline constexpr QLatin1String miSeperator("miSeperator");
 } // namespace tool
 
-// The status panes of band sb.
-namespace pane {
-inline constexpr QLatin1String miProbeLoaded("miProbeLoaded");
-inline constexpr QLatin1String miDefaultProbe("miDefaultProbe");
-inline constexpr QLatin1String miStatus("miStatus");
-inline constexpr QLatin1String miTimeElapsed("miTimeElapsed");
-inline constexpr QLatin1String tDate("tDate");
-} // namespace pane
 
-} // namespace corvin
+} // namespace corvin::app

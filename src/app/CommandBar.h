@@ -9,7 +9,8 @@
 // that is not a tool of that band is a programming error: it stops the program with a message
 // instead of doing nothing.
 
-#include "common/ToolNames.h"
+#include "app/ToolNames.h"
+#include "common/StatusPanes.h"
 
 #include <QAction>
 #include <QList>
@@ -17,7 +18,7 @@
 #include <QString>
 #include <vector>
 
-namespace corvin {
+namespace corvin::app {
 
 struct Band {
     QString name;
@@ -65,4 +66,4 @@ private:
     std::vector<Band> m_bands;
 };
 
-} // namespace corvin
+} // namespace corvin::app

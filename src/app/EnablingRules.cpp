@@ -1,8 +1,8 @@
-#include "common/EnablingRules.h"
+#include "app/EnablingRules.h"
 
 #include <vector>
 
-namespace corvin {
+namespace corvin::app {
 namespace {
 
 struct ToolRef {
@@ -117,4 +117,4 @@ RuleOutcome ApplyEnablingRule(CommandBar& bar, ShellEvent event) {
     return {rule.recentFiles, rule.runFileClose};
 }
 
-} // namespace corvin
+} // namespace corvin::app

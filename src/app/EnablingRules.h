@@ -4,10 +4,10 @@
 // like the program's enabling table. The recent-files entries and FileClose, which the table
 // also names, are the main window's to carry out: the rule says what to do with them.
 
-#include "common/CommandBar.h"
+#include "app/CommandBar.h"
 #include "common/ShellEvent.h"
 
-namespace corvin {
+namespace corvin::app {
 
 enum class RecentFilesChange { Unchanged, Enable, Disable };
 
@@ -19,4 +19,4 @@ struct RuleOutcome {
 // Sets the tools and status panes the event's rule names; tools it does not name keep their state.
 RuleOutcome ApplyEnablingRule(CommandBar& bar, ShellEvent event);
 
-} // namespace corvin
+} // namespace corvin::app

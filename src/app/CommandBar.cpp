@@ -1,8 +1,8 @@
-#include "common/CommandBar.h"
+#include "app/CommandBar.h"
 
 #include <QtGlobal>
 
-namespace corvin {
+namespace corvin::app {
 
 QAction* CommandBar::command(const QString& name, const QString& caption, const QString& category,
                              const QString& tooltip, const QString& description) {
@@ -148,4 +148,4 @@ void CommandBar::showStatus(const QString& paneName, const QString& text) {
     a->setText(text);
 }
 
-} // namespace corvin
+} // namespace corvin::app
