@@ -67,6 +67,7 @@ public:
     // The probe's limits, drawn across each bar's slot (min and max as solid lines, the marginal
     // bounds dashed) and kept there as the bars change; no limits, no marks.
     void setLimits(const probes::ProbeLimits& limits) { m_limits = limits; }
+    const probes::ProbeLimits& limits() const { return m_limits; }
 
     // What the picture shows for channel k (1..7): the value its live bar was last drawn to, and
     // its frozen half's value.

@@ -48,6 +48,16 @@ double TrendStrip::spanSeconds(double elapsedSeconds) {
 }
 
 void TrendStrip::draw(double elapsedSeconds) {
+    // The probe's limits, as the bar chart marks them, are the channels' bands.
+    if (!(m_chart.limits() == m_drawnLimits)) {
+        m_drawnLimits = m_chart.limits();
+        const double fs = fullScaleOf(m_state.instrument.ScreenScale) * 1.2;
+        for (int k = 1; k <= kChannelCount; ++k) {
+            const probes::ChannelLimits& l = m_drawnLimits[std::size_t(k - 1)];
+            setBand(k, l.judged() ? std::optional<TrendBand>(TrendBand{l.min.value_or(-fs), l.max.value_or(fs)})
+                                  : std::nullopt);
+        }
+    }
     const QRect plot(kLeft, kTop, m_image.width() - kLeft - kRight, m_image.height() - kTop - kBottom);
     if (plot.width() < 10 || plot.height() < 10) {
         m_image.fill(Qt::white);

@@ -35,8 +35,8 @@ public:
     QSize size() const { return m_image.size(); }
     const QImage& image() const { return m_image; }
 
-    // The limits of channel k (1..7), or none. Nothing sets them yet: the probe files hold no
-    // limits; this is where they come in.
+    // The band of channel k (1..7), or none. The strip takes them from the bar chart's limits
+    // (the probe's) whenever those change.
     void setBand(int k, std::optional<TrendBand> band);
 
     // Draws the strip afresh: logged rows 0..SampleCount-1 at (row + 1) x interval seconds, then
@@ -72,6 +72,7 @@ private:
     bool m_bandsChanged = false;
     std::array<std::optional<QPointF>, kChannelCount> m_lastLogged{};
     std::array<std::optional<TrendBand>, kChannelCount> m_bands{};
+    probes::ProbeLimits m_drawnLimits{}; // the chart's limits the bands were last taken from
 };
 
 } // namespace corvin::livetest
