@@ -1,4 +1,5 @@
 #include "settings/DefaultProbeSetting.h"
+#include "settings/SettingValues.h"
 
 #include "common/TextTrim.h"
 #include "settings/RegistryStore.h"
@@ -16,27 +17,11 @@ QString CleanDefaultProbeName(const QString& stored) {
 }
 
 QString ReadDefaultProbeName(RegistryStore& store) {
-    RegKey key;
-    if (store.OpenKey(kHkeyLocalMachine, kDefaultProbeKey, kKeyAllAccess, key) == kErrorFileNotFound)
-        return {};
-    QVariant value;
-    RegistryReadValue(key, kDefaultProbeValue, value);
-    RegistryStore::CloseKey(key);
-    return CleanDefaultProbeName(value.toString());
+    return CleanDefaultProbeName(ReadSetting(store, kHkeyLocalMachine, kDefaultProbeKey, kDefaultProbeValue).toString());
 }
 
 Status WriteDefaultProbeName(RegistryStore& store, const QString& name) {
-    RegKey key;
-    if (store.OpenKey(kHkeyLocalMachine, kDefaultProbeKey, kKeyAllAccess, key) == kErrorFileNotFound)
-        RegistryCreateKey(store, kHkeyLocalMachine, kDefaultProbeKey);
-    RegistryStore::CloseKey(key);
-    const int32_t code =
-        RegistryWriteKeyValue(store, kHkeyLocalMachine, kDefaultProbeKey, kDefaultProbeValue, name, kRegSz);
-    if (code == kErrorSuccess)
-        return Status::success();
-    if (!store.lastError().isEmpty())
-        return Status::failure(store.lastError());
-    return Status::failure(QStringLiteral("The settings store refused the default probe (error %1)").arg(code));
+    return WriteSetting(store, kHkeyLocalMachine, kDefaultProbeKey, kDefaultProbeValue, name, kRegSz);
 }
 
 } // namespace corvin::settings

@@ -1,33 +1,18 @@
 #include "settings/ViewPreferenceSettings.h"
 
 #include "settings/RegistryStore.h"
+#include "settings/SettingValues.h"
 #include "settings/mdlRegistry.h"
 
 namespace corvin::settings {
 namespace {
 
 QVariant Read(RegistryStore& store, const QString& valueName) {
-    RegKey key;
-    if (store.OpenKey(kHkeyCurrentUser, kPreferencesKey, kKeyAllAccess, key) == kErrorFileNotFound)
-        return {};
-    QVariant value;
-    RegistryReadValue(key, valueName, value);
-    RegistryStore::CloseKey(key);
-    return value;
+    return ReadSetting(store, kHkeyCurrentUser, kPreferencesKey, valueName);
 }
 
 Status Write(RegistryStore& store, const QString& valueName, const QVariant& value, uint32_t type) {
-    RegKey key;
-    if (store.OpenKey(kHkeyCurrentUser, kPreferencesKey, kKeyAllAccess, key) == kErrorFileNotFound)
-        RegistryCreateKey(store, kHkeyCurrentUser, kPreferencesKey);
-    RegistryStore::CloseKey(key);
-    const int32_t code = RegistryWriteKeyValue(store, kHkeyCurrentUser, kPreferencesKey, valueName, value,
-                                               static_cast<int32_t>(type));
-    if (code == kErrorSuccess)
-        return Status::success();
-    if (!store.lastError().isEmpty())
-        return Status::failure(store.lastError());
-    return Status::failure(QStringLiteral("The settings store refused %1 (error %2)").arg(valueName).arg(code));
+    return WriteSetting(store, kHkeyCurrentUser, kPreferencesKey, valueName, value, static_cast<int32_t>(type));
 }
 
 } // namespace

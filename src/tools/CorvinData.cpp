@@ -276,26 +276,42 @@ int Record(const QString& path, QTextStream& out, QTextStream& err) {
     return kExitOk;
 }
 
+// The files named and the limits file of "--limits FILE"; false when --limits names none.
+bool SplitLimitsOption(const QStringList& args, QStringList& files, QString& limitsPath) {
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] != QLatin1String("--limits")) {
+            files << args[i];
+        } else if (++i < args.size()) {
+            limitsPath = args[i];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads a test, its record and its limits for verdict and report; warnings go to `err`.
+bool PrepareTest(const QString& dat, const QString& limitsPath, playback::ReportInput& input, QTextStream& err) {
+    QStringList notes;
+    if (Status s = playback::PrepareReport(dat, limitsPath, input, notes); !s) {
+        Fail(err, s.message());
+        return false;
+    }
+    for (const QString& note : notes)
+        err << "warning: " << Printable(note) << '\n';
+    return true;
+}
+
 int Report(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString limitsPath;
     QStringList files;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--limits")) {
-            if (++i >= args.size())
-                return UsageError(err, QStringLiteral("--limits takes a limits file"));
-            limitsPath = args[i];
-        } else {
-            files << args[i];
-        }
-    }
+    if (!SplitLimitsOption(args, files, limitsPath))
+        return UsageError(err, QStringLiteral("--limits takes a limits file"));
     if (files.size() != 2 || !files[1].endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         return UsageError(err, QStringLiteral("report takes a test data file and the PDF to write"));
     playback::ReportInput input;
-    QStringList notes;
-    if (Status s = playback::PrepareReport(files[0], limitsPath, input, notes); !s)
-        return Fail(err, s.message());
-    for (const QString& note : notes)
-        err << "warning: " << Printable(note) << '\n';
+    if (!PrepareTest(files[0], limitsPath, input, err))
+        return kExitFailed;
     if (Status s = playback::WriteTestReport(files[1], input); !s)
         return Fail(err, QStringLiteral("cannot write %1: %2").arg(files[1], s.message()));
     out << "Test report written to " << files[1] << '\n';
@@ -305,39 +321,24 @@ int Report(const QStringList& args, QTextStream& out, QTextStream& err) {
 int VerdictOf(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString limitsPath;
     QStringList files;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--limits")) {
-            if (++i >= args.size())
-                return UsageError(err, QStringLiteral("--limits takes a limits file"));
-            limitsPath = args[i];
-        } else {
-            files << args[i];
-        }
-    }
+    if (!SplitLimitsOption(args, files, limitsPath))
+        return UsageError(err, QStringLiteral("--limits takes a limits file"));
     if (files.size() != 1)
         return UsageError(err, QStringLiteral("verdict takes one test data file"));
-    PeriodicDataSet data;
-    if (!ReadData(files[0], data, err))
+    playback::ReportInput input;
+    if (!PrepareTest(files[0], limitsPath, input, err))
         return kExitFailed;
-    const datafiles::RecordReading record = datafiles::ReadRecordBeside(files[0]);
-    probes::ProbeLimits limits{};
-    if (!limitsPath.isEmpty()) {
-        if (!QFileInfo::exists(limitsPath))
-            return Fail(err, QStringLiteral("cannot read %1: no such file").arg(limitsPath));
-        if (Status s = probes::ReadProbeLimits(limitsPath, limits); !s)
-            return Fail(err, QStringLiteral("%1: %2").arg(limitsPath, s.message()));
-    } else if (record.state == datafiles::RecordState::Unusable) {
-        return Fail(err, QStringLiteral("%1: %2").arg(files[0], record.message));
-    } else if (record.state == datafiles::RecordState::None || !record.record.limits) {
-        return Fail(err, QStringLiteral("%1 has no limits in a test record: give them with --limits").arg(files[0]));
-    } else {
-        limits = *record.record.limits;
-    }
+    if (probes::HasNoLimits(input.limits))
+        return Fail(err, limitsPath.isEmpty()
+                             ? QStringLiteral("%1 has no limits in a test record: give them with --limits").arg(files[0])
+                             : QStringLiteral("%1 holds no limits").arg(limitsPath));
     // The channels that were on, as the record says; all seven without one.
     std::array<bool, kChannelCount> on;
     on.fill(true);
-    if (record.state != datafiles::RecordState::Unusable && record.record.channelsOn)
-        on = *record.record.channelsOn;
+    if (input.record && input.record->channelsOn)
+        on = *input.record->channelsOn;
+    const PeriodicDataSet& data = input.data;
+    const probes::ProbeLimits& limits = input.limits;
     const datafiles::TestJudgement judgement = datafiles::JudgeTest(data, data.HeaderValues[0], on, limits);
     for (int k = 1; k <= kChannelCount; ++k)
         out << datafiles::DescribeChannel(k, judgement.channels[k - 1]) << '\n';
