@@ -11,7 +11,9 @@
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "platform/QtPrinters.h"
+#include "playback/TestReport.h"
 #include "probes/ProbeFile.h"
+#include "probes/ProbeLimits.h"
 #include "settings/BarColourFile.h"
 #include "settings/RegistryStore.h"
 #include "support/CorvinDataRun.h"
@@ -104,6 +106,19 @@ std::vector<Writer> Writers(int16_t rows) {
         {"recovery save", QStringLiteral("R.DAT"),
          [rows](const QString& folder, const AtomicFileFactory& files) {
              return datafiles::SaveRecoveredTest(Recovered(rows), folder + QStringLiteral("/R.DAT"), files);
+         }},
+        {"probe limits", QStringLiteral("P.limits.json"),
+         [](const QString& folder, const AtomicFileFactory& files) {
+             probes::ProbeLimits limits{};
+             limits[0] = {-0.5, 5.0, 0.0, 4.5, 30.0};
+             return probes::WriteProbeLimits(folder + QStringLiteral("/P.limits.json"), limits, files);
+         }},
+        {"test report", QStringLiteral("T.pdf"),
+         [rows](const QString& folder, const AtomicFileFactory& files) {
+             playback::ReportInput input;
+             input.datPath = folder + QStringLiteral("/T.DAT");
+             input.data = Readings(rows);
+             return playback::WriteTestReport(folder + QStringLiteral("/T.pdf"), input, files);
          }},
         {".xls workbook", QStringLiteral("W.xls"),
          [rows](const QString& folder, const AtomicFileFactory& files) {
