@@ -57,7 +57,7 @@ bool ChannelSelection::isSelected(int k) const {
     return IsChannel(k) && m_selected[static_cast<std::size_t>(k - 1)];
 }
 
-int ChannelSelection::setPosition(int k) const {
+int ChannelSelection::setNumberOf(int k) const {
     if (!isSelected(k))
         return 0;
     for (int s = 0; s < m_shared.PlotChannelClicks; ++s) {

@@ -31,7 +31,7 @@ public:
 
     bool isSelected(int k) const;
     // Where channel k stands in the click order (1 = first set), 0 when it is not selected.
-    int setPosition(int k) const;
+    int setNumberOf(int k) const;
     int selectedCount() const;
 
 private:

@@ -39,7 +39,7 @@ std::optional<int> PlotRoutine::tickSpacing(int pointCount) {
     return std::nullopt;
 }
 
-int PlotRoutine::setPaletteIndex(int setNumber) {
+int PlotRoutine::paletteIndexOfSet(int setNumber) {
     static constexpr std::array<int, kMaxSets> kBySet{4, 5, 14, 7, 1, 9, 15};
     if (setNumber < 1 || setNumber > kMaxSets)
         return 0;
@@ -117,7 +117,7 @@ PlotRoutine::Result PlotRoutine::build(const SharedState& state, const GraphSett
         const int setNumber = s + 1;
         spec.sets.push_back({setNumber, k,
                              legendText(data.ChannelNames[static_cast<std::size_t>(k - 1)], setNumber),
-                             setPaletteIndex(setNumber), &readings});
+                             paletteIndexOfSet(setNumber), &readings});
     }
     spec.intervalSeconds = data.HeaderValues[0];
     spec.bottomTitle = bottomTitle(data.HeaderValues[0]);

@@ -76,7 +76,7 @@ public:
     // 51..499 samples: 100; 500..32000: 1000; otherwise the spacing stays as it was.
     static std::optional<int> tickSpacing(int pointCount);
     // Set 1..7: red, magenta, yellow, light grey, blue, light blue, white (palette indices).
-    static int setPaletteIndex(int setNumber);
+    static int paletteIndexOfSet(int setNumber);
     // The standard 16-colour palette (0 black .. 15 white); an index outside it gives black.
     static QColor paletteColour(int index);
     // The 20-character name, then the set number after a space: "A" + 19 spaces + " 2".

@@ -184,7 +184,7 @@ void frmPeriodDataSetup::Form_Load() {
 void frmPeriodDataSetup::showSelection() {
     for (int k = 1; k <= kChannelCount; ++k) {
         auto* box = static_cast<ChannelBox*>(m_pictures[static_cast<std::size_t>(k - 1)]);
-        box->show(ToQColor(m_state.BarColours.Ch(k)), m_selection.setPosition(k));
+        box->show(ToQColor(m_state.BarColours.Ch(k)), m_selection.setNumberOf(k));
     }
 }
 

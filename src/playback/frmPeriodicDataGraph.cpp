@@ -60,7 +60,7 @@ QPixmap Decoration() {
     const std::array<std::array<int, 6>, 3> curves{
         {{40, 30, 34, 22, 26, 14}, {20, 26, 18, 30, 24, 34}, {36, 38, 28, 34, 30, 24}}};
     for (std::size_t c = 0; c < curves.size(); ++c) {
-        p.setPen(QPen(PlotRoutine::paletteColour(PlotRoutine::setPaletteIndex(int(c) + 1)), 2));
+        p.setPen(QPen(PlotRoutine::paletteColour(PlotRoutine::paletteIndexOfSet(int(c) + 1)), 2));
         QPolygon line;
         for (std::size_t i = 0; i < curves[c].size(); ++i)
             line << QPoint(12 + int(i) * 15, curves[c][i]);

@@ -41,7 +41,7 @@ TEST_P(ChannelSelectionOrder, GivesTheSetsInClickOrder) {
         EXPECT_EQ(shared.PlotChannelSelected[static_cast<std::size_t>(k - 1)], wanted) << "channel " << k;
     }
     for (std::size_t s = 0; s < c.order.size(); ++s)
-        EXPECT_EQ(selection.setPosition(c.order[s]), int(s) + 1);
+        EXPECT_EQ(selection.setNumberOf(c.order[s]), int(s) + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
