@@ -22,7 +22,7 @@ QString At(double value, int row, int intervalSeconds) {
            QStringLiteral(" s");
 }
 
-// min, max, mean and standard deviation (of the population) of readings[first..rows).
+// min, max, mean and standard deviation of readings[first..rows).
 ChannelStatistics Statistics(const std::vector<float>& readings, int first, int rows) {
     ChannelStatistics s;
     double sum = 0;
@@ -48,7 +48,8 @@ ChannelStatistics Statistics(const std::vector<float>& readings, int first, int 
     for (int r = first; r < rows; ++r)
         if (const double v = readings[std::size_t(r)]; !std::isnan(v))
             squares += (v - s.mean) * (v - s.mean);
-    s.standardDeviation = std::sqrt(squares / s.rows);
+    // The sample's standard deviation, as the playback statistics and a spreadsheet's STDEV give it.
+    s.standardDeviation = s.rows > 1 ? std::sqrt(squares / (s.rows - 1)) : 0.0;
     return s;
 }
 

@@ -4,6 +4,7 @@
 #include "datafiles/Verdict.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -83,9 +84,9 @@ TEST(Verdict, TheTestIsTheWorstJudgedChannelAndAnOffChannelIsNotJudged) {
     EXPECT_EQ(DescribeChannel(2, j.channels[1]),
               QStringLiteral("channel 2: MARGINAL (max 4.8 \u00B5A at 5 s > marginal 4.5)"));
 
-    // The statistics of the judged rows: mean and the population's standard deviation.
+    // The statistics of the judged rows: mean and the sample's standard deviation.
     EXPECT_DOUBLE_EQ(j.channels[0].statistics.mean, 1.5);
-    EXPECT_DOUBLE_EQ(j.channels[0].statistics.standardDeviation, 0.5);
+    EXPECT_DOUBLE_EQ(j.channels[0].statistics.standardDeviation, std::sqrt(0.5));
     EXPECT_EQ(JudgeTest(data, 5, kAllOn, probes::ProbeLimits{}).verdict, Verdict::NotJudged);
 }
 
