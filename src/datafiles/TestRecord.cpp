@@ -50,8 +50,10 @@ public:
         const QJsonValue v = m_object.value(QLatin1String(key));
         if (v.isUndefined() || v.isNull())
             return 0;
-        if (!v.isDouble() || !(v.toDouble() >= lowest && v.toDouble() <= highest))
+        if (!v.isDouble() || !(v.toDouble() >= lowest && v.toDouble() <= highest)) {
             refuse(key);
+            return 0; // never a number out of range: callers convert it to int
+        }
         return v.toDouble();
     }
     std::optional<bool> flag(const char* key) {
