@@ -88,6 +88,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent) : QMainWindow(pare
     m_notice = new QLabel(this);
     m_notice->setObjectName(QStringLiteral("notice"));
     m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setContentsMargins(0, 0, 16, 0); // a gap before the date pane that follows it
     statusBar()->addWidget(m_notice, 1);
     m_noticeTimer = new QTimer(this);
     m_noticeTimer->setSingleShot(true);
