@@ -40,7 +40,8 @@ void TrendStrip::setBand(int k, std::optional<TrendBand> band) {
 }
 
 double TrendStrip::fullScaleOf(int16_t screenScale) {
-    return screenScale >= 1 && screenScale <= 4 ? std::pow(10.0, screenScale - 1) : 1.0;
+    const double fs = FullScaleOf(screenScale);
+    return fs > 0 ? fs : 1.0;
 }
 
 double TrendStrip::spanSeconds(double elapsedSeconds) {
