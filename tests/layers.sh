@@ -4,7 +4,7 @@
 # and from the folders before it.
 set -u
 src=${1:?usage: layers.sh SRC_DIR}
-layers=(common platform instrument settings probes datafiles playback livetest app tools)
+layers=(common platform instrument settings probes datafiles playback history livetest app tools)
 status=0
 for ((i = 0; i < ${#layers[@]}; i++)); do
   folder=${layers[i]}

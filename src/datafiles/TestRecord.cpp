@@ -21,8 +21,6 @@ namespace {
 
 // A record is a few kilobytes; a note may make it longer, but never this long.
 constexpr qint64 kLargestRecord = 1024 * 1024;
-// The largest test data file: 32767 rows and the trailer.
-constexpr qint64 kLargestDataFile = qint64(24) * (32767 * 7 + 9);
 
 const QString kNotRecorded = QStringLiteral("not recorded");
 
@@ -272,6 +270,13 @@ Status WriteTestDataWithRecord(const QString& datPath, PeriodicDataSet& data, in
 }
 
 RecordReading ReadRecordBeside(const QString& datPath) {
+    QByteArray dat;
+    if (!ReadPlainFile(QFile::encodeName(datPath), kLargestDataFile, dat))
+        return ReadRecordBeside(datPath, std::nullopt);
+    return ReadRecordBeside(datPath, dat);
+}
+
+RecordReading ReadRecordBeside(const QString& datPath, const std::optional<QByteArray>& datBytes) {
     RecordReading reading;
     const QString path = RecordPathFor(datPath);
     if (!QFileInfo::exists(path))
@@ -287,10 +292,8 @@ RecordReading ReadRecordBeside(const QString& datPath) {
         reading.message = s.message();
         return reading;
     }
-    QByteArray dat;
-    const bool readable = bool(ReadPlainFile(QFile::encodeName(datPath), kLargestDataFile, dat));
-    reading.state = readable && Sha256Hex(dat) == reading.record.datSha256 ? RecordState::Matches
-                                                                            : RecordState::Changed;
+    reading.state = datBytes && Sha256Hex(*datBytes) == reading.record.datSha256 ? RecordState::Matches
+                                                                               : RecordState::Changed;
     if (reading.state == RecordState::Changed)
         reading.message = kRecordChangedText;
     return reading;

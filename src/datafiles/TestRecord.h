@@ -84,6 +84,10 @@ struct RecordReading {
     QString message;
 };
 RecordReading ReadRecordBeside(const QString& datPath);
+// The same for a data file whose bytes the caller has read already (nothing: it could not be).
+RecordReading ReadRecordBeside(const QString& datPath, const std::optional<QByteArray>& datBytes);
+// The largest test data file there can be: 32767 rows and the trailer.
+inline constexpr qint64 kLargestDataFile = qint64(24) * (32767 * 7 + 9);
 
 inline const QString kRecordChangedText =
     QStringLiteral("the data file was changed after its record was written");

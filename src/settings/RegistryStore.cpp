@@ -1,5 +1,7 @@
 #include "settings/RegistryStore.h"
 
+#include "settings/DamagedStore.h"
+
 #include "common/AtomicFile.h"
 #include "common/Clock.h"
 
@@ -164,23 +166,6 @@ private:
     int m_fd = -1;
 };
 
-// A name beside the store for a damaged file, dated, and never one that exists already.
-QString AsideName(const QString& path, const QDateTime& now) {
-    const QString base = path + QStringLiteral(".damaged-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = base;
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = base + QLatin1Char('-') + QString::number(n);
-    return name;
-}
-
-// SQLite keeps a journal beside the database; one left by a damaged file must go with it, or
-// the new store would try to replay it.
-const QStringList& Companions() {
-    static const QStringList suffixes{QStringLiteral("-journal"), QStringLiteral("-wal"),
-                                      QStringLiteral("-shm")};
-    return suffixes;
-}
-
 // A new store is built as "<store>.new-XXXXXX" under the open lock; one still there when the
 // lock is taken was left by a start that was killed half-way, and nobody will finish it.
 void RemoveUnfinishedStores(const QString& path) {
@@ -240,19 +225,14 @@ void RegistryStore::open(const Clock& clock) {
     }
     closeDb();
 
-    const QString aside = AsideName(m_path, clock.now());
-    if (QFile damaged(m_path); !damaged.rename(aside)) {
+    QString aside;
+    if (Status moved = SetStoreAside(m_path, clock.now(), aside); !moved) {
         m_notice = QStringLiteral("The settings file \"%1\" could not be used (%2) and could not be moved "
                                   "aside (%3). Settings changed during this session will not be kept.")
-                       .arg(m_path, problem, damaged.errorString());
+                       .arg(m_path, problem, moved.message());
         openInMemory();
         return;
     }
-    for (const QString& suffix : Companions()) {
-        if (QFileInfo::exists(m_path + suffix))
-            QFile::rename(m_path + suffix, aside + suffix);
-    }
-    static_cast<void>(SyncFolder(folder)); // the store works on; only a power cut could undo it
 
     const QString error = createFresh();
     if (!error.isEmpty()) {

@@ -1,0 +1,31 @@
+#pragma once
+// The test history's catalogue: one row per test data file, of every station that shares it.
+// Two implementations keep the same tables with the same queries: LocalCatalogue, the SQLite
+// file in the Corvin home, and ServerCatalogue, a lab's PostgreSQL database. A station writes
+// only its own rows (the station column) and reads everyone's.
+
+#include "common/Status.h"
+#include "history/TestEntry.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace corvin::history {
+
+class Catalogue {
+public:
+    virtual ~Catalogue() = default;
+    // Where the rows are kept, for messages: the file's path or the server's address.
+    virtual QString where() const = 0;
+    // Adds the rows, or replaces those of the same station and path, all or none.
+    [[nodiscard]] virtual Status put(const std::vector<TestEntry>& entries) = 0;
+    // Removes the rows of `station` at `paths`, all or none.
+    [[nodiscard]] virtual Status remove(const QString& station, const QStringList& paths) = 0;
+    // Every row, newest test first.
+    [[nodiscard]] virtual Status entries(std::vector<TestEntry>& out) = 0;
+};
+
+// The version of the tables both catalogues keep; a catalogue of another version is not used.
+inline constexpr int kCatalogueSchemaVersion = 1;
+
+} // namespace corvin::history

@@ -1,0 +1,237 @@
+#include "history/CatalogueTables.h"
+
+#include "history/Catalogue.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace corvin::history {
+namespace {
+
+const char* const kCreateStatements[] = {
+    "CREATE TABLE IF NOT EXISTS meta (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS tests ("
+    " station TEXT NOT NULL, path TEXT NOT NULL,"
+    " size BIGINT NOT NULL, modified_ms BIGINT NOT NULL, sha256 TEXT NOT NULL,"
+    " record_size BIGINT NOT NULL, record_modified_ms BIGINT NOT NULL,"
+    " readable INTEGER NOT NULL, problem TEXT NOT NULL,"
+    " row_count INTEGER NOT NULL, interval_s INTEGER NOT NULL, channel_names TEXT NOT NULL,"
+    " channel_numbers TEXT NOT NULL, record_state TEXT NOT NULL, probe TEXT NOT NULL,"
+    " start_ms BIGINT NOT NULL, start_time TEXT NOT NULL, end_time TEXT NOT NULL,"
+    " operator_name TEXT NOT NULL, record_station TEXT NOT NULL, range_name TEXT NOT NULL,"
+    " full_scale DOUBLE PRECISION NOT NULL, channel_verdicts TEXT NOT NULL, verdict TEXT NOT NULL,"
+    " note TEXT NOT NULL, PRIMARY KEY (station, path))",
+    "CREATE INDEX IF NOT EXISTS tests_by_probe ON tests (probe, start_ms)",
+};
+
+// The row's columns, in the order of the insert's placeholders and the select's results.
+const char kColumns[] =
+    "station, path, size, modified_ms, sha256, record_size, record_modified_ms, readable, problem, "
+    "row_count, interval_s, channel_names, channel_numbers, record_state, probe, start_ms, start_time, "
+    "end_time, operator_name, record_station, range_name, full_scale, channel_verdicts, verdict, note";
+constexpr int kColumnCount = 25;
+
+QString Json(const QJsonArray& array) {
+    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+QJsonArray ArrayOf(const QString& text) {
+    return QJsonDocument::fromJson(text.toUtf8()).array();
+}
+
+QString TextsJson(const std::array<QString, kChannelCount>& texts) {
+    QJsonArray a;
+    for (const QString& t : texts)
+        a.append(t);
+    return Json(a);
+}
+
+std::array<QString, kChannelCount> TextsOf(const QString& json) {
+    const QJsonArray a = ArrayOf(json);
+    std::array<QString, kChannelCount> texts;
+    for (int k = 0; k < kChannelCount && k < a.size(); ++k)
+        texts[k] = a[k].toString();
+    return texts;
+}
+
+// [[mean, min, max, end] or null, ...] per channel.
+QString NumbersJson(const std::array<std::optional<ChannelNumbers>, kChannelCount>& numbers) {
+    QJsonArray a;
+    for (const auto& n : numbers)
+        a.append(n ? QJsonValue(QJsonArray{n->mean, n->min, n->max, n->end}) : QJsonValue());
+    return Json(a);
+}
+
+std::array<std::optional<ChannelNumbers>, kChannelCount> NumbersOf(const QString& json) {
+    const QJsonArray a = ArrayOf(json);
+    std::array<std::optional<ChannelNumbers>, kChannelCount> numbers;
+    for (int k = 0; k < kChannelCount && k < a.size(); ++k) {
+        const QJsonArray n = a[k].toArray();
+        if (n.size() == 4)
+            numbers[k] = ChannelNumbers{n[0].toDouble(), n[1].toDouble(), n[2].toDouble(), n[3].toDouble()};
+    }
+    return numbers;
+}
+
+void Bind(QSqlQuery& q, const TestEntry& e) {
+    const QVariant values[kColumnCount] = {
+        e.station, e.path, e.size, e.modifiedMs, e.sha256, e.recordSize, e.recordModifiedMs, int(e.readable),
+        e.problem, e.rows, e.intervalSeconds, TextsJson(e.channelNames), NumbersJson(e.numbers),
+        e.recordState, e.probe, e.startMs, e.start, e.end, e.operatorName, e.recordStation, e.range,
+        e.fullScale, TextsJson(e.channelVerdicts), e.verdict, e.note};
+    for (int i = 0; i < kColumnCount; ++i)
+        q.bindValue(i, values[i]);
+}
+
+TestEntry EntryOf(const QSqlQuery& q) {
+    TestEntry e;
+    int i = 0;
+    const auto next = [&q, &i] { return q.value(i++); };
+    e.station = next().toString();
+    e.path = next().toString();
+    e.size = next().toLongLong();
+    e.modifiedMs = next().toLongLong();
+    e.sha256 = next().toString();
+    e.recordSize = next().toLongLong();
+    e.recordModifiedMs = next().toLongLong();
+    e.readable = next().toInt() != 0;
+    e.problem = next().toString();
+    e.rows = next().toInt();
+    e.intervalSeconds = next().toInt();
+    e.channelNames = TextsOf(next().toString());
+    e.numbers = NumbersOf(next().toString());
+    e.recordState = next().toString();
+    e.probe = next().toString();
+    e.startMs = next().toLongLong();
+    e.start = next().toString();
+    e.end = next().toString();
+    e.operatorName = next().toString();
+    e.recordStation = next().toString();
+    e.range = next().toString();
+    e.fullScale = next().toDouble();
+    e.channelVerdicts = TextsOf(next().toString());
+    e.verdict = next().toString();
+    e.note = next().toString();
+    return e;
+}
+
+Status Exec(QSqlDatabase& db, const QString& statement, const QString& doing) {
+    QSqlQuery q(db);
+    if (!q.exec(statement))
+        return SqlFailure(doing, q.lastError());
+    return Status::success();
+}
+
+} // namespace
+
+Status SqlFailure(const QString& doing, const QSqlError& error) {
+    QString text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("no reason given");
+    return Status::failure(doing + QStringLiteral(": ") + text);
+}
+
+Status CreateTables(QSqlDatabase& db) {
+    for (const char* statement : kCreateStatements) {
+        if (Status s = Exec(db, QString::fromLatin1(statement), QStringLiteral("The history tables could not be made")); !s)
+            return s;
+    }
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO meta (name, value) VALUES ('schema_version', ?) "
+                             "ON CONFLICT (name) DO NOTHING"));
+    q.addBindValue(QString::number(kCatalogueSchemaVersion));
+    if (!q.exec())
+        return SqlFailure(QStringLiteral("The history's version could not be written"), q.lastError());
+    return Status::success();
+}
+
+Status SchemaVersionOf(QSqlDatabase& db, int& version) {
+    version = 0;
+    if (!db.tables().contains(QStringLiteral("meta")))
+        return Status::success();
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT value FROM meta WHERE name = 'schema_version'")))
+        return SqlFailure(QStringLiteral("The history's version could not be read"), q.lastError());
+    if (q.next())
+        version = q.value(0).toString().toInt();
+    return Status::success();
+}
+
+Status PutRows(QSqlDatabase& db, const std::vector<TestEntry>& entries) {
+    static const QString statement = [] {
+        QString placeholders;
+        QString updates;
+        const QStringList columns = QString::fromLatin1(kColumns).split(QStringLiteral(", "));
+        for (const QString& c : columns) {
+            placeholders += placeholders.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?");
+            if (c != QLatin1String("station") && c != QLatin1String("path"))
+                updates += (updates.isEmpty() ? QString() : QStringLiteral(", ")) + c + QStringLiteral(" = excluded.") + c;
+        }
+        return QStringLiteral("INSERT INTO tests (%1) VALUES (%2) ON CONFLICT (station, path) DO UPDATE SET %3")
+            .arg(QString::fromLatin1(kColumns), placeholders, updates);
+    }();
+    QSqlQuery q(db);
+    if (!q.prepare(statement))
+        return SqlFailure(QStringLiteral("The history could not be written"), q.lastError());
+    for (const TestEntry& e : entries) {
+        Bind(q, e);
+        if (!q.exec())
+            return SqlFailure(QStringLiteral("The history could not note %1").arg(e.path), q.lastError());
+    }
+    return Status::success();
+}
+
+Status RemoveRows(QSqlDatabase& db, const QString& station, const QStringList& paths) {
+    QSqlQuery q(db);
+    if (!q.prepare(QStringLiteral("DELETE FROM tests WHERE station = ? AND path = ?")))
+        return SqlFailure(QStringLiteral("The history could not be written"), q.lastError());
+    for (const QString& path : paths) {
+        q.bindValue(0, station);
+        q.bindValue(1, path);
+        if (!q.exec())
+            return SqlFailure(QStringLiteral("The history could not forget %1").arg(path), q.lastError());
+    }
+    return Status::success();
+}
+
+Status ReadRows(QSqlDatabase& db, const QString& station, std::vector<TestEntry>& out) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const QString statement = QStringLiteral("SELECT %1 FROM tests %2 ORDER BY start_ms DESC, path")
+                                  .arg(QString::fromLatin1(kColumns),
+                                       station.isEmpty() ? QString() : QStringLiteral("WHERE station = ?"));
+    if (!q.prepare(statement))
+        return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
+    if (!station.isEmpty())
+        q.addBindValue(station);
+    if (!q.exec())
+        return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
+    std::vector<TestEntry> rows;
+    while (q.next())
+        rows.push_back(EntryOf(q));
+    if (q.lastError().isValid())
+        return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
+    out = std::move(rows);
+    return Status::success();
+}
+
+Status InTransaction(QSqlDatabase& db, const std::function<Status()>& change) {
+    if (!db.transaction())
+        return SqlFailure(QStringLiteral("The history could not be written"), db.lastError());
+    Status s = change();
+    if (!s) {
+        db.rollback();
+        return s;
+    }
+    if (!db.commit()) {
+        const Status failed = SqlFailure(QStringLiteral("The history could not be written"), db.lastError());
+        db.rollback();
+        return failed;
+    }
+    return Status::success();
+}
+
+} // namespace corvin::history

@@ -1,0 +1,27 @@
+#pragma once
+// Which tests of the history to show: text in the probe's name, the note or the file's name, a
+// range of start dates, a verdict. The History window and `corvin-data history` share it.
+
+#include "history/TestEntry.h"
+
+#include <QDate>
+#include <vector>
+
+namespace corvin::history {
+
+struct HistoryFilter {
+    QString text;    // empty: any
+    QDate from, to;  // invalid: open-ended; both inclusive, in local time
+    QString verdict; // "PASS", "MARGINAL", "FAIL", "NOT JUDGED", "UNREADABLE"; empty: any
+};
+
+bool Matches(const TestEntry& entry, const HistoryFilter& filter);
+std::vector<TestEntry> Filtered(const std::vector<TestEntry>& entries, const HistoryFilter& filter);
+
+// The probes the history holds tests of, sorted, without the empty name.
+QStringList ProbesIn(const std::vector<TestEntry>& entries);
+
+// The test's start as the history shows it: "2026-12-08 14:03", local time.
+QString StartText(const TestEntry& entry);
+
+} // namespace corvin::history
