@@ -57,10 +57,12 @@ CommandBar::CommandBar(QObject* parent) : QObject(parent) {
     fileTools << separator(tool::mnuSep) << command(tool::mFExit, S("&Exit"), S("File"));
     m_bands.push_back({band::mnuFile, S("File"), fileTools});
 
+    QAction* history = command(tool::mTHistory, S("History..."), S("Test"), S("Test History"),
+                               S("Every saved test, by probe, date and verdict"));
     m_bands.push_back({band::mnuTest,
                        S("&Test"),
                        {command(tool::mTStandard, S("Standard"), S("Test")), separator(tool::mSep),
-                        command(tool::mTIndependent, S("Group"), S("Test"))}});
+                        command(tool::mTIndependent, S("Group"), S("Test")), separator(tool::mSep), history}});
     m_bands.push_back({band::mnuOptions,
                        S("&Options"),
                        {command(tool::mOPreferences, S("Preferences"), S("Options")), separator(tool::mSep),
@@ -81,12 +83,12 @@ CommandBar::CommandBar(QObject* parent) : QObject(parent) {
          {pane(pane::miProbeLoaded, S("Test Probe")), separator(tool::miSeparator),
           pane(pane::miDefaultProbe, S("Default Probe")), separator(tool::miSeperator),
           pane(pane::miStatus, S()), pane(pane::miTimeElapsed, S()), pane(pane::tDate, S("2/17/2006"))}});
-    // The toolbar's Open, Contents and About are the menu entries themselves.
+    // The toolbar's History, Open, Contents and About are the menu entries themselves.
     m_bands.push_back({band::ToolBar,
                        S("Tools"),
                        {command(tool::miTProbe, S("New Probe"), S("Tools"), S("Create Probe Spec")),
                         command(tool::miTAuto, S("Auto"), S("Tools"), S("Default Test/Probe")),
-                        separator(tool::miSeparator), open, contents,
+                        history, separator(tool::miSeparator), open, contents,
                         command(tool::miHSearch, S("&Search"), S("Help")), about}});
 }
 

@@ -39,6 +39,7 @@ void MainWindow::makeCommands() {
              if (!m_services.state.session.TestRunning() && !bringTestWindowForward())
                  autoTest();
          }},
+        {tool::mTHistory, always(&MainWindow::showHistory)},
         {tool::miFullScreen, always(&MainWindow::DisplayFullscreen)},
         {tool::miNormal, always(&MainWindow::DisplayNormal)},
         {tool::mOPreferences, always(&MainWindow::showBarColours)},

@@ -8,6 +8,8 @@
 #include "datafiles/RecoveryOffer.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestRecord.h"
+#include "history/TestHistory.h"
+#include "history/frmTestHistory.h"
 #include "livetest/TestWindowLayout.h"
 #include "livetest/TrendStripPanel.h"
 #include "livetest/frmStdTestLogging.h"
@@ -156,8 +158,11 @@ bool MainWindow::Form_Load() {
         desktop.dialogs.information(m_startupNotice);
 
     // Tests logged but never saved (a crash, a power cut) are offered for saving.
-    datafiles::RecoveryOffer(state.folders.recoveryFolder(), state.folders.dataFolder(), desktop.dialogs)
-        .run();
+    datafiles::RecoveryOffer recovery(state.folders.recoveryFolder(), state.folders.dataFolder(), desktop.dialogs);
+    recovery.run();
+    startHistory();
+    for (const QString& saved : recovery.savedFiles())
+        testSaved(saved);
     m_loaded = true;
     // A file named from outside during the start-up opens once the window is up.
     if (!m_pendingFile.isEmpty()) {
@@ -462,6 +467,40 @@ void MainWindow::showToday() {
 
 void MainWindow::showStatus(const QString& pane, const QString& text) {
     m_bar.showStatus(pane, text);
+}
+
+void MainWindow::startHistory() {
+    m_history = std::make_unique<history::TestHistory>(m_services.state.folders.Home, m_services.desktop.clock);
+    if (!m_history->notice().isEmpty())
+        m_services.desktop.dialogs.information(m_history->notice());
+    // What the rescan found is worth a word only when something changed or it failed.
+    connect(m_history.get(), &history::TestHistory::rescanFinished, this, [this](const QString& text, bool ok) {
+        if (!ok || !text.contains(QLatin1String("nothing new")))
+            showNotice(text);
+    });
+    m_history->startRescan();
+}
+
+void MainWindow::testSaved(const QString& path) {
+    if (!m_history)
+        return;
+    if (Status s = m_history->noteSaved(path); !s)
+        showNotice(QStringLiteral("%1 is saved, but the test history could not note it (%2); the next rescan will.")
+                       .arg(path, s.message()));
+}
+
+void MainWindow::showHistory() {
+    if (!m_history)
+        return;
+    if (m_historyWindow) {
+        m_historyWindow->raise();
+        m_historyWindow->activateWindow();
+        return;
+    }
+    m_historyWindow = new history::frmTestHistory(*m_history, m_services.desktop, m_services.state.folders.ProbesFolder,
+                                                  [this](const QString& path) { openTestDataFile(path); }, this);
+    matchTestWindowText(*m_historyWindow);
+    m_historyWindow->show();
 }
 
 void MainWindow::showNotice(const QString& text) {

@@ -8,6 +8,7 @@
 #include "common/MainFrame.h"
 #include "common/SharedState.h"
 #include "datafiles/TestRecord.h"
+#include "history/frmTestHistory.h"
 #include "instrument/CardLibrary.h"
 #include "platform/Desktop.h"
 #include "settings/cMRUFileList.h"
@@ -16,6 +17,7 @@
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <memory>
 
 class QLabel;
 class QMdiArea;
@@ -25,6 +27,9 @@ class QTimer;
 namespace corvin::settings {
 class RegistryStore;
 }
+namespace corvin::history {
+class TestHistory;
+} // namespace corvin::history
 namespace corvin::livetest {
 class frmStdTestLogging;
 }
@@ -91,6 +96,11 @@ public:
     void setFrameEnabled(bool enabled) override;
     void openTestWindow() override;
     void processEvents() override;
+    void testSaved(const QString& path) override;
+
+    // The test history of the home, made by Form_Load.
+    history::TestHistory* testHistory() const { return m_history.get(); }
+    history::frmTestHistory* historyWindow() const { return m_historyWindow; }
 
     QtCommandBar& commandBarView() { return *m_barView; }
     QMdiArea* clientArea() const { return m_client; }
@@ -144,6 +154,10 @@ private:
     void showPlayback();
     void showGraph();
     void showToday();
+    // Test > History: the History window, one at a time.
+    void showHistory();
+    // The history's rescan at start-up, and its answer.
+    void startHistory();
     // Whether nothing is open or running that a stored test opened from outside would upset.
     bool idleForStoredTest() const;
     // The recent-files entries of the File menu follow the list.
@@ -179,6 +193,8 @@ private:
     QString m_pendingFile; // named from outside before the start-up had finished
     QString m_startupNotice;
     double m_textScale = 0.0;
+    std::unique_ptr<history::TestHistory> m_history;
+    QPointer<history::frmTestHistory> m_historyWindow;
 };
 
 } // namespace corvin::app

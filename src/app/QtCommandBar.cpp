@@ -20,6 +20,8 @@ QIcon ToolIcon(const QString& name) {
         return style->standardIcon(QStyle::SP_FileDialogNewFolder);
     if (name == tool::miTAuto)
         return style->standardIcon(QStyle::SP_MediaPlay);
+    if (name == tool::mTHistory)
+        return style->standardIcon(QStyle::SP_FileDialogDetailedView);
     if (name == tool::mFOpen)
         return style->standardIcon(QStyle::SP_DialogOpenButton);
     if (name == tool::miHContents)

@@ -41,6 +41,7 @@ inline QString miFMRU(int n) {
 // Test
 inline constexpr QLatin1String mTStandard("mTStandard");
 inline constexpr QLatin1String mTIndependent("mTIndependent");
+inline constexpr QLatin1String mTHistory("mTHistory");
 // Options
 inline constexpr QLatin1String mOPreferences("mOPreferences");
 inline constexpr QLatin1String mOExcelDataExport("mOExcelDataExport");

@@ -48,6 +48,9 @@ public:
     // know another window's class.
     virtual void openTestWindow() = 0;
 
+    // A test data file was just saved (with its record), for the test history.
+    virtual void testSaved(const QString& path) = 0;
+
     // Lets pending window events run (the program does this between some steps).
     virtual void processEvents() = 0;
 };

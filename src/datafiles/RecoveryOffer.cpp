@@ -111,6 +111,7 @@ bool RecoveryOffer::save(const QString& path, const RecoveredTest& test) {
         return false;
     }
     removeJournal(path);
+    m_saved << *target;
     m_dialogs.information(
         QStringLiteral("The %1 were saved to %2.").arg(Readings(qsizetype(test.rows.size())), *target));
     return true;

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace corvin::datafiles {
 
@@ -26,6 +27,8 @@ public:
 
     // Offers every journal of the folder in turn, oldest first.
     void run();
+    // The test data files the offer saved, in the order saved.
+    const QStringList& savedFiles() const { return m_saved; }
 
     // The words of the offer for one test.
     static QString offerText(const RecoveredTest& test);
@@ -44,6 +47,7 @@ private:
     QString m_dataFolder;
     platform::Dialogs& m_dialogs;
     const AtomicFileFactory& m_files;
+    QStringList m_saved;
 };
 
 } // namespace corvin::datafiles

@@ -76,12 +76,17 @@ std::array<std::optional<ChannelNumbers>, kChannelCount> NumbersOf(const QString
     return numbers;
 }
 
+// A string the row holds; never NULL, which the NOT NULL columns refuse.
+QVariant Text(const QString& text) {
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
 void Bind(QSqlQuery& q, const TestEntry& e) {
     const QVariant values[kColumnCount] = {
-        e.station, e.path, e.size, e.modifiedMs, e.sha256, e.recordSize, e.recordModifiedMs, int(e.readable),
-        e.problem, e.rows, e.intervalSeconds, TextsJson(e.channelNames), NumbersJson(e.numbers),
-        e.recordState, e.probe, e.startMs, e.start, e.end, e.operatorName, e.recordStation, e.range,
-        e.fullScale, TextsJson(e.channelVerdicts), e.verdict, e.note};
+        Text(e.station), Text(e.path), e.size, e.modifiedMs, Text(e.sha256), e.recordSize, e.recordModifiedMs,
+        int(e.readable), Text(e.problem), e.rows, e.intervalSeconds, TextsJson(e.channelNames), NumbersJson(e.numbers),
+        Text(e.recordState), Text(e.probe), e.startMs, Text(e.start), Text(e.end), Text(e.operatorName),
+        Text(e.recordStation), Text(e.range), e.fullScale, TextsJson(e.channelVerdicts), Text(e.verdict), Text(e.note)};
     for (int i = 0; i < kColumnCount; ++i)
         q.bindValue(i, values[i]);
 }

@@ -7,6 +7,8 @@
 namespace corvin::history {
 
 bool Matches(const TestEntry& e, const HistoryFilter& f) {
+    if (!f.probe.isEmpty() && e.probe.compare(f.probe, Qt::CaseInsensitive) != 0)
+        return false;
     if (!f.text.isEmpty() && !e.probe.contains(f.text, Qt::CaseInsensitive) &&
         !e.note.contains(f.text, Qt::CaseInsensitive) &&
         !QFileInfo(e.path).fileName().contains(f.text, Qt::CaseInsensitive))

@@ -10,6 +10,7 @@
 namespace corvin::history {
 
 struct HistoryFilter {
+    QString probe;   // the probe's whole name, in any case; empty: any
     QString text;    // empty: any
     QDate from, to;  // invalid: open-ended; both inclusive, in local time
     QString verdict; // "PASS", "MARGINAL", "FAIL", "NOT JUDGED", "UNREADABLE"; empty: any

@@ -548,6 +548,7 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
     m_controls.writtenVisible = true;
     m_state.folders.LastTestFolder = QFileInfo(*path).absolutePath();
     m_frame.showNotice(QStringLiteral("Test data and its record written to ") + *path);
+    m_frame.testSaved(*path);
     m_state.periodic.release();
     finishSave(endOfLogging);
     return SaveOutcome::Saved;

@@ -81,6 +81,8 @@ public:
     // The full path chosen, or nothing when cancelled.
     virtual std::optional<QString> openFile(const FileDialog& dialog) = 0;
     virtual std::optional<QString> saveFile(const FileDialog& dialog) = 0;
+    // A folder (the dialog's title and initial folder are used); nothing when cancelled.
+    virtual std::optional<QString> chooseFolder(const FileDialog& dialog) = 0;
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
     // Print set-up with printing to a file disabled: the printer name chosen, or nothing.
     virtual std::optional<QString> printSetup(const QString& currentPrinter) = 0;

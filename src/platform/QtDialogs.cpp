@@ -263,6 +263,13 @@ std::optional<QString> QtDialogs::saveFile(const FileDialog& dialog) {
     return RunFileDialog(parent(), dialog, QFileDialog::AcceptSave, m_textScale);
 }
 
+std::optional<QString> QtDialogs::chooseFolder(const FileDialog& dialog) {
+    const QString folder = QFileDialog::getExistingDirectory(parent(), dialog.title, dialog.initialFolder);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
 std::optional<QColor> QtDialogs::chooseColour(const QColor& initial) {
     const QColor chosen = QColorDialog::getColor(initial, parent());
     if (!chosen.isValid())

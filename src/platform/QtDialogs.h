@@ -26,6 +26,7 @@ public:
     std::optional<QString> input(const InputBox& box) override;
     std::optional<QString> openFile(const FileDialog& dialog) override;
     std::optional<QString> saveFile(const FileDialog& dialog) override;
+    std::optional<QString> chooseFolder(const FileDialog& dialog) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
     std::optional<QString> printSetup(const QString& currentPrinter) override;
 

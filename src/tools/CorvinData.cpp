@@ -11,6 +11,8 @@
 #include "datafiles/TestDataFile.h"
 #include "datafiles/TestRecord.h"
 #include "datafiles/Verdict.h"
+#include "history/HistoryFilter.h"
+#include "history/TestHistory.h"
 #include "playback/GraphDrawing.h"
 #include "playback/GraphStyle.h"
 #include "playback/PlotRoutine.h"
@@ -25,6 +27,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <qcustomplot.h>
 
@@ -70,6 +75,12 @@ const char* const kUsage =
     "                                      the one-page test report (A4): the record's fields,\n"
     "                                      the verdict, a table per channel, the graph with its\n"
     "                                      limits (the record's by default)\n"
+    "  history HOME [--probe NAME] [--since DATE] [--until DATE] [--verdict VERDICT]\n"
+    "          [--format text|csv|json] [--rescan-only]\n"
+    "                                      rescans the home's test folders into its test history,\n"
+    "                                      then lists its tests, newest first: start, probe, rows,\n"
+    "                                      verdict and file, one test a line (DATE: YYYY-MM-DD;\n"
+    "                                      --rescan-only: says what the rescan found, for cron)\n"
     "  --help                              this text\n"
     "  --version                           the program's version\n"
     "\n"
@@ -614,6 +625,137 @@ int Recover(const QStringList& args, QTextStream& out, QTextStream& err) {
     return UsageError(err, QStringLiteral("recover needs list or save"));
 }
 
+// ---- history ---------------------------------------------------------------------------------
+
+struct HistoryRequest {
+    QString home;
+    history::HistoryFilter filter;
+    QString format = QStringLiteral("text");
+    bool rescanOnly = false;
+};
+
+QString ParseHistory(const QStringList& args, HistoryRequest& request) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const auto value = [&](QString& into) {
+            if (i + 1 >= args.size())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        QString text;
+        if (a == QLatin1String("--rescan-only")) {
+            request.rescanOnly = true;
+        } else if (a == QLatin1String("--probe")) {
+            if (!value(request.filter.probe))
+                return QStringLiteral("--probe needs a probe name");
+        } else if (a == QLatin1String("--since") || a == QLatin1String("--until")) {
+            if (!value(text))
+                return QStringLiteral("%1 needs a date (YYYY-MM-DD)").arg(a);
+            const QDate date = QDate::fromString(text, Qt::ISODate);
+            if (!date.isValid())
+                return QStringLiteral("%1 needs a date (YYYY-MM-DD), not \"%2\"").arg(a, text);
+            (a == QLatin1String("--since") ? request.filter.from : request.filter.to) = date;
+        } else if (a == QLatin1String("--verdict")) {
+            if (!value(text))
+                return QStringLiteral("--verdict needs PASS, MARGINAL, FAIL, \"NOT JUDGED\" or UNREADABLE");
+            datafiles::Verdict v;
+            if (!datafiles::VerdictOfName(text.toUpper(), v) && text.toUpper() != history::kUnreadableVerdict)
+                return QStringLiteral("--verdict needs PASS, MARGINAL, FAIL, \"NOT JUDGED\" or UNREADABLE, not \"%1\"").arg(text);
+            request.filter.verdict = text.toUpper();
+        } else if (a == QLatin1String("--format")) {
+            if (!value(request.format) || !QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(request.format))
+                return QStringLiteral("--format needs text, csv or json");
+        } else if (a.startsWith(QLatin1String("--")) || !request.home.isEmpty()) {
+            return QStringLiteral("history does not know \"%1\"").arg(a);
+        } else {
+            request.home = a;
+        }
+    }
+    if (request.home.isEmpty())
+        return QStringLiteral("history takes a Corvin home");
+    return {};
+}
+
+QJsonObject HistoryJson(const history::TestEntry& e) {
+    QJsonArray channels;
+    for (int k = 0; k < kChannelCount; ++k) {
+        QJsonObject c{{QStringLiteral("name"), e.channelNames[k].trimmed()},
+                      {QStringLiteral("verdict"), e.channelVerdicts[k].isEmpty() ? QJsonValue() : QJsonValue(e.channelVerdicts[k])}};
+        if (const auto& n = e.numbers[k]) {
+            c.insert(QStringLiteral("mean"), n->mean);
+            c.insert(QStringLiteral("min"), n->min);
+            c.insert(QStringLiteral("max"), n->max);
+            c.insert(QStringLiteral("end"), n->end);
+        }
+        channels.append(c);
+    }
+    return QJsonObject{
+        {QStringLiteral("start"), QDateTime::fromMSecsSinceEpoch(e.startMs).toOffsetFromUtc(QDateTime::fromMSecsSinceEpoch(e.startMs).offsetFromUtc()).toString(Qt::ISODate)},
+        {QStringLiteral("probe"), e.probe},
+        {QStringLiteral("rows"), e.rows},
+        {QStringLiteral("intervalSeconds"), e.intervalSeconds},
+        {QStringLiteral("verdict"), e.verdict},
+        {QStringLiteral("operator"), e.operatorName},
+        {QStringLiteral("station"), e.station},
+        {QStringLiteral("note"), e.note},
+        {QStringLiteral("path"), e.path},
+        {QStringLiteral("size"), e.size},
+        {QStringLiteral("sha256"), e.sha256},
+        {QStringLiteral("record"), e.recordState},
+        {QStringLiteral("readable"), e.readable},
+        {QStringLiteral("problem"), e.problem},
+        {QStringLiteral("channels"), channels},
+    };
+}
+
+void WriteHistory(const std::vector<history::TestEntry>& entries, const QString& format, QTextStream& out) {
+    if (format == QLatin1String("json")) {
+        QJsonArray all;
+        for (const history::TestEntry& e : entries)
+            all.append(HistoryJson(e));
+        out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
+        return;
+    }
+    if (format == QLatin1String("csv"))
+        out << "start,probe,rows,interval_s,verdict,operator,station,note,path\n";
+    for (const history::TestEntry& e : entries) {
+        const QString start = history::StartText(e);
+        if (format == QLatin1String("csv")) {
+            out << start << ',' << CsvField(e.probe) << ',' << e.rows << ',' << e.intervalSeconds << ','
+                << CsvField(e.verdict) << ',' << CsvField(e.operatorName) << ',' << CsvField(e.station) << ','
+                << CsvField(e.note) << ',' << CsvField(e.path) << '\n';
+        } else {
+            out << start << '\t' << Printable(e.probe.isEmpty() ? QStringLiteral("-") : e.probe) << '\t' << e.rows
+                << '\t' << e.verdict << '\t' << Printable(e.path) << '\n';
+        }
+    }
+}
+
+int History(const QStringList& args, QTextStream& out, QTextStream& err) {
+    HistoryRequest request;
+    if (const QString why = ParseHistory(args, request); !why.isEmpty())
+        return UsageError(err, why);
+    if (!QFileInfo(request.home).isDir())
+        return Fail(err, QStringLiteral("%1 is not a folder").arg(request.home));
+    const SystemClock clock;
+    history::TestHistory testHistory(request.home, clock);
+    if (!testHistory.notice().isEmpty())
+        Fail(err, testHistory.notice());
+    history::RescanCounts counts;
+    if (Status s = testHistory.rescanNow(counts); !s)
+        return Fail(err, s.message());
+    if (request.rescanOnly) {
+        out << history::RescanSummary(counts) << '\n';
+        return kExitOk;
+    }
+    std::vector<history::TestEntry> entries;
+    if (Status s = testHistory.entries(entries); !s)
+        return Fail(err, s.message());
+    WriteHistory(history::Filtered(entries, request.filter), request.format, out);
+    return kExitOk;
+}
+
 } // namespace
 
 int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -648,6 +790,8 @@ int RunCorvinData(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     if (command == QLatin1String("verdict"))
         return VerdictOf(rest, out, err);
+    if (command == QLatin1String("history"))
+        return History(rest, out, err);
     if (command == QLatin1String("report"))
         return Report(rest, out, err);
     if (command == QLatin1String("convert")) {

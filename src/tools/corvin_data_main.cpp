@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         args.append(QString::fromLocal8Bit(argv[i]));
     // plot draws with widgets, off any screen: no display is needed. Qt gets no arguments of
     // the command to interpret.
-    std::unique_ptr<QApplication> app;
+    std::unique_ptr<QCoreApplication> app;
     int qtArgc = 1;
     if (corvin::tools::NeedsGuiApplication(args)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "corvin-data: %s\n", qPrintable(message));
         });
         app = std::make_unique<QApplication>(qtArgc, argv);
+    } else {
+        // The database drivers of the test history are plugins, which only an application loads.
+        app = std::make_unique<QCoreApplication>(qtArgc, argv);
     }
     QTextStream out(stdout);
     QTextStream err(stderr);

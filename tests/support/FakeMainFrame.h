@@ -16,6 +16,7 @@ public:
     QStringList calls; // "DisplayNormal", "FileClose", ... in order
     std::vector<ShellEvent> events;
     QStringList notices;
+    QStringList saved; // the test data files reported saved
     int16_t childWindows = 0;
     bool frameEnabled = true;
 
@@ -43,6 +44,7 @@ public:
     void setFrameEnabled(bool enabled) override { frameEnabled = enabled; }
     void openTestWindow() override { calls << QStringLiteral("openTestWindow"); }
     void processEvents() override {}
+    void testSaved(const QString& path) override { saved << path; }
 
     QString status(const QString& pane) const { return commandBar.caption(QStringLiteral("sb"), pane); }
 };

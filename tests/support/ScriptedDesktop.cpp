@@ -48,6 +48,11 @@ std::optional<QString> ScriptedDialogs::saveFile(const platform::FileDialog& dia
     return Next(saveFiles, std::optional<QString>());
 }
 
+std::optional<QString> ScriptedDialogs::chooseFolder(const platform::FileDialog& dialog) {
+    fileDialogs.push_back(dialog);
+    return Next(folders, std::optional<QString>());
+}
+
 std::optional<QColor> ScriptedDialogs::chooseColour(const QColor& initial) {
     ++colourDialogs;
     colourInitials.push_back(initial);

@@ -23,6 +23,7 @@ public:
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QString>> openFiles;
     std::deque<std::optional<QString>> saveFiles;
+    std::deque<std::optional<QString>> folders;
     // Typed into a save dialog's note line, one per dialog that has one.
     std::deque<QString> notes;
     std::deque<std::optional<QColor>> colours;
@@ -47,6 +48,7 @@ public:
     std::optional<QString> input(const platform::InputBox& box) override;
     std::optional<QString> openFile(const platform::FileDialog& dialog) override;
     std::optional<QString> saveFile(const platform::FileDialog& dialog) override;
+    std::optional<QString> chooseFolder(const platform::FileDialog& dialog) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
     std::optional<QString> printSetup(const QString& currentPrinter) override;
 };

@@ -1,0 +1,45 @@
+#pragma once
+// The trend of one probe across its tests: a statistic of each channel per test over time, with
+// the probe's limits as bands, so a probe drifting from test to test is seen at a glance. The
+// table behind it can be exported as CSV.
+
+#include "history/ProbeTrend.h"
+#include "platform/Desktop.h"
+
+#include <QDialog>
+
+class QCustomPlot;
+class QComboBox;
+class QLabel;
+
+namespace corvin::history {
+
+class frmProbeTrend : public QDialog {
+    Q_OBJECT
+public:
+    frmProbeTrend(std::vector<TestEntry> entries, const QString& probe, QString probesFolder,
+                  platform::Desktop& desktop, QWidget* parent = nullptr);
+
+    // Draws the trend of the chosen probe and statistic.
+    void redraw();
+    // Asks for a file and writes the table there as CSV.
+    void exportCsv();
+
+    const ProbeTrend& trend() const { return m_trend; }
+    QComboBox* probeChoice() const { return m_probe; }
+    QComboBox* statisticChoice() const { return m_statistic; }
+    QCustomPlot* plot() const { return m_plot; }
+    QLabel* footText() const { return m_foot; }
+
+private:
+    std::vector<TestEntry> m_entries;
+    QString m_probesFolder;
+    platform::Desktop& m_desktop;
+    ProbeTrend m_trend;
+    QComboBox* m_probe = nullptr;
+    QComboBox* m_statistic = nullptr;
+    QCustomPlot* m_plot = nullptr;
+    QLabel* m_foot = nullptr;
+};
+
+} // namespace corvin::history

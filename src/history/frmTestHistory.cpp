@@ -1,0 +1,235 @@
+#include "history/frmTestHistory.h"
+
+#include "history/HistoryFilter.h"
+#include "history/TestHistory.h"
+#include "history/frmProbeTrend.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace corvin::history {
+namespace {
+
+QDateEdit* DateEdit(QWidget* parent, const QDate& date) {
+    auto* edit = new QDateEdit(date, parent);
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    edit->setEnabled(false);
+    return edit;
+}
+
+} // namespace
+
+frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop, QString probesFolder,
+                               std::function<void(const QString&)> openTest, QWidget* parent)
+    : QDialog(parent), m_history(history), m_desktop(desktop), m_probesFolder(std::move(probesFolder)),
+      m_openTest(std::move(openTest)) {
+    setWindowTitle(QStringLiteral("Test History"));
+    setObjectName(QStringLiteral("frmTestHistory"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* filters = new QHBoxLayout;
+    m_text = new QLineEdit(this);
+    m_text->setObjectName(QStringLiteral("filterText"));
+    m_text->setPlaceholderText(QStringLiteral("Probe, note or file name"));
+    m_text->setClearButtonEnabled(true);
+    filters->addWidget(m_text, 3);
+    const QDate today = m_desktop.clock.now().date();
+    m_fromOn = new QCheckBox(QStringLiteral("From"), this);
+    m_from = DateEdit(this, today.addMonths(-1));
+    m_toOn = new QCheckBox(QStringLiteral("To"), this);
+    m_to = DateEdit(this, today);
+    m_verdict = new QComboBox(this);
+    m_verdict->setObjectName(QStringLiteral("verdictChoice"));
+    m_verdict->addItem(QStringLiteral("Any verdict"), QString());
+    for (const char* v : {"PASS", "MARGINAL", "FAIL", "NOT JUDGED", "UNREADABLE"})
+        m_verdict->addItem(QString::fromLatin1(v), QString::fromLatin1(v));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_fromOn, m_from, m_toOn, m_to, m_verdict})
+        filters->addWidget(w);
+    auto* rescanButton = new QPushButton(QStringLiteral("Rescan"), this);
+    rescanButton->setToolTip(QStringLiteral("Look through the test folders again for new, changed and deleted files"));
+    filters->addWidget(rescanButton);
+
+    m_sorted = new QSortFilterProxyModel(this);
+    m_sorted->setSourceModel(&m_model);
+    m_sorted->setSortRole(HistoryTableModel::kSortRole);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("historyTable"));
+    m_table->setModel(m_sorted);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(HistoryTableModel::Start, Qt::DescendingOrder);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setAlternatingRowColors(true);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    QHeaderView* header = m_table->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    const int em = m_table->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    const int widths[HistoryTableModel::ColumnCount] = {12, 10, 4, 4, 7, 7, 7, 16, 12};
+    for (int c = 0; c < HistoryTableModel::ColumnCount; ++c)
+        header->resizeSection(c, widths[c] * em);
+
+    auto* actions = new QHBoxLayout;
+    m_foot = new QLabel(this);
+    m_foot->setObjectName(QStringLiteral("footText"));
+    m_foot->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_foot->setWordWrap(true);
+    actions->addWidget(m_foot, 1);
+    auto* open = new QPushButton(QStringLiteral("&Open"), this);
+    auto* showFile = new QPushButton(QStringLiteral("Show &file"), this);
+    auto* trend = new QPushButton(QStringLiteral("&Trend..."), this);
+    auto* folder = new QPushButton(QStringLiteral("&Add folder..."), this);
+    folder->setToolTip(QStringLiteral("Add a folder of test data files to the rescan"));
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    for (QPushButton* b : {open, showFile, trend, folder, close})
+        actions->addWidget(b);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(actions);
+    resize(80 * em, 40 * em);
+
+    connect(m_text, &QLineEdit::textChanged, this, &frmTestHistory::applyFilter);
+    for (QCheckBox* on : {m_fromOn, m_toOn}) {
+        connect(on, &QCheckBox::toggled, this, [this] {
+            m_from->setEnabled(m_fromOn->isChecked());
+            m_to->setEnabled(m_toOn->isChecked());
+            applyFilter();
+        });
+    }
+    for (QDateEdit* date : {m_from, m_to})
+        connect(date, &QDateEdit::dateChanged, this, &frmTestHistory::applyFilter);
+    connect(m_verdict, &QComboBox::currentIndexChanged, this, &frmTestHistory::applyFilter);
+    connect(m_table, &QTableView::doubleClicked, this, &frmTestHistory::openSelected);
+    connect(open, &QPushButton::clicked, this, &frmTestHistory::openSelected);
+    connect(showFile, &QPushButton::clicked, this, &frmTestHistory::showSelectedFile);
+    connect(trend, &QPushButton::clicked, this, &frmTestHistory::showTrend);
+    connect(folder, &QPushButton::clicked, this, &frmTestHistory::addFolder);
+    connect(rescanButton, &QPushButton::clicked, this, &frmTestHistory::rescan);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(&m_history, &TestHistory::rescanFinished, this, [this](const QString& text, bool) {
+        m_lastNews = text;
+        reload();
+    });
+    reload();
+}
+
+void frmTestHistory::reload() {
+    if (Status s = m_history.entries(m_all); !s)
+        m_lastNews = s.message();
+    applyFilter();
+}
+
+void frmTestHistory::applyFilter() {
+    HistoryFilter filter;
+    filter.text = m_text->text().trimmed();
+    if (m_fromOn->isChecked())
+        filter.from = m_from->date();
+    if (m_toOn->isChecked())
+        filter.to = m_to->date();
+    filter.verdict = m_verdict->currentData().toString();
+    m_model.setEntries(Filtered(m_all, filter));
+    showFoot();
+}
+
+void frmTestHistory::showFoot() {
+    QString text = QStringLiteral("%1 of %2 tests, from %3.").arg(m_model.rowCount()).arg(m_all.size()).arg(m_history.sourceText());
+    if (m_history.rescanRunning())
+        text += QStringLiteral(" Rescanning...");
+    else if (!m_lastNews.isEmpty())
+        text += QLatin1Char(' ') + m_lastNews + QLatin1Char('.');
+    m_foot->setText(text);
+}
+
+const TestEntry* frmTestHistory::selectedEntry() const {
+    QModelIndex index = m_table->currentIndex();
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (!rows.isEmpty())
+        index = rows.first();
+    if (!index.isValid())
+        return nullptr;
+    return &m_model.entryAt(m_sorted->mapToSource(index).row());
+}
+
+void frmTestHistory::openSelected() {
+    const TestEntry* e = selectedEntry();
+    if (!e) {
+        m_desktop.dialogs.information(QStringLiteral("Choose a test in the list first."));
+        return;
+    }
+    if (e->station != m_history.station()) {
+        m_desktop.dialogs.information(
+            QStringLiteral("This test was saved on the station %1, which holds its file:\n%2").arg(e->station, e->path));
+        return;
+    }
+    if (!QFileInfo::exists(e->path)) {
+        m_desktop.dialogs.information(
+            QStringLiteral("The file %1 is no longer there. Rescan to bring the history up to date.").arg(e->path));
+        return;
+    }
+    m_openTest(e->path);
+}
+
+void frmTestHistory::showSelectedFile() {
+    const TestEntry* e = selectedEntry();
+    if (!e) {
+        m_desktop.dialogs.information(QStringLiteral("Choose a test in the list first."));
+        return;
+    }
+    if (e->station != m_history.station()) {
+        m_desktop.dialogs.information(
+            QStringLiteral("This test's file is on the station %1:\n%2").arg(e->station, e->path));
+        return;
+    }
+    m_desktop.help.openUrl(QUrl::fromLocalFile(QFileInfo(e->path).absolutePath()));
+}
+
+void frmTestHistory::showTrend() {
+    const TestEntry* e = selectedEntry();
+    const QStringList probes = ProbesIn(m_all);
+    if (probes.isEmpty()) {
+        m_desktop.dialogs.information(QStringLiteral("No test in the history names its probe: there is no trend to show."));
+        return;
+    }
+    const QString probe = e && !e->probe.isEmpty() ? e->probe : probes.first();
+    auto* trend = new frmProbeTrend(m_all, probe, m_probesFolder, m_desktop, this);
+    trend->show();
+}
+
+void frmTestHistory::addFolder() {
+    platform::FileDialog dialog;
+    dialog.title = QStringLiteral("Add a folder of test data files");
+    const std::optional<QString> folder = m_desktop.dialogs.chooseFolder(dialog);
+    if (!folder)
+        return;
+    if (Status s = m_history.addFolder(*folder); !s) {
+        m_desktop.dialogs.critical(s.message());
+        return;
+    }
+    m_lastNews = QStringLiteral("%1 added to the folders the rescan looks through").arg(QDir::toNativeSeparators(*folder));
+    rescan();
+}
+
+void frmTestHistory::rescan() {
+    m_history.startRescan();
+    showFoot();
+}
+
+} // namespace corvin::history
