@@ -57,7 +57,7 @@ CommandBar::CommandBar(QObject* parent) : QObject(parent) {
     fileTools << separator(tool::mnuSep) << command(tool::mFExit, S("&Exit"), S("File"));
     m_bands.push_back({band::mnuFile, S("File"), fileTools});
 
-    QAction* history = command(tool::mTHistory, S("History..."), S("Test"), S("Test History"),
+    QAction* history = command(tool::mTHistory, S("&History..."), S("Test"), S("Test History"),
                                S("Every saved test, by probe, date and verdict"));
     m_bands.push_back({band::mnuTest,
                        S("&Test"),

@@ -22,6 +22,10 @@ struct StatisticChoice {
 constexpr StatisticChoice kStatistics[] = {
     {Statistic::Mean, "Mean"}, {Statistic::Min, "Minimum"}, {Statistic::Max, "Maximum"}, {Statistic::End, "At the end of the test"}};
 
+QString ChannelLabel(const ProbeTrend& trend, int k) {
+    return QStringLiteral("%1 %2").arg(k).arg(trend.channelNames[k - 1].trimmed()).trimmed();
+}
+
 QColor Faded(QColor c, int alpha) {
     c.setAlpha(alpha);
     return c;
@@ -47,6 +51,9 @@ frmProbeTrend::frmProbeTrend(std::vector<TestEntry> entries, const QString& prob
     for (const StatisticChoice& c : kStatistics)
         m_statistic->addItem(QString::fromLatin1(c.text), int(c.statistic));
     choices->addWidget(m_statistic, 1);
+    choices->addWidget(new QLabel(QStringLiteral("Channel:"), this));
+    m_channel = new QComboBox(this);
+    choices->addWidget(m_channel, 1);
     auto* exportButton = new QPushButton(QStringLiteral("&Export CSV..."), this);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     choices->addWidget(exportButton);
@@ -55,6 +62,14 @@ frmProbeTrend::frmProbeTrend(std::vector<TestEntry> entries, const QString& prob
     m_plot = new QCustomPlot(this);
     m_plot->setObjectName(QStringLiteral("trendPlot"));
     m_plot->setMinimumSize(640, 360);
+    // The legend in a row of its own above the plot, where it never covers a point.
+    m_plot->legend->setVisible(true);
+    m_plot->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    m_plot->legend->setWrap(kChannelCount);
+    m_plot->legend->setBorderPen(Qt::NoPen);
+    m_plot->plotLayout()->insertRow(0);
+    m_plot->plotLayout()->addElement(0, 0, m_plot->legend);
+    m_plot->plotLayout()->setRowStretchFactor(0, 0.001);
     m_foot = new QLabel(this);
     m_foot->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_foot->setWordWrap(true);
@@ -67,6 +82,7 @@ frmProbeTrend::frmProbeTrend(std::vector<TestEntry> entries, const QString& prob
 
     connect(m_probe, &QComboBox::currentIndexChanged, this, &frmProbeTrend::redraw);
     connect(m_statistic, &QComboBox::currentIndexChanged, this, &frmProbeTrend::redraw);
+    connect(m_channel, &QComboBox::currentIndexChanged, this, &frmProbeTrend::redraw);
     connect(exportButton, &QPushButton::clicked, this, &frmProbeTrend::exportCsv);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     redraw();
@@ -80,11 +96,9 @@ void frmProbeTrend::redraw() {
     m_plot->clearGraphs();
     m_plot->clearItems();
     m_plot->setBackground(style.background);
-    m_plot->legend->setVisible(true);
     m_plot->legend->setFont(font());
-    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
     auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
-    ticker->setDateTimeFormat(QStringLiteral("yyyy-MM-dd\nHH:mm"));
+    ticker->setDateTimeFormat(QStringLiteral("yyyy-MM-dd"));
     m_plot->xAxis->setTicker(ticker);
     m_plot->xAxis->setLabel(QStringLiteral("Test start"));
     m_plot->yAxis->setLabel(playback::GraphStyle::valueTitle(QString::fromUtf8("µA")));
@@ -100,9 +114,23 @@ void frmProbeTrend::redraw() {
     const double margin = std::max((last - first) * 0.05, 1800.0);
     const double left = first - margin, right = last + margin;
 
+    // The channel list follows the probe; the choice stays where it can.
+    const int chosen = m_channel->currentData().isValid() ? m_channel->currentData().toInt() : 0;
+    {
+        const QSignalBlocker quiet(m_channel);
+        m_channel->clear();
+        m_channel->addItem(QStringLiteral("All channels"), 0);
+        for (int k = 1; k <= kChannelCount; ++k) {
+            if (ChannelHasValues(m_trend, k))
+                m_channel->addItem(ChannelLabel(m_trend, k), k);
+        }
+        m_channel->setCurrentIndex(std::max(0, m_channel->findData(chosen)));
+    }
+    const int only = m_channel->currentData().toInt();
+
     int drawn = 0;
     for (int k = 1; k <= kChannelCount; ++k) {
-        if (!ChannelHasValues(m_trend, k))
+        if (!ChannelHasValues(m_trend, k) || (only != 0 && k != only))
             continue;
         ++drawn;
         const QColor colour = style.colourOfSet(k, k);
@@ -118,7 +146,16 @@ void frmProbeTrend::redraw() {
             high->setBrush(Faded(colour, 28));
             high->setChannelFillGraph(low);
             low->removeFromLegend();
-            high->setName(QStringLiteral("%1 limits").arg(k));
+            high->removeFromLegend();
+        }
+        // The marginal bands' edges, dotted, inside the limits.
+        for (const std::optional<double>& edge : {band.marginalMin, band.marginalMax}) {
+            if (!edge)
+                continue;
+            QCPGraph* marginal = m_plot->addGraph();
+            marginal->setData({left, right}, {*edge, *edge});
+            marginal->setPen(QPen(Faded(colour, 160), 1, Qt::DotLine));
+            marginal->removeFromLegend();
         }
         QCPGraph* line = m_plot->addGraph();
         QVector<double> x, y;
@@ -131,9 +168,9 @@ void frmProbeTrend::redraw() {
         line->setData(x, y, true);
         line->setPen(QPen(colour, 2));
         line->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, colour, 7));
-        line->setName(QStringLiteral("%1 %2").arg(k).arg(m_trend.channelNames[k - 1].trimmed()).trimmed());
+        line->setName(ChannelLabel(m_trend, k));
     }
-    m_plot->rescaleAxes();
+    m_plot->rescaleAxes(true);
     m_plot->xAxis->setRange(left, right);
     const QCPRange values = m_plot->yAxis->range();
     const double pad = std::max(values.size() * 0.08, 0.01);
@@ -141,8 +178,10 @@ void frmProbeTrend::redraw() {
     m_plot->replot();
 
     m_foot->setText(drawn == 0 ? QStringLiteral("No test of %1 has readings to show.").arg(m_trend.probe)
-                               : QStringLiteral("%1 of each channel in %2 test%3 of %4.")
-                                     .arg(m_statistic->currentText(), QString::number(m_trend.points.size()),
+                               : QStringLiteral("%1 of %2 in %3 test%4 of %5; the shaded band is the probe's limits.")
+                                     .arg(m_statistic->currentText(),
+                                          only == 0 ? QStringLiteral("each channel") : ChannelLabel(m_trend, only),
+                                          QString::number(m_trend.points.size()),
                                           m_trend.points.size() == 1 ? QString() : QStringLiteral("s"), m_trend.probe));
 }
 

@@ -28,6 +28,7 @@ public:
     const ProbeTrend& trend() const { return m_trend; }
     QComboBox* probeChoice() const { return m_probe; }
     QComboBox* statisticChoice() const { return m_statistic; }
+    QComboBox* channelChoice() const { return m_channel; }
     QCustomPlot* plot() const { return m_plot; }
     QLabel* footText() const { return m_foot; }
 
@@ -38,6 +39,7 @@ private:
     ProbeTrend m_trend;
     QComboBox* m_probe = nullptr;
     QComboBox* m_statistic = nullptr;
+    QComboBox* m_channel = nullptr; // all channels (0), or one
     QCustomPlot* m_plot = nullptr;
     QLabel* m_foot = nullptr;
 };

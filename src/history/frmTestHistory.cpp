@@ -80,11 +80,14 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
     QHeaderView* header = m_table->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(true);
-    const int em = m_table->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-    const int widths[HistoryTableModel::ColumnCount] = {12, 10, 4, 4, 7, 7, 7, 16, 12};
+    // Each column as wide as its longest usual text (measuring every row of a long history
+    // would take longer than reading it).
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const char* const widest[HistoryTableModel::ColumnCount] = {
+        "DEMO PROBE 1234", "2026-12-31 23:59", "Rows 99", "Interval", "NOT JUDGED", "Operator",
+        "bench-12", "a note of a few words here", "a-test-file-name.DAT"};
     for (int c = 0; c < HistoryTableModel::ColumnCount; ++c)
-        header->resizeSection(c, widths[c] * em);
-
+        header->resizeSection(c, metrics.horizontalAdvance(QString::fromLatin1(widest[c])) + 3 * metrics.averageCharWidth());
     auto* actions = new QHBoxLayout;
     m_foot = new QLabel(this);
     m_foot->setObjectName(QStringLiteral("footText"));
@@ -104,7 +107,9 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
     layout->addLayout(filters);
     layout->addWidget(m_table, 1);
     layout->addLayout(actions);
-    resize(80 * em, 40 * em);
+    // Room for every column at once where the screen allows.
+    const int wanted = header->length() + 4 * metrics.averageCharWidth();
+    resize(parent ? std::min(wanted, parent->width() * 9 / 10) : wanted, metrics.height() * 34);
 
     connect(m_text, &QLineEdit::textChanged, this, &frmTestHistory::applyFilter);
     for (QCheckBox* on : {m_fromOn, m_toOn}) {
