@@ -77,31 +77,11 @@ std::array<std::optional<ChannelNumbers>, kChannelCount> NumbersOf(const QString
 }
 
 void Bind(QSqlQuery& q, const TestEntry& e) {
-    const QVariant values[kColumnCount] = {e.station,
-                                           e.path,
-                                           e.size,
-                                           e.modifiedMs,
-                                           e.sha256,
-                                           e.recordSize,
-                                           e.recordModifiedMs,
-                                           int(e.readable),
-                                           e.problem,
-                                           e.rows,
-                                           e.intervalSeconds,
-                                           TextsJson(e.channelNames),
-                                           NumbersJson(e.numbers),
-                                           e.recordState,
-                                           e.probe,
-                                           e.startMs,
-                                           e.start,
-                                           e.end,
-                                           e.operatorName,
-                                           e.recordStation,
-                                           e.range,
-                                           e.fullScale,
-                                           TextsJson(e.channelVerdicts),
-                                           e.verdict,
-                                           e.note};
+    const QVariant values[kColumnCount] = {
+        e.station, e.path, e.size, e.modifiedMs, e.sha256, e.recordSize, e.recordModifiedMs, int(e.readable),
+        e.problem, e.rows, e.intervalSeconds, TextsJson(e.channelNames), NumbersJson(e.numbers),
+        e.recordState, e.probe, e.startMs, e.start, e.end, e.operatorName, e.recordStation, e.range,
+        e.fullScale, TextsJson(e.channelVerdicts), e.verdict, e.note};
     for (int i = 0; i < kColumnCount; ++i)
         q.bindValue(i, values[i]);
 }
@@ -156,9 +136,7 @@ Status SqlFailure(const QString& doing, const QSqlError& error) {
 
 Status CreateTables(QSqlDatabase& db) {
     for (const char* statement : kCreateStatements) {
-        if (Status s = Exec(db, QString::fromLatin1(statement),
-                            QStringLiteral("The history tables could not be made"));
-            !s)
+        if (Status s = Exec(db, QString::fromLatin1(statement), QStringLiteral("The history tables could not be made")); !s)
             return s;
     }
     QSqlQuery q(db);
@@ -190,11 +168,9 @@ Status PutRows(QSqlDatabase& db, const std::vector<TestEntry>& entries) {
         for (const QString& c : columns) {
             placeholders += placeholders.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?");
             if (c != QLatin1String("station") && c != QLatin1String("path"))
-                updates += (updates.isEmpty() ? QString() : QStringLiteral(", ")) + c +
-                           QStringLiteral(" = excluded.") + c;
+                updates += (updates.isEmpty() ? QString() : QStringLiteral(", ")) + c + QStringLiteral(" = excluded.") + c;
         }
-        return QStringLiteral(
-                   "INSERT INTO tests (%1) VALUES (%2) ON CONFLICT (station, path) DO UPDATE SET %3")
+        return QStringLiteral("INSERT INTO tests (%1) VALUES (%2) ON CONFLICT (station, path) DO UPDATE SET %3")
             .arg(QString::fromLatin1(kColumns), placeholders, updates);
     }();
     QSqlQuery q(db);
