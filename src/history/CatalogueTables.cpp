@@ -82,8 +82,12 @@ void Bind(QSqlQuery& q, const TestEntry& e) {
         e.problem, e.rows, e.intervalSeconds, TextsJson(e.channelNames), NumbersJson(e.numbers),
         e.recordState, e.probe, e.startMs, e.start, e.end, e.operatorName, e.recordStation, e.range,
         e.fullScale, TextsJson(e.channelVerdicts), e.verdict, e.note};
-    for (int i = 0; i < kColumnCount; ++i)
-        q.bindValue(i, values[i]);
+    // A null QString binds as SQL NULL, which the NOT NULL text columns refuse: an empty text is
+    // stored as the empty string.
+    for (int i = 0; i < kColumnCount; ++i) {
+        const bool nullText = values[i].typeId() == QMetaType::QString && values[i].toString().isNull();
+        q.bindValue(i, nullText ? QVariant(QStringLiteral("")) : values[i]);
+    }
 }
 
 TestEntry EntryOf(const QSqlQuery& q) {
@@ -128,7 +132,7 @@ Status Exec(QSqlDatabase& db, const QString& statement, const QString& doing) {
 } // namespace
 
 Status SqlFailure(const QString& doing, const QSqlError& error) {
-    QString text = error.text().trimmed();
+    QString text = error.text().simplified(); // one line, for the status bar too
     if (text.isEmpty())
         text = QStringLiteral("no reason given");
     return Status::failure(doing + QStringLiteral(": ") + text);

@@ -110,7 +110,7 @@ Status ServerCatalogue::checkTables() {
         return s;
     if (version == kCatalogueSchemaVersion)
         return Status::success();
-    if (!hasMeta || version <= 0)
+    if (!hasMeta)
         return Status::failure(
             QStringLiteral("The database of %1 holds a table \"tests\" that is not a Corvin test "
                            "history (it records no version); Corvin does not write to it")

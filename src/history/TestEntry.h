@@ -17,6 +17,8 @@ namespace corvin::history {
 // that was off or held no number.
 struct ChannelNumbers {
     double mean = 0, min = 0, max = 0, end = 0;
+
+    friend bool operator==(const ChannelNumbers&, const ChannelNumbers&) = default;
 };
 
 enum class Statistic { Mean, Min, Max, End };
