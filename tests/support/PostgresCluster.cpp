@@ -1,5 +1,6 @@
 #include "support/PostgresCluster.h"
 
+#include "common/AtomicFile.h"
 #include "support/Unprivileged.h"
 
 #include <QCollator>
@@ -98,13 +99,12 @@ Status PostgresCluster::create() {
             return Status::failure(QStringLiteral("The cluster's folder cannot be given to nobody"));
         LetNobodyReach(m_dir->path());
     }
-    QFile passwordFile(m_dir->filePath(QStringLiteral("password")));
-    if (!passwordFile.open(QIODevice::WriteOnly) || passwordFile.write(kPassword.toUtf8() + '\n') <= 0)
-        return Status::failure(QStringLiteral("The cluster's password file cannot be written"));
-    passwordFile.close();
+    const QString passwordFile = m_dir->filePath(QStringLiteral("password"));
+    if (Status s = WriteFileAtomically(passwordFile, kPassword.toUtf8() + '\n'); !s)
+        return s;
     if (Status s = run(QStringLiteral("initdb"),
                        {QStringLiteral("-D"), m_dir->filePath(QStringLiteral("data")), QStringLiteral("-U"),
-                        kUser, QStringLiteral("--pwfile=") + passwordFile.fileName(),
+                        kUser, QStringLiteral("--pwfile=") + passwordFile,
                         QStringLiteral("--auth-local=trust"), QStringLiteral("--auth-host=scram-sha-256"),
                         QStringLiteral("--encoding=UTF8"), QStringLiteral("--locale=C"),
                         QStringLiteral("--no-sync"), QStringLiteral("--no-instructions")});
