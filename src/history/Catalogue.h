@@ -21,9 +21,8 @@ public:
     [[nodiscard]] virtual Status put(const std::vector<TestEntry>& entries) = 0;
     // Removes the rows of `station` at `paths`, all or none.
     [[nodiscard]] virtual Status remove(const QString& station, const QStringList& paths) = 0;
-    // Puts `entries` and removes the rows of `station` at `removed`, all or none. Both
-    // catalogues do this in one transaction; this fallback, for a catalogue that cannot, does
-    // the two in turn.
+    // Puts `entries` and removes the rows of `station` at `removed`. Both catalogues do it in one
+    // transaction, all or none; this fallback does the two in turn.
     [[nodiscard]] virtual Status apply(const std::vector<TestEntry>& entries, const QString& station,
                                        const QStringList& removed) {
         if (Status s = put(entries); !s)

@@ -10,8 +10,9 @@
 namespace corvin::history {
 namespace {
 
-// TCP keepalives and an unacknowledged-data limit: a server that vanishes from the network
-// while a statement runs is noticed in about 25 s instead of the system's two hours.
+// TCP keepalives and a limit on unacknowledged data: a server that vanishes from the network
+// while a statement runs is noticed within about 25 s instead of the system's two hours. (The
+// statement time-out bounds a server that is there but slow.)
 const char kKeepalives[] =
     "keepalives=1;keepalives_idle=10;keepalives_interval=5;keepalives_count=3;tcp_user_timeout=20000";
 
@@ -50,11 +51,11 @@ ServerCatalogue::~ServerCatalogue() {
 
 void ServerCatalogue::close() {
     m_ready = false;
-    if (m_db.isValid()) {
-        m_db.close();
-        m_db = QSqlDatabase();
+    m_db.close();
+    m_db = QSqlDatabase();
+    // Also a connection whose driver could not be loaded keeps its name until removed.
+    if (QSqlDatabase::contains(m_connection))
         QSqlDatabase::removeDatabase(m_connection);
-    }
 }
 
 Status ServerCatalogue::open() {
@@ -123,9 +124,7 @@ Status ServerCatalogue::checkTables() {
     return Status::failure(
         QStringLiteral("The lab history at %1 keeps its tables in version %2, %3. Corvin does not "
                        "write to it.")
-            .arg(where())
-            .arg(version)
-            .arg(which.arg(kCatalogueSchemaVersion)));
+            .arg(where(), QString::number(version), which.arg(kCatalogueSchemaVersion)));
 }
 
 Status ServerCatalogue::call(const std::function<Status()>& work) {

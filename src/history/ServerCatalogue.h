@@ -3,7 +3,9 @@
 // tables and queries as the catalogue in the home. Every call is bounded in time (a connect
 // time-out, TCP keepalives and a statement time-out), so a server that is gone or does not
 // answer gives a failed Status within seconds, never a hang. A database without the tables gets
-// them; one whose tables are of another version is refused and never written.
+// them; one whose tables are of another version is refused and never written. (No client-side
+// limit covers a server process that freezes while its machine still answers: a sender then
+// waits in its own thread, never a window.)
 //
 // One object is one connection, for the thread that made it (QSqlDatabase's rule): a thread
 // that sends to the server makes its own object there.

@@ -71,8 +71,8 @@ void HistorySender::sendNow() {
         m_local = std::make_unique<LocalCatalogue>(m_cataloguePath, m_clock);
     if (!m_server)
         m_server = std::make_unique<ServerCatalogue>(m_address);
-    // The first send connects even with nothing queued, so that a wrong address or login shows at
-    // once rather than at the first save.
+    // Not yet connected, a send connects even with nothing queued, so that a wrong address or
+    // login shows at start-up rather than after the next save.
     Status s = m_server->isOpen() ? Status::success() : m_server->open();
     int sent = 0;
     if (s)

@@ -41,7 +41,9 @@ inline constexpr int kSendBatch = 200;
 // send, as a QSqlDatabase connection belongs to the thread that made it; and it must be deleted
 // there too: start() connects the thread's finished() to deleteLater(), so quit() and wait() on
 // the thread end it (wait() may take up to one call's time-out while a send is under way).
-// A test may instead keep a sender in its own thread and call sendNow() directly.
+// Start it once the program has opened the catalogue in the home (which sets a damaged file
+// aside), so that the sender finds a good one. A test may instead keep a sender in its own
+// thread and call sendNow() directly.
 class HistorySender : public QObject {
     Q_OBJECT
 public:
