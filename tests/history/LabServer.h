@@ -7,33 +7,22 @@
 
 #include <gtest/gtest.h>
 
-// A Status that must be a success, its message shown when it is not.
-#define ASSERT_OK(status)                                                                                    \
-    do {                                                                                                     \
-        const ::corvin::Status s_ = (status);                                                                \
-        ASSERT_TRUE(s_.ok()) << s_.message().toStdString();                                                  \
-    } while (false)
-#define EXPECT_OK(status)                                                                                    \
-    do {                                                                                                     \
-        const ::corvin::Status s_ = (status);                                                                \
-        EXPECT_TRUE(s_.ok()) << s_.message().toStdString();                                                  \
-    } while (false)
-
 namespace corvin::testing {
+
+// A success, or a failure that shows the Status's message.
+inline ::testing::AssertionResult Ok(const Status& s) {
+    return s ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << s.message().toStdString();
+}
 
 inline history::ServerAddress Address(const QString& text) {
     history::ServerAddress address;
-    const Status parsed = history::ParseServerAddress(text, address);
-    EXPECT_TRUE(parsed.ok()) << parsed.message().toStdString();
+    EXPECT_TRUE(Ok(history::ParseServerAddress(text, address)));
     return address;
 }
 
 class LabServer : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const Status created = cluster.create();
-        ASSERT_TRUE(created.ok()) << created.message().toStdString();
-    }
+    void SetUp() override { ASSERT_TRUE(Ok(cluster.create())); }
 
     PostgresCluster cluster;
 };
