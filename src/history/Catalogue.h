@@ -21,6 +21,14 @@ public:
     [[nodiscard]] virtual Status put(const std::vector<TestEntry>& entries) = 0;
     // Removes the rows of `station` at `paths`, all or none.
     [[nodiscard]] virtual Status remove(const QString& station, const QStringList& paths) = 0;
+    // Puts `entries` and removes the rows of `station` at `removed`. Both catalogues do it in one
+    // transaction, all or none; this fallback does the two in turn.
+    [[nodiscard]] virtual Status apply(const std::vector<TestEntry>& entries, const QString& station,
+                                       const QStringList& removed) {
+        if (Status s = put(entries); !s)
+            return s;
+        return remove(station, removed);
+    }
     // Every row, newest test first.
     [[nodiscard]] virtual Status entries(std::vector<TestEntry>& out) = 0;
 };

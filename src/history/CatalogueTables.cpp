@@ -156,7 +156,7 @@ Status Exec(QSqlDatabase& db, const QString& statement, const QString& doing) {
 } // namespace
 
 Status SqlFailure(const QString& doing, const QSqlError& error) {
-    QString text = error.text().trimmed();
+    QString text = error.text().simplified(); // one line, for the status bar too
     if (text.isEmpty())
         text = QStringLiteral("no reason given");
     return Status::failure(doing + QStringLiteral(": ") + text);
@@ -243,6 +243,22 @@ Status ReadRows(QSqlDatabase& db, const QString& station, std::vector<TestEntry>
     if (q.lastError().isValid())
         return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
     out = std::move(rows);
+    return Status::success();
+}
+
+Status ReadRow(QSqlDatabase& db, const QString& station, const QString& path, std::optional<TestEntry>& out) {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM tests WHERE station = ? AND path = ?")
+                       .arg(QString::fromLatin1(kColumns))))
+        return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
+    q.addBindValue(station);
+    q.addBindValue(path);
+    if (!q.exec())
+        return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
+    out.reset();
+    if (q.next())
+        out = EntryOf(q);
     return Status::success();
 }
 

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace corvin::history {
@@ -22,6 +23,10 @@ namespace corvin::history {
 [[nodiscard]] Status RemoveRows(QSqlDatabase& db, const QString& station, const QStringList& paths);
 // `station` empty: every station's rows.
 [[nodiscard]] Status ReadRows(QSqlDatabase& db, const QString& station, std::vector<TestEntry>& out);
+
+// The row of `station` at `path`, or nothing when there is none.
+[[nodiscard]] Status ReadRow(QSqlDatabase& db, const QString& station, const QString& path,
+                             std::optional<TestEntry>& out);
 
 // Runs `change` in a transaction, committed only when it succeeds; the commit is checked.
 [[nodiscard]] Status InTransaction(QSqlDatabase& db, const std::function<Status()>& change);

@@ -35,7 +35,10 @@ QStringList ProbesIn(const std::vector<TestEntry>& entries) {
             names.insert(e.probe);
     }
     QStringList sorted(names.begin(), names.end());
-    sorted.sort(Qt::CaseInsensitive);
+    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
     return sorted;
 }
 

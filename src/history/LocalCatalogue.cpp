@@ -210,6 +210,24 @@ Status LocalCatalogue::remove(const QString& station, const QStringList& paths) 
     });
 }
 
+Status LocalCatalogue::apply(const std::vector<TestEntry>& entries, const QString& station,
+                             const QStringList& removed) {
+    return InTransaction(m_db, [&] {
+        if (Status s = PutRows(m_db, entries); !s)
+            return s;
+        if (Status s = RemoveRows(m_db, station, removed); !s)
+            return s;
+        QStringList paths = removed;
+        for (const TestEntry& e : entries)
+            paths << e.path;
+        return queue(paths);
+    });
+}
+
+Status LocalCatalogue::entryAt(const QString& station, const QString& path, std::optional<TestEntry>& out) {
+    return ReadRow(m_db, station, path, out);
+}
+
 Status LocalCatalogue::entries(std::vector<TestEntry>& out) {
     return ReadRows(m_db, QString(), out);
 }
@@ -249,7 +267,7 @@ Status LocalCatalogue::queued(int limit, std::vector<QueuedChange>& out) {
 
 Status LocalCatalogue::queuedCount(int& count) {
     QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM outbox")) || !q.next())
+    if (!q.exec(QStringLiteral("SELECT count(DISTINCT path) FROM outbox")) || !q.next())
         return SqlFailure(QStringLiteral("The queue for the server could not be read"), q.lastError());
     count = q.value(0).toInt();
     return Status::success();

@@ -11,6 +11,7 @@
 
 #include <QSqlDatabase>
 #include <map>
+#include <optional>
 
 namespace corvin::history {
 
@@ -48,13 +49,18 @@ public:
     // transaction.
     Status put(const std::vector<TestEntry>& entries) override;
     Status remove(const QString& station, const QStringList& paths) override;
+    Status apply(const std::vector<TestEntry>& entries, const QString& station,
+                 const QStringList& removed) override;
     Status entries(std::vector<TestEntry>& out) override;
     Status entriesOf(const QString& station, std::vector<TestEntry>& out);
+    // The row of `station` at `path`; nothing when the catalogue has none (any more).
+    [[nodiscard]] Status entryAt(const QString& station, const QString& path, std::optional<TestEntry>& out);
 
     [[nodiscard]] Status fileStates(const QString& station, std::map<QString, FileState>& out);
 
     void setQueueing(bool on) { m_queueing = on; }
     [[nodiscard]] Status queued(int limit, std::vector<QueuedChange>& out);
+    // How many tests have a change waiting (a test saved twice is one).
     [[nodiscard]] Status queuedCount(int& count);
     // Drops the queued changes up to and including `id`, once the server has them.
     [[nodiscard]] Status dequeue(qint64 id);
