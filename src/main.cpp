@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
                                                                            : QStringLiteral("none");
     state.instrument.cardDevice = options.cardDevice;
 
-    app::MainWindow window({state, *card, pauser, desktop, registry});
+    app::MainWindow window({state, *card, pauser, desktop, registry, options.historyServer});
     dialogs.setParent(&window);
     window.setStartupNotice(registry.notice());
     QObject::connect(&instance, &app::QtSingleInstance::raiseRequested, &window,

@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "history/ServerAddress.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -59,13 +61,17 @@ QString UsageText() {
         "  --home=DIR            the Corvin home: probe files, data, BAR.CFG and the settings\n"
         "                        (created when it does not exist)\n"
         "  --sim-profile=FILE    channel currents of the simulated instrument\n"
+        "  --history=postgresql://[USER[:PASSWORD]@]HOST[:PORT]/DATABASE\n"
+        "                        keep the test history in a lab's PostgreSQL database, shared by\n"
+        "                        its stations (the home's own history.sqlite by default; also\n"
+        "                        set in Options > Preferences)\n"
         "  --help                this text\n"
         "  --version             the program's version\n"
         "  --                    ends the options: what follows is the file, even when it\n"
         "                        starts with a dash\n"
         "\n"
-        "Environment: CORVIN_CARD, CORVIN_HOME and CORVIN_SIM_PROFILE do what the options do;\n"
-        "the options win.\n");
+        "Environment: CORVIN_CARD, CORVIN_HOME, CORVIN_SIM_PROFILE and CORVIN_HISTORY do what the\n"
+        "options do; the options win.\n");
 }
 
 ParseResult ParseCommandLine(const QStringList& arguments,
@@ -75,6 +81,7 @@ ParseResult ParseCommandLine(const QStringList& arguments,
     QString card = environment("CORVIN_CARD");
     QString home = environment("CORVIN_HOME");
     o.simulatorProfile = environment("CORVIN_SIM_PROFILE");
+    o.historyServer = environment("CORVIN_HISTORY");
     bool cardFromEnvironment = !card.isEmpty();
     QString file;
     bool optionsEnded = false;
@@ -109,6 +116,8 @@ ParseResult ParseCommandLine(const QStringList& arguments,
                 return {std::nullopt, QStringLiteral("--home needs a folder")};
         } else if (auto p = ValueOf(arguments, i, QStringLiteral("--sim-profile"), missing)) {
             o.simulatorProfile = *p;
+        } else if (auto h = ValueOf(arguments, i, QStringLiteral("--history"), missing)) {
+            o.historyServer = *h;
         } else if (missing) {
             return {std::nullopt, QStringLiteral("%1 needs a value").arg(a)};
         } else {
@@ -116,6 +125,11 @@ ParseResult ParseCommandLine(const QStringList& arguments,
         }
     }
 
+    if (!o.historyServer.isEmpty()) {
+        history::ServerAddress address;
+        if (Status s = history::ParseServerAddress(o.historyServer, address); !s)
+            return {std::nullopt, s.message()};
+    }
     if (!card.isEmpty()) {
         const auto choice = CardNamed(card, o.cardDevice);
         if (!choice) {

@@ -17,6 +17,7 @@ struct Options {
     QString home;             // absolute path of the Corvin home
     QString simulatorProfile; // optional channel profile of the simulated card
     QString testDataFile;     // absolute path of a test data file to open, or empty
+    QString historyServer;    // a lab's shared test history (--history, CORVIN_HISTORY), or empty
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -26,8 +27,8 @@ struct ParseResult {
     QString error;
 };
 
-// `arguments` without the program name; `environment` looks up CORVIN_HOME, CORVIN_CARD and
-// CORVIN_SIM_PROFILE; `defaultHome` is used when neither names a home.
+// `arguments` without the program name; `environment` looks up CORVIN_HOME, CORVIN_CARD,
+// CORVIN_SIM_PROFILE and CORVIN_HISTORY; `defaultHome` is used when neither names a home.
 ParseResult ParseCommandLine(const QStringList& arguments,
                              const std::function<QString(const char*)>& environment,
                              const QString& defaultHome);

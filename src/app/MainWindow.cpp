@@ -9,6 +9,7 @@
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestRecord.h"
 #include "history/TestHistory.h"
+#include "history/ServerAddress.h"
 #include "history/frmTestHistory.h"
 #include "livetest/TestWindowLayout.h"
 #include "livetest/TrendStripPanel.h"
@@ -391,7 +392,9 @@ void MainWindow::showBarColours() {
     settings::frmGraphColor dialog(m_services.state, m_services.desktop.dialogs, this);
     matchTestWindowText(dialog);
     const GraphStyleKind styleBefore = m_services.state.preferences.graphStyle;
-    connect(&dialog, &settings::frmGraphColor::saved, this, [this, styleBefore] {
+    const QString serverBefore = m_services.state.preferences.historyServer;
+    connect(&dialog, &settings::frmGraphColor::saved, this, [this, styleBefore, serverBefore] {
+        storeHistoryServer(serverBefore);
         if (auto* test = testWindow())
             test->barColoursSaved();
         const GraphStyleKind style = m_services.state.preferences.graphStyle;
@@ -407,6 +410,26 @@ void MainWindow::showBarColours() {
             test->barColoursCancelled();
     });
     dialog.exec();
+}
+
+void MainWindow::storeHistoryServer(const QString& before) {
+    QString& server = m_services.state.preferences.historyServer;
+    if (server == before)
+        return;
+    history::ServerAddress address;
+    if (Status s = history::ParseServerAddress(server, address); !server.isEmpty() && !s) {
+        m_services.desktop.dialogs.critical(
+            QStringLiteral("The lab history server was not changed: %1").arg(s.message()));
+        server = before;
+        return;
+    }
+    if (Status s = settings::WriteHistoryServer(m_services.registry, server); !s) {
+        showNotice(QStringLiteral("The lab history server could not be stored: ") + s.message());
+        return;
+    }
+    showNotice(server.isEmpty() ? QStringLiteral("From the next start the test history is this PC's own.")
+                                : QStringLiteral("From the next start the test history is the lab's at %1.")
+                                      .arg(address.shown()));
 }
 
 void MainWindow::showHelpContents() {
@@ -477,6 +500,20 @@ void MainWindow::startHistory() {
     connect(m_history.get(), &history::TestHistory::rescanFinished, this, [this](const QString& text, bool ok) {
         if (!ok || !text.contains(QLatin1String("nothing new")))
             showNotice(text);
+    });
+    const QString server = m_services.historyServer.isEmpty() ? m_services.state.preferences.historyServer
+                                                              : m_services.historyServer;
+    if (!server.isEmpty()) {
+        if (Status s = m_history->useServer(server); !s)
+            m_services.desktop.dialogs.information(
+                QStringLiteral("The lab history server is not used: %1. Tests are kept in this PC's own history.")
+                    .arg(s.message()));
+    }
+    // How far the lab's server is: said when it changes (a queue waiting, the server back).
+    connect(m_history.get(), &history::TestHistory::serverStateChanged, this, [this](const QString& text) {
+        if (text != m_lastServerState)
+            showNotice(text);
+        m_lastServerState = text;
     });
     m_history->startRescan();
 }

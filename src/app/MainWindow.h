@@ -47,6 +47,9 @@ struct AppServices {
     instrument::Pauser& pauser;
     platform::Desktop& desktop;
     settings::RegistryStore& registry;
+    // A lab's shared test history named on the command line or in CORVIN_HISTORY; empty: the
+    // one set in Preferences, if any.
+    QString historyServer = {};
 };
 
 class MainWindow : public QMainWindow, public MainFrame {
@@ -158,6 +161,8 @@ private:
     void showHistory();
     // The history's rescan at start-up, and its answer.
     void startHistory();
+    // Stores the lab history server chosen in Preferences, when it changed and can be used.
+    void storeHistoryServer(const QString& before);
     // Whether nothing is open or running that a stored test opened from outside would upset.
     bool idleForStoredTest() const;
     // The recent-files entries of the File menu follow the list.
@@ -195,6 +200,7 @@ private:
     double m_textScale = 0.0;
     std::unique_ptr<history::TestHistory> m_history;
     QPointer<history::frmTestHistory> m_historyWindow;
+    QString m_lastServerState;
 };
 
 } // namespace corvin::app

@@ -117,6 +117,7 @@ enum class GraphStyleKind { Classic, Clear };
 struct ViewPreferences {
     GraphStyleKind graphStyle = GraphStyleKind::Classic;
     bool trendStripOn = false; // the test window's live trend under the bars
+    QString historyServer;     // a lab's shared test history (postgresql://...); empty: this PC's own
 };
 
 // Where the program keeps its files.

@@ -12,6 +12,14 @@
 
 namespace corvin::history {
 
+// Which rows to read, and how much of each.
+struct RowQuery {
+    QString probe; // empty: the tests of every probe
+    // Only what the History window's table shows: no channel texts or numbers, no hash (a list
+    // of thousands of tests reads several times faster).
+    bool listing = false;
+};
+
 class Catalogue {
 public:
     virtual ~Catalogue() = default;
@@ -29,8 +37,10 @@ public:
             return s;
         return remove(station, removed);
     }
-    // Every row, newest test first.
-    [[nodiscard]] virtual Status entries(std::vector<TestEntry>& out) = 0;
+    // The rows `query` asks for, newest test first.
+    [[nodiscard]] virtual Status entries(std::vector<TestEntry>& out, const RowQuery& query) = 0;
+    // Every row, whole.
+    [[nodiscard]] Status entries(std::vector<TestEntry>& out) { return entries(out, RowQuery()); }
 };
 
 // The version of the tables both catalogues keep; a catalogue of another version is not used.

@@ -27,12 +27,30 @@ const char* const kCreateStatements[] = {
     "CREATE INDEX IF NOT EXISTS tests_by_probe ON tests (probe, start_ms)",
 };
 
-// The row's columns, in the order of the insert's placeholders and the select's results.
-const char kColumns[] =
-    "station, path, size, modified_ms, sha256, record_size, record_modified_ms, readable, problem, "
-    "row_count, interval_s, channel_names, channel_numbers, record_state, probe, start_ms, start_time, "
-    "end_time, operator_name, record_station, range_name, full_scale, channel_verdicts, verdict, note";
-constexpr int kColumnCount = 25;
+// The row's columns, in the order of the insert's placeholders and the select's results, and
+// whether the History window's list needs them.
+struct Column {
+    const char* name;
+    bool listed;
+};
+constexpr Column kColumnList[] = {
+    {"station", true},        {"path", true},          {"size", true},           {"modified_ms", true},
+    {"sha256", false},        {"record_size", true},   {"record_modified_ms", true}, {"readable", true},
+    {"problem", true},        {"row_count", true},     {"interval_s", true},     {"channel_names", false},
+    {"channel_numbers", false}, {"record_state", true}, {"probe", true},         {"start_ms", true},
+    {"start_time", false},    {"end_time", false},     {"operator_name", true},  {"record_station", false},
+    {"range_name", false},    {"full_scale", true},    {"channel_verdicts", false}, {"verdict", true},
+    {"note", true}};
+constexpr int kColumnCount = int(std::size(kColumnList));
+
+// The select's columns; for a listing, empty texts stand in for the others, so that every
+// column keeps its place.
+QString Columns(bool listing = false) {
+    QStringList names;
+    for (const Column& c : kColumnList)
+        names << (listing && !c.listed ? QStringLiteral("'' AS ") : QString()) + QLatin1String(c.name);
+    return names.join(QStringLiteral(", "));
+}
 
 // The lists of a row are kept as plain text, which reads back several times faster than JSON
 // (the History window reads every row at once): the seven texts apart by the unit separator,
@@ -192,14 +210,14 @@ Status PutRows(QSqlDatabase& db, const std::vector<TestEntry>& entries) {
     static const QString statement = [] {
         QString placeholders;
         QString updates;
-        const QStringList columns = QString::fromLatin1(kColumns).split(QStringLiteral(", "));
+        const QStringList columns = Columns().split(QStringLiteral(", "));
         for (const QString& c : columns) {
             placeholders += placeholders.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?");
             if (c != QLatin1String("station") && c != QLatin1String("path"))
                 updates += (updates.isEmpty() ? QString() : QStringLiteral(", ")) + c + QStringLiteral(" = excluded.") + c;
         }
         return QStringLiteral("INSERT INTO tests (%1) VALUES (%2) ON CONFLICT (station, path) DO UPDATE SET %3")
-            .arg(QString::fromLatin1(kColumns), placeholders, updates);
+            .arg(Columns(), placeholders, updates);
     }();
     QSqlQuery q(db);
     if (!q.prepare(statement))
@@ -225,16 +243,24 @@ Status RemoveRows(QSqlDatabase& db, const QString& station, const QStringList& p
     return Status::success();
 }
 
-Status ReadRows(QSqlDatabase& db, const QString& station, std::vector<TestEntry>& out) {
+Status ReadRows(QSqlDatabase& db, const QString& station, const RowQuery& query, std::vector<TestEntry>& out) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    const QString statement = QStringLiteral("SELECT %1 FROM tests %2 ORDER BY start_ms DESC, path")
-                                  .arg(QString::fromLatin1(kColumns),
-                                       station.isEmpty() ? QString() : QStringLiteral("WHERE station = ?"));
+    const QString columns = Columns(query.listing);
+    QStringList conditions;
+    if (!station.isEmpty())
+        conditions << QStringLiteral("station = ?");
+    if (!query.probe.isEmpty())
+        conditions << QStringLiteral("probe = ?");
+    const QString statement =
+        QStringLiteral("SELECT %1 FROM tests %2 ORDER BY start_ms DESC, path")
+            .arg(columns, conditions.isEmpty() ? QString() : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")));
     if (!q.prepare(statement))
         return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
     if (!station.isEmpty())
         q.addBindValue(station);
+    if (!query.probe.isEmpty())
+        q.addBindValue(query.probe);
     if (!q.exec())
         return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
     std::vector<TestEntry> rows;
@@ -250,7 +276,7 @@ Status ReadRow(QSqlDatabase& db, const QString& station, const QString& path, st
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT %1 FROM tests WHERE station = ? AND path = ?")
-                       .arg(QString::fromLatin1(kColumns))))
+                       .arg(Columns())))
         return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
     q.addBindValue(station);
     q.addBindValue(path);

@@ -3,6 +3,7 @@
 // PostgreSQL: the statements are written in the SQL the two have in common).
 
 #include "common/Status.h"
+#include "history/Catalogue.h"
 #include "history/TestEntry.h"
 
 #include <QSqlDatabase>
@@ -22,7 +23,8 @@ namespace corvin::history {
 [[nodiscard]] Status PutRows(QSqlDatabase& db, const std::vector<TestEntry>& entries);
 [[nodiscard]] Status RemoveRows(QSqlDatabase& db, const QString& station, const QStringList& paths);
 // `station` empty: every station's rows.
-[[nodiscard]] Status ReadRows(QSqlDatabase& db, const QString& station, std::vector<TestEntry>& out);
+[[nodiscard]] Status ReadRows(QSqlDatabase& db, const QString& station, const RowQuery& query,
+                            std::vector<TestEntry>& out);
 
 // The row of `station` at `path`, or nothing when there is none.
 [[nodiscard]] Status ReadRow(QSqlDatabase& db, const QString& station, const QString& path,

@@ -228,12 +228,12 @@ Status LocalCatalogue::entryAt(const QString& station, const QString& path, std:
     return ReadRow(m_db, station, path, out);
 }
 
-Status LocalCatalogue::entries(std::vector<TestEntry>& out) {
-    return ReadRows(m_db, QString(), out);
+Status LocalCatalogue::entries(std::vector<TestEntry>& out, const RowQuery& query) {
+    return ReadRows(m_db, QString(), query, out);
 }
 
 Status LocalCatalogue::entriesOf(const QString& station, std::vector<TestEntry>& out) {
-    return ReadRows(m_db, station, out);
+    return ReadRows(m_db, station, RowQuery(), out);
 }
 
 Status LocalCatalogue::fileStates(const QString& station, std::map<QString, FileState>& out) {
@@ -280,6 +280,29 @@ Status LocalCatalogue::dequeue(qint64 id) {
     if (!q.exec())
         return SqlFailure(QStringLiteral("The queue for the server could not be written"), q.lastError());
     return Status::success();
+}
+
+Status LocalCatalogue::queueAllFor(const QString& station, const QString& server) {
+    QSqlQuery known(m_db);
+    known.prepare(QStringLiteral("SELECT value FROM meta WHERE name = 'server'"));
+    if (!known.exec())
+        return SqlFailure(QStringLiteral("The history could not be read"), known.lastError());
+    if (known.next() && known.value(0).toString() == server)
+        return Status::success();
+    return InTransaction(m_db, [&] {
+        QSqlQuery all(m_db);
+        all.prepare(QStringLiteral("INSERT INTO outbox (path) SELECT path FROM tests WHERE station = ?"));
+        all.addBindValue(station);
+        if (!all.exec())
+            return SqlFailure(QStringLiteral("The tests could not be queued for the server"), all.lastError());
+        QSqlQuery mark(m_db);
+        mark.prepare(QStringLiteral("INSERT INTO meta (name, value) VALUES ('server', ?) "
+                                    "ON CONFLICT (name) DO UPDATE SET value = excluded.value"));
+        mark.addBindValue(server);
+        if (!mark.exec())
+            return SqlFailure(QStringLiteral("The history could not be written"), mark.lastError());
+        return Status::success();
+    });
 }
 
 Status LocalCatalogue::extraFolders(QStringList& out) {

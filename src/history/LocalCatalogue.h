@@ -51,7 +51,8 @@ public:
     Status remove(const QString& station, const QStringList& paths) override;
     Status apply(const std::vector<TestEntry>& entries, const QString& station,
                  const QStringList& removed) override;
-    Status entries(std::vector<TestEntry>& out) override;
+    using Catalogue::entries;
+    Status entries(std::vector<TestEntry>& out, const RowQuery& query) override;
     Status entriesOf(const QString& station, std::vector<TestEntry>& out);
     // The row of `station` at `path`; nothing when the catalogue has none (any more).
     [[nodiscard]] Status entryAt(const QString& station, const QString& path, std::optional<TestEntry>& out);
@@ -64,6 +65,9 @@ public:
     [[nodiscard]] Status queuedCount(int& count);
     // Drops the queued changes up to and including `id`, once the server has them.
     [[nodiscard]] Status dequeue(qint64 id);
+    // Queues every row of `station` once for a server the catalogue has not sent to before
+    // (`server` names it): the tests catalogued before it was chosen reach it too.
+    [[nodiscard]] Status queueAllFor(const QString& station, const QString& server);
 
     // Folders the user added to the rescan, besides the home's Data and TESTS.
     [[nodiscard]] Status extraFolders(QStringList& out);

@@ -157,8 +157,8 @@ Status ServerCatalogue::apply(const std::vector<TestEntry>& entries, const QStri
     });
 }
 
-Status ServerCatalogue::entries(std::vector<TestEntry>& out) {
-    return call([&] { return ReadRows(m_db, QString(), out); });
+Status ServerCatalogue::entries(std::vector<TestEntry>& out, const RowQuery& query) {
+    return call([&] { return ReadRows(m_db, QString(), query, out); });
 }
 
 } // namespace corvin::history

@@ -39,7 +39,8 @@ public:
     Status remove(const QString& station, const QStringList& paths) override;
     Status apply(const std::vector<TestEntry>& entries, const QString& station,
                  const QStringList& removed) override;
-    Status entries(std::vector<TestEntry>& out) override;
+    using Catalogue::entries;
+    Status entries(std::vector<TestEntry>& out, const RowQuery& query) override;
 
 private:
     Status limitStatements();

@@ -1,12 +1,15 @@
 #pragma once
 // The test history as the program uses it: the catalogue in the home, noted at every save, kept
 // in line with the disc by a rescan that runs in the background, and read by the History window.
+// With a lab's server, this station's changes are also queued for it and sent by a sender in a
+// thread of its own, and the window reads every station's tests from the server.
 // Lives in the GUI thread; the rescan runs in a thread of its own on its own connection and
 // reports back through rescanFinished.
 
 #include "common/Clock.h"
 #include "history/LocalCatalogue.h"
 #include "history/Rescan.h"
+#include "history/ServerAddress.h"
 
 #include <QObject>
 #include <QThread>
@@ -43,14 +46,33 @@ public:
     // Runs a rescan here and now, in this thread (the command-line tool, the tests).
     [[nodiscard]] Status rescanNow(RescanCounts& counts);
 
-    // The tests the History window shows, newest first.
-    [[nodiscard]] Status entries(std::vector<TestEntry>& out);
-    // Where those come from, for the window's foot: "this station's history (PATH)".
+    // From now on this station's changes also go to the lab's server at `address` (the
+    // changes already in the home's catalogue included), and the tests are read from there.
+    // `sending` Background: a sender in a thread of its own sends the queue from now on;
+    // Caller: the caller sends it with sendQueuedNow (the command-line tool).
+    enum class Sending { Background, Caller };
+    [[nodiscard]] Status useServer(const QString& address, Sending sending = Sending::Background);
+    bool hasServer() const { return m_serverSet; }
+    // Sends what waits to the server here and now; `sent` counts the tests it took.
+    [[nodiscard]] Status sendQueuedNow(int& sent);
+    // What the sender last said ("Lab history: up to date", ...); empty without a server.
+    const QString& serverState() const { return m_serverState; }
+    // Asks the sender to send what waits (queued: it never holds up the caller).
+    void sendSoon();
+
+    // The tests `query` asks for, newest first: every station's from the server (this
+    // station's own rows from the home, where the newest are even before they reach it), or
+    // this station's alone without one or when it cannot be reached (sourceText then says why).
+    [[nodiscard]] Status entries(std::vector<TestEntry>& out, const RowQuery& query = {});
+    // Where the last entries came from, for the window's foot.
     QString sourceText() const;
+    // Why the last entries could not be read from the server; empty when they were.
+    const QString& serverProblem() const { return m_serverProblem; }
 
 signals:
     // `text`: the rescan's summary, or why it failed.
     void rescanFinished(const QString& text, bool ok);
+    void serverStateChanged(const QString& text);
 
 private:
     void rescanDone(const QString& text, bool ok);
@@ -60,6 +82,13 @@ private:
     LocalCatalogue m_local;
     QThread* m_rescan = nullptr;
     std::atomic<bool> m_stop{false};
+    ServerAddress m_address;
+    QThread* m_sendThread = nullptr;
+    class HistorySender* m_sender = nullptr;
+    bool m_serverSet = false;
+    QString m_serverState;
+    QString m_serverProblem; // why the last read could not reach the server
+
 };
 
 } // namespace corvin::history

@@ -33,9 +33,9 @@ QColor Faded(QColor c, int alpha) {
 
 } // namespace
 
-frmProbeTrend::frmProbeTrend(std::vector<TestEntry> entries, const QString& probe, QString probesFolder,
+frmProbeTrend::frmProbeTrend(const QStringList& probes, const QString& probe, TestsOf testsOf, QString probesFolder,
                              platform::Desktop& desktop, QWidget* parent)
-    : QDialog(parent), m_entries(std::move(entries)), m_probesFolder(std::move(probesFolder)), m_desktop(desktop) {
+    : QDialog(parent), m_testsOf(std::move(testsOf)), m_probesFolder(std::move(probesFolder)), m_desktop(desktop) {
     setWindowTitle(QStringLiteral("Trend Across Tests"));
     setObjectName(QStringLiteral("frmProbeTrend"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -43,7 +43,7 @@ frmProbeTrend::frmProbeTrend(std::vector<TestEntry> entries, const QString& prob
     auto* choices = new QHBoxLayout;
     choices->addWidget(new QLabel(QStringLiteral("Probe:"), this));
     m_probe = new QComboBox(this);
-    m_probe->addItems(ProbesIn(m_entries));
+    m_probe->addItems(probes);
     m_probe->setCurrentText(probe);
     choices->addWidget(m_probe, 1);
     choices->addWidget(new QLabel(QStringLiteral("Statistic:"), this));
@@ -89,7 +89,8 @@ frmProbeTrend::frmProbeTrend(std::vector<TestEntry> entries, const QString& prob
 }
 
 void frmProbeTrend::redraw() {
-    m_trend = TrendOf(m_entries, m_probe->currentText(), Statistic(m_statistic->currentData().toInt()));
+    const QString probe = m_probe->currentText();
+    m_trend = TrendOf(m_testsOf(probe), probe, Statistic(m_statistic->currentData().toInt()));
     const probes::ProbeLimits limits = LimitsOfProbe(m_probesFolder, m_trend.probe);
     const playback::GraphStyle style = playback::GraphStyle::ofKind(GraphStyleKind::Clear);
 

@@ -7,6 +7,7 @@
 #include "platform/Desktop.h"
 
 #include <QDialog>
+#include <functional>
 
 class QCustomPlot;
 class QComboBox;
@@ -17,7 +18,9 @@ namespace corvin::history {
 class frmProbeTrend : public QDialog {
     Q_OBJECT
 public:
-    frmProbeTrend(std::vector<TestEntry> entries, const QString& probe, QString probesFolder,
+    // `testsOf` reads the tests of a probe, with their numbers, from the history.
+    using TestsOf = std::function<std::vector<TestEntry>(const QString& probe)>;
+    frmProbeTrend(const QStringList& probes, const QString& probe, TestsOf testsOf, QString probesFolder,
                   platform::Desktop& desktop, QWidget* parent = nullptr);
 
     // Draws the trend of the chosen probe and statistic.
@@ -33,7 +36,7 @@ public:
     QLabel* footText() const { return m_foot; }
 
 private:
-    std::vector<TestEntry> m_entries;
+    TestsOf m_testsOf;
     QString m_probesFolder;
     platform::Desktop& m_desktop;
     ProbeTrend m_trend;

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -58,7 +59,7 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
         m_verdict->addItem(QString::fromLatin1(v), QString::fromLatin1(v));
     for (QWidget* w : std::initializer_list<QWidget*>{m_fromOn, m_from, m_toOn, m_to, m_verdict})
         filters->addWidget(w);
-    auto* rescanButton = new QPushButton(QStringLiteral("Rescan"), this);
+    auto* rescanButton = new QPushButton(QStringLiteral("&Rescan"), this);
     rescanButton->setToolTip(QStringLiteral("Look through the test folders again for new, changed and deleted files"));
     filters->addWidget(rescanButton);
 
@@ -76,24 +77,15 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
     m_table->setAlternatingRowColors(true);
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     QHeaderView* header = m_table->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(true);
-    // Each column as wide as its longest usual text (measuring every row of a long history
-    // would take longer than reading it).
-    const QFontMetrics metrics = m_table->fontMetrics();
-    const char* const widest[HistoryTableModel::ColumnCount] = {
-        "DEMO PROBE 1234", "2026-12-31 23:59", "Rows 99", "Interval", "NOT JUDGED", "Operator",
-        "bench-12", "a note of a few words here", "a-test-file-name.DAT"};
-    for (int c = 0; c < HistoryTableModel::ColumnCount; ++c)
-        header->resizeSection(c, metrics.horizontalAdvance(QString::fromLatin1(widest[c])) + 3 * metrics.averageCharWidth());
     auto* actions = new QHBoxLayout;
     m_foot = new QLabel(this);
     m_foot->setObjectName(QStringLiteral("footText"));
     m_foot->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_foot->setWordWrap(true);
-    actions->addWidget(m_foot, 1);
+    actions->addStretch(1);
     auto* open = new QPushButton(QStringLiteral("&Open"), this);
     auto* showFile = new QPushButton(QStringLiteral("Show &file"), this);
     auto* trend = new QPushButton(QStringLiteral("&Trend..."), this);
@@ -106,10 +98,9 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(m_table, 1);
+    layout->addWidget(m_foot);
     layout->addLayout(actions);
-    // Room for every column at once where the screen allows.
-    const int wanted = header->length() + 4 * metrics.averageCharWidth();
-    resize(parent ? std::min(wanted, parent->width() * 9 / 10) : wanted, metrics.height() * 34);
+    fitColumns();
 
     connect(m_text, &QLineEdit::textChanged, this, &frmTestHistory::applyFilter);
     for (QCheckBox* on : {m_fromOn, m_toOn}) {
@@ -133,11 +124,36 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
         m_lastNews = text;
         reload();
     });
+    connect(&m_history, &TestHistory::serverStateChanged, this, &frmTestHistory::showFoot);
     reload();
 }
 
+void frmTestHistory::fitColumns() {
+    // Each column as wide as its longest usual text (measuring every row of a long history
+    // would take longer than reading it), in the font the window has now.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const char* const widest[HistoryTableModel::ColumnCount] = {
+        "DEMO PROBE 1234", "2026-12-31 23:59", "Rows 99", "Interval", "NOT JUDGED", "Operator",
+        "bench-12", "a note of a few words here", "a-test-file-name.DAT"};
+    QHeaderView* header = m_table->horizontalHeader();
+    for (int c = 0; c < HistoryTableModel::ColumnCount; ++c)
+        header->resizeSection(c, metrics.horizontalAdvance(QString::fromLatin1(widest[c])) + 3 * metrics.averageCharWidth());
+    m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+    // Room for every column at once where the screen allows.
+    const int wanted = header->length() + 6 * metrics.averageCharWidth();
+    const QWidget* frame = parentWidget();
+    resize(frame ? std::min(wanted, frame->width() * 9 / 10) : wanted,
+           frame ? std::min(metrics.height() * 36, frame->height() * 8 / 10) : metrics.height() * 36);
+}
+
+void frmTestHistory::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_table)
+        fitColumns();
+}
+
 void frmTestHistory::reload() {
-    if (Status s = m_history.entries(m_all); !s)
+    if (Status s = m_history.entries(m_all, {.listing = true}); !s)
         m_lastNews = s.message();
     applyFilter();
 }
@@ -156,6 +172,8 @@ void frmTestHistory::applyFilter() {
 
 void frmTestHistory::showFoot() {
     QString text = QStringLiteral("%1 of %2 tests, from %3.").arg(m_model.rowCount()).arg(m_all.size()).arg(m_history.sourceText());
+    if (!m_history.serverState().isEmpty())
+        text += QLatin1Char(' ') + m_history.serverState() + QLatin1Char('.');
     if (m_history.rescanRunning())
         text += QStringLiteral(" Rescanning...");
     else if (!m_lastNews.isEmpty())
@@ -214,7 +232,13 @@ void frmTestHistory::showTrend() {
         return;
     }
     const QString probe = e && !e->probe.isEmpty() ? e->probe : probes.first();
-    auto* trend = new frmProbeTrend(m_all, probe, m_probesFolder, m_desktop, this);
+    const auto testsOf = [this](const QString& name) {
+        std::vector<TestEntry> tests;
+        if (Status s = m_history.entries(tests, {.probe = name}); !s)
+            m_desktop.dialogs.critical(s.message());
+        return tests;
+    };
+    auto* trend = new frmProbeTrend(probes, probe, testsOf, m_probesFolder, m_desktop, this);
     trend->show();
 }
 

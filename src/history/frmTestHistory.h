@@ -48,7 +48,11 @@ public:
     QLabel* footText() const { return m_foot; }
     const HistoryTableModel& model() const { return m_model; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void fitColumns();
     // The test of the selected row (of the current row when none is selected), or null.
     const TestEntry* selectedEntry() const;
     void showFoot();

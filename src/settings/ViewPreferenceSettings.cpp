@@ -23,6 +23,7 @@ ViewPreferences ReadViewPreferences(RegistryStore& store) {
         preferences.graphStyle = GraphStyleKind::Clear;
     const QVariant strip = Read(store, kTrendStripValue);
     preferences.trendStripOn = strip.typeId() == QMetaType::Int && strip.toInt() == 1;
+    preferences.historyServer = Read(store, kHistoryServerValue).toString().trimmed();
     return preferences;
 }
 
@@ -30,6 +31,10 @@ Status WriteGraphStyle(RegistryStore& store, GraphStyleKind style) {
     return Write(store, kGraphStyleValue,
                  style == GraphStyleKind::Clear ? QStringLiteral("Clear") : QStringLiteral("Classic"),
                  kRegSz);
+}
+
+Status WriteHistoryServer(RegistryStore& store, const QString& address) {
+    return Write(store, kHistoryServerValue, address, kRegSz);
 }
 
 Status WriteTrendStrip(RegistryStore& store, bool on) {

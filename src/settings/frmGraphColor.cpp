@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -110,6 +111,18 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     styleLayout->addStretch();
     setGraphStyle(m_state.preferences.graphStyle);
 
+    // Where the test history is kept: the home's own, or a lab's server shared by its stations.
+    auto* historyFrame = new QGroupBox(QStringLiteral("Test history"), this);
+    m_historyServer = new QLineEdit(m_state.preferences.historyServer, historyFrame);
+    m_historyServer->setObjectName(QStringLiteral("txtHistoryServer"));
+    m_historyServer->setPlaceholderText(QStringLiteral("postgresql://host/database"));
+    m_historyServer->setToolTip(QStringLiteral("A lab's shared history on a PostgreSQL server; empty: this PC's own"));
+    auto* historyLayout = new QVBoxLayout(historyFrame);
+    historyLayout->addWidget(new QLabel(QStringLiteral("Lab history server (empty: this PC's own history; "
+                                                       "used from the next start):"),
+                                        historyFrame));
+    historyLayout->addWidget(m_historyServer);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(save);
@@ -120,6 +133,7 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     layout->setSpacing(16);
     layout->addLayout(bars);
     layout->addWidget(styleFrame);
+    layout->addWidget(historyFrame);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -161,6 +175,7 @@ void frmGraphColor::cmdSaveOnExit_Click() {
     }
     m_state.BarColours = colours;
     m_state.preferences.graphStyle = graphStyle();
+    m_state.preferences.historyServer = m_historyServer->text().trimmed();
     emit saved();
     accept();
 }

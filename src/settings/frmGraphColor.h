@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 
+class QLineEdit;
 class QRadioButton;
 namespace corvin::platform {
 class Dialogs;
@@ -62,6 +63,7 @@ private:
     std::array<QWidget*, 7> m_boxes{};
     QRadioButton* m_optClassic = nullptr;
     QRadioButton* m_optClear = nullptr;
+    QLineEdit* m_historyServer = nullptr;
 };
 
 } // namespace corvin::settings

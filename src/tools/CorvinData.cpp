@@ -76,11 +76,13 @@ const char* const kUsage =
     "                                      the verdict, a table per channel, the graph with its\n"
     "                                      limits (the record's by default)\n"
     "  history HOME [--probe NAME] [--since DATE] [--until DATE] [--verdict VERDICT]\n"
-    "          [--format text|csv|json] [--rescan-only]\n"
+    "          [--format text|csv|json] [--rescan-only] [--history postgresql://HOST/DATABASE]\n"
     "                                      rescans the home's test folders into its test history,\n"
     "                                      then lists its tests, newest first: start, probe, rows,\n"
     "                                      verdict and file, one test a line (DATE: YYYY-MM-DD;\n"
-    "                                      --rescan-only: says what the rescan found, for cron)\n"
+    "                                      --rescan-only: says what the rescan found, for cron;\n"
+    "                                      --history or CORVIN_HISTORY: a lab's shared history,\n"
+    "                                      sent this station's tests first, listing every station's)\n"
     "  --help                              this text\n"
     "  --version                           the program's version\n"
     "\n"
@@ -632,6 +634,7 @@ struct HistoryRequest {
     history::HistoryFilter filter;
     QString format = QStringLiteral("text");
     bool rescanOnly = false;
+    QString server; // --history, or CORVIN_HISTORY
 };
 
 QString ParseHistory(const QStringList& args, HistoryRequest& request) {
@@ -646,6 +649,11 @@ QString ParseHistory(const QStringList& args, HistoryRequest& request) {
         QString text;
         if (a == QLatin1String("--rescan-only")) {
             request.rescanOnly = true;
+        } else if (a == QLatin1String("--history") || a.startsWith(QLatin1String("--history="))) {
+            if (a.startsWith(QLatin1String("--history=")))
+                request.server = a.mid(10);
+            else if (!value(request.server))
+                return QStringLiteral("--history needs the address of a lab's history server");
         } else if (a == QLatin1String("--probe")) {
             if (!value(request.filter.probe))
                 return QStringLiteral("--probe needs a probe name");
@@ -674,6 +682,8 @@ QString ParseHistory(const QStringList& args, HistoryRequest& request) {
     }
     if (request.home.isEmpty())
         return QStringLiteral("history takes a Corvin home");
+    if (request.server.isEmpty())
+        request.server = qEnvironmentVariable("CORVIN_HISTORY");
     return {};
 }
 
@@ -742,18 +752,37 @@ int History(const QStringList& args, QTextStream& out, QTextStream& err) {
     history::TestHistory testHistory(request.home, clock);
     if (!testHistory.notice().isEmpty())
         Fail(err, testHistory.notice());
+    if (!request.server.isEmpty()) {
+        if (Status s = testHistory.useServer(request.server, history::TestHistory::Sending::Caller); !s)
+            return UsageError(err, s.message());
+    }
     history::RescanCounts counts;
     if (Status s = testHistory.rescanNow(counts); !s)
         return Fail(err, s.message());
+    // The lab's server gets what this station has before the list is read from it. When it
+    // cannot be reached the changes wait in the home's queue for the next run.
+    int status = kExitOk;
+    int sent = 0;
+    if (Status s = testHistory.sendQueuedNow(sent); !s) {
+        int waiting = 0;
+        static_cast<void>(testHistory.local().queuedCount(waiting));
+        status = Fail(err, QStringLiteral("%1 (%2 test%3 wait for the server)")
+                               .arg(s.message()).arg(waiting).arg(waiting == 1 ? "" : "s"));
+    }
     if (request.rescanOnly) {
-        out << history::RescanSummary(counts) << '\n';
-        return kExitOk;
+        out << history::RescanSummary(counts);
+        if (testHistory.hasServer() && status == kExitOk)
+            out << QStringLiteral("; %1 sent to the lab history").arg(sent);
+        out << '\n';
+        return status;
     }
     std::vector<history::TestEntry> entries;
     if (Status s = testHistory.entries(entries); !s)
         return Fail(err, s.message());
+    if (!testHistory.serverProblem().isEmpty())
+        status = Fail(err, testHistory.serverProblem() + QStringLiteral(": listing this station's tests only"));
     WriteHistory(history::Filtered(entries, request.filter), request.format, out);
-    return kExitOk;
+    return status;
 }
 
 } // namespace
