@@ -50,6 +50,13 @@ TEST(CommandLine, OptionsInBothSpellingsAndEnvironment) {
     // The command line wins over the environment.
     r = Parse({QStringLiteral("--card=none")}, {{QStringLiteral("CORVIN_CARD"), QStringLiteral("sim")}});
     EXPECT_EQ(r.options->card, CardChoice::None);
+
+    r = Parse({QStringLiteral("--history=postgresql://lab/corvin")},
+              {{QStringLiteral("CORVIN_HISTORY"), QStringLiteral("postgresql://other/db")}});
+    ASSERT_TRUE(r.options);
+    EXPECT_EQ(r.options->historyServer, QStringLiteral("postgresql://lab/corvin"));
+    r = Parse({}, {{QStringLiteral("CORVIN_HISTORY"), QStringLiteral("postgresql://other/db")}});
+    EXPECT_EQ(r.options->historyServer, QStringLiteral("postgresql://other/db"));
 }
 
 TEST(CommandLine, ComediCardWithOrWithoutADevice) {
@@ -73,7 +80,7 @@ TEST(CommandLine, BadInputIsRefusedWithAMessage) {
          {QStringList{QStringLiteral("--card=bogus")}, QStringList{QStringLiteral("--card=comedi:")},
           QStringList{QStringLiteral("--card=Comedi")}, QStringList{QStringLiteral("--home")},
           QStringList{QStringLiteral("--frobnicate")}, QStringList{QStringLiteral("--home=")},
-          QStringList{QStringLiteral("--card=")}}) {
+          QStringList{QStringLiteral("--card=")}, QStringList{QStringLiteral("--history=/tmp/lab.sqlite")}}) {
         const auto r = Parse(args);
         EXPECT_FALSE(r.options) << args.join(' ').toStdString();
         EXPECT_FALSE(r.error.isEmpty());

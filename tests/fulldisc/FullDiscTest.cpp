@@ -20,6 +20,7 @@
 #include "support/FailingFiles.h"
 #include "support/TempHome.h"
 #include "support/TinyDisc.h"
+#include "history/LocalCatalogue.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -392,6 +393,38 @@ TEST_F(RealFullDisc, TheSettingsStoreRefusesTheChangeAndKeepsWhatItHeld) {
     uint32_t size = sizeof data;
     ASSERT_EQ(again.QueryValue(key, QStringLiteral("File1"), nullptr, data, &size), 0);
     EXPECT_EQ(QByteArray(data, int(size)), old);
+}
+
+TEST_F(RealFullDisc, TheTestHistoryRefusesTheRowsAndKeepsWhatItHeld) {
+    const QString path = disc.file(QStringLiteral("history.sqlite"));
+    const SystemClock clock;
+    history::TestEntry kept;
+    kept.station = QStringLiteral("bench-1");
+    kept.path = QStringLiteral("/data/kept.DAT");
+    {
+        history::LocalCatalogue catalogue(path, clock);
+        catalogue.setQueueing(true);
+        ASSERT_TRUE(catalogue.put({kept}));
+        disc.fill();
+        std::vector<history::TestEntry> many(400, kept);
+        for (std::size_t i = 0; i < many.size(); ++i) {
+            many[i].path = QStringLiteral("/data/new-%1.DAT").arg(i);
+            many[i].note = QString(500, QLatin1Char('n'));
+        }
+        const Status s = catalogue.put(many);
+        EXPECT_FALSE(s);
+        EXPECT_FALSE(s.message().isEmpty());
+    }
+    disc.free();
+    history::LocalCatalogue again(path, clock);
+    EXPECT_TRUE(again.notice().isEmpty()) << again.notice().toStdString();
+    std::vector<history::TestEntry> rows;
+    ASSERT_TRUE(again.entries(rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].path, kept.path);
+    int queued = 0;
+    ASSERT_TRUE(again.queuedCount(queued));
+    EXPECT_EQ(queued, 1) << "the refused rows left nothing in the queue";
 }
 
 } // namespace corvin

@@ -5,10 +5,14 @@
 #include "history/LocalCatalogue.h"
 #include "history/Rescan.h"
 #include "history/TestHistory.h"
+#include "support/CorvinDataRun.h"
 #include "support/TempHome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -215,6 +219,37 @@ TEST_F(Rescanning, KeepsFilesSavedElsewhereAndTheRowsOfAFolderThatIsNotThere) {
     EXPECT_EQ(paths(), (QStringList{"away.DAT", "c.DAT"}));
     ASSERT_TRUE(QFile::remove(elsewhere.file("away.DAT")));
     EXPECT_EQ(rescan(), (RescanCounts{.removed = 1}));
+}
+
+TEST_F(Rescanning, CorvinDataRescansThenListsWhatTheFilterKeeps) {
+    SaveTest(home.file("Data/a.DAT"), 3, 0, "PX-7", "first");
+    SaveTest(home.file("Data/b.DAT"), 4, 2, "OTHER");
+    const auto run = [this](QStringList args) { return testing::RunCorvinData(QStringList{"history", home.path()} + args); };
+
+    testing::CorvinDataRun cron = run({"--rescan-only"});
+    EXPECT_EQ(cron.status, 0) << cron.err.toStdString();
+    EXPECT_EQ(cron.out, QStringLiteral("Test history: 2 new tests (0 unchanged)\n"));
+
+    const testing::CorvinDataRun text = run({});
+    EXPECT_EQ(text.out.count('\n'), 2);
+    EXPECT_TRUE(text.out.contains(QStringLiteral("\tOTHER\t4\tFAIL\t") + home.file("Data/b.DAT") + "\n"));
+    EXPECT_TRUE(text.out.endsWith(QStringLiteral("\tPX-7\t3\tFAIL\t") + home.file("Data/a.DAT") + "\n")) << "newest first";
+
+    const testing::CorvinDataRun csv = run({"--probe", "px-7", "--since", "2026-12-01", "--format", "csv"});
+    const QStringList lines = csv.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << csv.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("start,probe,rows,interval_s,verdict,operator,station,note,path"));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(",PX-7,3,5,FAIL,ana,") + history::ThisStation() + ",first," + home.file("Data/a.DAT")));
+
+    const testing::CorvinDataRun json = run({"--verdict", "FAIL", "--until", "2026-12-02", "--format", "json"});
+    const QJsonArray tests = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    ASSERT_EQ(tests.size(), 1) << json.out.toStdString();
+    EXPECT_DOUBLE_EQ(tests[0]["channels"][1]["mean"].toDouble(), 13.0 / 6);
+
+    for (const QStringList& wrong : {QStringList{"--verdict", "GOOD"}, QStringList{"--since", "yesterday"},
+                                     QStringList{"--format", "xml"}, QStringList{"--history", "mysql://x/y"}})
+        EXPECT_EQ(run(wrong).status, 2) << wrong.join(' ').toStdString();
+    EXPECT_EQ(testing::RunCorvinData({"history", home.file("none")}).status, 1);
 }
 
 TEST(RescanSummary, SaysWhatChanged) {

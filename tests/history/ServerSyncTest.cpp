@@ -5,6 +5,7 @@
 #include "LabServer.h"
 #include "history/LocalCatalogue.h"
 #include "history/ServerCatalogue.h"
+#include "history/TestHistory.h"
 #include "support/TempHome.h"
 
 #include <QEventLoop>
@@ -125,6 +126,34 @@ TEST_F(LabSync, TheSenderInItsOwnThreadSendsWhatWaits) {
     thread.wait();
     EXPECT_EQ(states, QStringList{QStringLiteral("Lab history: up to date")});
     EXPECT_EQ(Waiting(), 0);
+}
+
+// The program's view of a lab history: what the station had before it chose the server goes
+// there too, the window lists every station's tests, and only this station's when the server
+// is away, saying why.
+TEST_F(LabServer, TheHistoryListsEveryStationsTestsAndOnlyItsOwnWithoutTheServer) {
+    TempHome home;
+    ManualClock clock;
+    history::TestHistory testHistory(home.path(), clock);
+    ASSERT_TRUE(Ok(testHistory.local().put({Entry(testHistory.station(), QStringLiteral("/data/before.DAT"), 1)})));
+    ASSERT_TRUE(Ok(ServerCatalogue(Address(cluster.socketAddress())).put({Entry(QStringLiteral("bench-9"), QStringLiteral("/srv/theirs.DAT"), 3)})));
+
+    ASSERT_TRUE(Ok(testHistory.useServer(cluster.socketAddress(), history::TestHistory::Sending::Caller)));
+    ASSERT_TRUE(Ok(testHistory.local().put({Entry(testHistory.station(), QStringLiteral("/data/after.DAT"), 2)})));
+    int sent = 0;
+    ASSERT_TRUE(Ok(testHistory.sendQueuedNow(sent)));
+    EXPECT_EQ(sent, 2);
+    std::vector<history::TestEntry> rows;
+    ASSERT_TRUE(Ok(testHistory.entries(rows, {.listing = true})));
+    const QString mine = testHistory.station() + QLatin1Char(':');
+    EXPECT_EQ(PathsOf(rows), (QStringList{"bench-9:/srv/theirs.DAT", mine + "/data/after.DAT", mine + "/data/before.DAT"}));
+    EXPECT_TRUE(testHistory.serverProblem().isEmpty());
+
+    ASSERT_TRUE(Ok(cluster.stop()));
+    ASSERT_TRUE(Ok(testHistory.entries(rows)));
+    EXPECT_EQ(PathsOf(rows), (QStringList{mine + "/data/after.DAT", mine + "/data/before.DAT"}));
+    EXPECT_TRUE(testHistory.serverProblem().startsWith(QStringLiteral("Could not connect")));
+    EXPECT_TRUE(testHistory.sourceText().startsWith(QStringLiteral("this station's history only")));
 }
 
 } // namespace
