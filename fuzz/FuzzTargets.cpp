@@ -13,6 +13,7 @@
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
 #include "probes/ProbeLimits.h"
+#include "history/ServerAddress.h"
 #include "settings/BarColourFile.h"
 
 #include <QByteArray>
@@ -41,7 +42,7 @@ bool SameBits(float a, float b) {
     return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
 
-constexpr std::array<FuzzTarget, 9> kTargets{{
+constexpr std::array<FuzzTarget, 10> kTargets{{
     {"test_data_file", FuzzTestDataFile},
     {"probe_file", FuzzProbeFile},
     {"bar_colour_file", FuzzBarColourFile},
@@ -51,6 +52,7 @@ constexpr std::array<FuzzTarget, 9> kTargets{{
     {"workbook_names", FuzzWorkbookNames},
     {"test_record", FuzzTestRecord},
     {"probe_limits", FuzzProbeLimits},
+    {"history_address", FuzzHistoryAddress},
 }};
 
 } // namespace
@@ -209,6 +211,17 @@ void FuzzProbeLimits(const uint8_t* data, std::size_t size) {
     std::array<bool, kChannelCount> on;
     on.fill(true);
     datafiles::JudgeTest(readings, 5, on, limits);
+}
+
+void FuzzHistoryAddress(const uint8_t* data, std::size_t size) {
+    const QString text = QString::fromUtf8(Bytes(data, size));
+    history::ServerAddress address;
+    if (!history::ParseServerAddress(text, address))
+        return;
+    Require(history::IsServerAddress(text) && !address.database.isEmpty());
+    // What messages show of an address never holds its password.
+    const QString shown = address.shown();
+    Require(address.password.size() < 3 || !shown.contains(QStringLiteral(":") + address.password + QStringLiteral("@")));
 }
 
 } // namespace corvin::fuzz

@@ -31,6 +31,9 @@ void FuzzProbeNames(const uint8_t* data, std::size_t size);
 // name, into both workbook formats.
 void FuzzWorkbookNames(const uint8_t* data, std::size_t size);
 
+// The address of a lab's history server as a user types it (--history, Preferences).
+void FuzzHistoryAddress(const uint8_t* data, std::size_t size);
+
 // Every target above, for the regression test.
 std::span<const FuzzTarget> AllTargets();
 
