@@ -42,6 +42,11 @@ QStringList ProbesIn(const std::vector<TestEntry>& entries) {
     return sorted;
 }
 
+QString IsoLocalTime(qint64 msSinceEpoch) {
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(msSinceEpoch);
+    return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate);
+}
+
 QString StartText(const TestEntry& e) {
     return QDateTime::fromMSecsSinceEpoch(e.startMs).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }

@@ -24,5 +24,7 @@ QStringList ProbesIn(const std::vector<TestEntry>& entries);
 
 // The test's start as the history shows it: "2026-12-08 14:03", local time.
 QString StartText(const TestEntry& entry);
+// A time as files and exports write it: ISO 8601 in local time with its offset from UTC.
+QString IsoLocalTime(qint64 msSinceEpoch);
 
 } // namespace corvin::history

@@ -1,5 +1,7 @@
 #include "history/ProbeTrend.h"
 
+#include "common/CsvField.h"
+#include "history/HistoryFilter.h"
 #include "probes/ProbeFile.h"
 
 #include <QDateTime>
@@ -8,11 +10,8 @@
 namespace corvin::history {
 namespace {
 
-QByteArray CsvField(const QString& text) {
-    QByteArray bytes = text.toUtf8();
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r'))
-        bytes = '"' + bytes.replace("\"", "\"\"") + '"';
-    return bytes;
+QByteArray CsvBytes(const QString& text) {
+    return CsvField(text).toUtf8();
 }
 
 } // namespace
@@ -49,12 +48,11 @@ bool ChannelHasValues(const ProbeTrend& trend, int k) {
 QByteArray TrendCsv(const ProbeTrend& trend) {
     QByteArray csv = "start,file,verdict";
     for (int k = 1; k <= kChannelCount; ++k)
-        csv += ',' + CsvField(QStringLiteral("%1 %2").arg(k).arg(trend.channelNames[k - 1].trimmed()).trimmed());
+        csv += ',' + CsvBytes(QStringLiteral("%1 %2").arg(k).arg(trend.channelNames[k - 1].trimmed()).trimmed());
     csv += '\n';
     for (const TrendPoint& p : trend.points) {
-        csv += QDateTime::fromMSecsSinceEpoch(p.startMs).toOffsetFromUtc(
-                   QDateTime::fromMSecsSinceEpoch(p.startMs).offsetFromUtc()).toString(Qt::ISODate).toUtf8();
-        csv += ',' + CsvField(p.path) + ',' + CsvField(p.verdict);
+        csv += IsoLocalTime(p.startMs).toUtf8();
+        csv += ',' + CsvBytes(p.path) + ',' + CsvBytes(p.verdict);
         for (const auto& v : p.values)
             csv += ',' + (v ? QByteArray::number(*v, 'g', 9) : QByteArray());
         csv += '\n';

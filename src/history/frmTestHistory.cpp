@@ -153,7 +153,7 @@ void frmTestHistory::changeEvent(QEvent* event) {
 }
 
 void frmTestHistory::reload() {
-    if (Status s = m_history.entries(m_all, {.listing = true}); !s)
+    if (Status s = m_history.entries(m_all, {.probe = {}, .listing = true}); !s)
         m_lastNews = s.message();
     applyFilter();
 }
@@ -191,17 +191,24 @@ const TestEntry* frmTestHistory::selectedEntry() const {
     return &m_model.entryAt(m_sorted->mapToSource(index).row());
 }
 
-void frmTestHistory::openSelected() {
+const TestEntry* frmTestHistory::selectedHere() const {
     const TestEntry* e = selectedEntry();
     if (!e) {
         m_desktop.dialogs.information(QStringLiteral("Choose a test in the list first."));
-        return;
+        return nullptr;
     }
     if (e->station != m_history.station()) {
         m_desktop.dialogs.information(
             QStringLiteral("This test was saved on the station %1, which holds its file:\n%2").arg(e->station, e->path));
-        return;
+        return nullptr;
     }
+    return e;
+}
+
+void frmTestHistory::openSelected() {
+    const TestEntry* e = selectedHere();
+    if (!e)
+        return;
     if (!QFileInfo::exists(e->path)) {
         m_desktop.dialogs.information(
             QStringLiteral("The file %1 is no longer there. Rescan to bring the history up to date.").arg(e->path));
@@ -211,17 +218,8 @@ void frmTestHistory::openSelected() {
 }
 
 void frmTestHistory::showSelectedFile() {
-    const TestEntry* e = selectedEntry();
-    if (!e) {
-        m_desktop.dialogs.information(QStringLiteral("Choose a test in the list first."));
-        return;
-    }
-    if (e->station != m_history.station()) {
-        m_desktop.dialogs.information(
-            QStringLiteral("This test's file is on the station %1:\n%2").arg(e->station, e->path));
-        return;
-    }
-    m_desktop.help.openUrl(QUrl::fromLocalFile(QFileInfo(e->path).absolutePath()));
+    if (const TestEntry* e = selectedHere())
+        m_desktop.help.openUrl(QUrl::fromLocalFile(QFileInfo(e->path).absolutePath()));
 }
 
 void frmTestHistory::showTrend() {

@@ -55,6 +55,8 @@ private:
     void fitColumns();
     // The test of the selected row (of the current row when none is selected), or null.
     const TestEntry* selectedEntry() const;
+    // The same when this station holds its file; otherwise the user is told why not, and null.
+    const TestEntry* selectedHere() const;
     void showFoot();
 
     TestHistory& m_history;

@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/BuildInfo.h"
 #include "common/Clock.h"
+#include "common/CsvField.h"
 #include "common/SharedState.h"
 #include "common/TextTrim.h"
 #include "datafiles/RecoveryFiles.h"
@@ -123,15 +124,6 @@ int UsageError(QTextStream& err, const QString& message) {
     return kExitUsage;
 }
 
-// One CSV field, quoted when it holds a separator, a quote or a line break.
-QString CsvField(const QString& text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 // Appends the shortest text that reads back as the same single-precision value.
 void AppendFloat(std::string& line, float value) {
@@ -701,7 +693,7 @@ QJsonObject HistoryJson(const history::TestEntry& e) {
         channels.append(c);
     }
     return QJsonObject{
-        {QStringLiteral("start"), QDateTime::fromMSecsSinceEpoch(e.startMs).toOffsetFromUtc(QDateTime::fromMSecsSinceEpoch(e.startMs).offsetFromUtc()).toString(Qt::ISODate)},
+        {QStringLiteral("start"), history::IsoLocalTime(e.startMs)},
         {QStringLiteral("probe"), e.probe},
         {QStringLiteral("rows"), e.rows},
         {QStringLiteral("intervalSeconds"), e.intervalSeconds},

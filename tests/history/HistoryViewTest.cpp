@@ -49,20 +49,27 @@ QStringList Files(const std::vector<TestEntry>& entries) {
 
 TEST(HistoryFilter, NarrowsByProbeTextDatesAndVerdict) {
     struct Case {
-        history::HistoryFilter filter;
+        const char* probe;
+        const char* text;
+        QDate from, to;
+        const char* verdict;
         QStringList files;
     };
     const Case cases[] = {
-        {{}, {"a.DAT", "b.DAT", "c.DAT", "heater-c.DAT"}},
-        {{.probe = "PX-7"}, {"a.DAT", "b.DAT"}},                        // the whole name, any case
-        {{.text = "heater"}, {"b.DAT", "heater-c.DAT"}},                // a note or a file name
-        {{.text = "px-7"}, {"a.DAT", "b.DAT", "c.DAT"}},                // part of a probe's name
-        {{.from = QDate(2026, 11, 5), .to = QDate(2026, 11, 7)}, {"b.DAT", "c.DAT"}}, // inclusive days
-        {{.verdict = "fail"}, {"b.DAT"}},
-        {{.verdict = "UNREADABLE"}, {"heater-c.DAT"}},
+        {"", "", {}, {}, "", {"a.DAT", "b.DAT", "c.DAT", "heater-c.DAT"}},
+        {"PX-7", "", {}, {}, "", {"a.DAT", "b.DAT"}},           // the whole name, any case
+        {"", "heater", {}, {}, "", {"b.DAT", "heater-c.DAT"}},  // a note or a file name
+        {"", "px-7", {}, {}, "", {"a.DAT", "b.DAT", "c.DAT"}},  // part of a probe's name
+        {"", "", QDate(2026, 11, 5), QDate(2026, 11, 7), "", {"b.DAT", "c.DAT"}}, // inclusive days
+        {"", "", {}, {}, "fail", {"b.DAT"}},
+        {"", "", {}, {}, "UNREADABLE", {"heater-c.DAT"}},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(Files(history::Filtered(kEntries, cases[i].filter)), cases[i].files) << "case " << i;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const history::HistoryFilter filter{QString::fromUtf8(c.probe), QString::fromUtf8(c.text), c.from, c.to,
+                                            QString::fromUtf8(c.verdict)};
+        EXPECT_EQ(Files(history::Filtered(kEntries, filter)), c.files) << "case " << i;
+    }
     EXPECT_EQ(history::ProbesIn(kEntries), (QStringList{"PX-7", "px-7", "PX-70"}));
 }
 
@@ -80,10 +87,8 @@ TEST(ProbeTrend, TakesOneStatisticPerTestOldestFirstAndWritesItAsCsv) {
     EXPECT_TRUE(history::ChannelHasValues(trend, 5));
     EXPECT_FALSE(history::ChannelHasValues(trend, 2));
 
-    const QString first = QDateTime::fromMSecsSinceEpoch(kFirst).toOffsetFromUtc(
-        QDateTime::fromMSecsSinceEpoch(kFirst).offsetFromUtc()).toString(Qt::ISODate);
-    const QString last = QDateTime::fromMSecsSinceEpoch(kFirst + 3 * kDay).toOffsetFromUtc(
-        QDateTime::fromMSecsSinceEpoch(kFirst + 3 * kDay).offsetFromUtc()).toString(Qt::ISODate);
+    const QString first = history::IsoLocalTime(kFirst);
+    const QString last = history::IsoLocalTime(kFirst + 3 * kDay);
     EXPECT_EQ(QString::fromUtf8(history::TrendCsv(trend)),
               QStringLiteral("start,file,verdict,1 Anode,2,3,4,5,6,7\n") + first +
                   QStringLiteral(",/d/a.DAT,PASS,4.75,,,,455,,\n") + last +

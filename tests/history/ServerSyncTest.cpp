@@ -144,7 +144,7 @@ TEST_F(LabServer, TheHistoryListsEveryStationsTestsAndOnlyItsOwnWithoutTheServer
     ASSERT_TRUE(Ok(testHistory.sendQueuedNow(sent)));
     EXPECT_EQ(sent, 2);
     std::vector<history::TestEntry> rows;
-    ASSERT_TRUE(Ok(testHistory.entries(rows, {.listing = true})));
+    ASSERT_TRUE(Ok(testHistory.entries(rows, {.probe = {}, .listing = true})));
     const QString mine = testHistory.station() + QLatin1Char(':');
     EXPECT_EQ(PathsOf(rows), (QStringList{"bench-9:/srv/theirs.DAT", mine + "/data/after.DAT", mine + "/data/before.DAT"}));
     EXPECT_TRUE(testHistory.serverProblem().isEmpty());
