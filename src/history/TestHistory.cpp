@@ -25,7 +25,10 @@ TestHistory::~TestHistory() {
     if (m_sendThread) {
         // A send under way ends within its call's time-out; the queue keeps what it did not send.
         m_sendThread->quit();
-        m_sendThread->wait(2 * ServerCatalogue::kStatementTimeoutMs);
+        // A server that hangs past every time-out must not hang the program's end: the thread is
+        // left to the end of the process instead of being destroyed while it runs.
+        if (!m_sendThread->wait(2 * ServerCatalogue::kStatementTimeoutMs))
+            m_sendThread->setParent(nullptr);
     }
 }
 
@@ -45,6 +48,7 @@ Status TestHistory::useServer(const QString& address, Sending sending) {
         m_serverState = text;
         emit serverStateChanged(text);
     });
+    sendSoon(); // the first send may have spoken before the connection above was made
     return Status::success();
 }
 
