@@ -42,6 +42,10 @@ QStringList ProbesIn(const std::vector<TestEntry>& entries) {
     return sorted;
 }
 
+QString VerdictText(const TestEntry& e) {
+    return e.recordState == QLatin1String("changed") ? e.verdict + QStringLiteral(" (data changed)") : e.verdict;
+}
+
 QString IsoLocalTime(qint64 msSinceEpoch) {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(msSinceEpoch);
     return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate);

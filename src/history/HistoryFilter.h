@@ -22,6 +22,10 @@ std::vector<TestEntry> Filtered(const std::vector<TestEntry>& entries, const His
 // The probes the history holds tests of, sorted, without the empty name.
 QStringList ProbesIn(const std::vector<TestEntry>& entries);
 
+// The verdict as the history shows it: the record's, and "(data changed)" after it when the data
+// file was changed after its record was written, so the verdict may not describe it any more.
+QString VerdictText(const TestEntry& entry);
+
 // The test's start as the history shows it: "2026-12-08 14:03", local time.
 QString StartText(const TestEntry& entry);
 // A time as files and exports write it: ISO 8601 in local time with its offset from UTC.

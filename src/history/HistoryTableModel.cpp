@@ -71,7 +71,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
     case Interval:
         return e.readable ? QVariant(QStringLiteral("%1 s").arg(e.intervalSeconds)) : QVariant();
     case Verdict:
-        return e.verdict;
+        return VerdictText(e);
     case Operator:
         return e.operatorName;
     case Station:

@@ -133,7 +133,7 @@ void frmTestHistory::fitColumns() {
     // would take longer than reading it), in the font the window has now.
     const QFontMetrics metrics = m_table->fontMetrics();
     const char* const widest[HistoryTableModel::ColumnCount] = {
-        "DEMO PROBE 1234", "2026-12-31 23:59", "Rows 99", "Interval", "NOT JUDGED", "Operator",
+        "DEMO PROBE 1234", "2026-12-31 23:59", "Rows 99", "Interval", "FAIL (data changed)", "Operator",
         "bench-12", "a note of a few words here", "a-test-file-name.DAT"};
     QHeaderView* header = m_table->horizontalHeader();
     for (int c = 0; c < HistoryTableModel::ColumnCount; ++c)

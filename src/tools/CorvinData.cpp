@@ -729,7 +729,7 @@ void WriteHistory(const std::vector<history::TestEntry>& entries, const QString&
                 << CsvField(e.note) << ',' << CsvField(e.path) << '\n';
         } else {
             out << start << '\t' << Printable(e.probe.isEmpty() ? QStringLiteral("-") : e.probe) << '\t' << e.rows
-                << '\t' << e.verdict << '\t' << Printable(e.path) << '\n';
+                << '\t' << history::VerdictText(e) << '\t' << Printable(e.path) << '\n';
         }
     }
 }

@@ -2,6 +2,7 @@
 // that keeps the rows in line with the files on disc.
 
 #include "datafiles/TestRecord.h"
+#include "history/HistoryFilter.h"
 #include "history/LocalCatalogue.h"
 #include "history/Rescan.h"
 #include "history/TestHistory.h"
@@ -103,6 +104,7 @@ TEST(HistoryCatalogue, AFileChangedAfterItsRecordOrNoTestAtAllIsStillARow) {
     const TestEntry changed = history::CatalogueFile(dat, QStringLiteral("s"));
     EXPECT_EQ(changed.recordState, QStringLiteral("changed"));
     EXPECT_EQ(changed.problem, datafiles::kRecordChangedText);
+    EXPECT_EQ(history::VerdictText(changed), QStringLiteral("FAIL (data changed)"));
 
     const QString garbage = home.file(QStringLiteral("Data/garbage.DAT"));
     ASSERT_TRUE(TempHome::write(garbage, "not a test"));
