@@ -496,9 +496,10 @@ void MainWindow::startHistory() {
     m_history = std::make_unique<history::TestHistory>(m_services.state.folders.Home, m_services.desktop.clock);
     if (!m_history->notice().isEmpty())
         m_services.desktop.dialogs.information(m_history->notice());
-    // What the rescan found is worth a word only when something changed or it failed.
+    // What the rescan found is worth a word only when something changed or it failed, and never
+    // over a note the user is reading (the rescan ends whenever it ends).
     connect(m_history.get(), &history::TestHistory::rescanFinished, this, [this](const QString& text, bool ok) {
-        if (!ok || !text.contains(QLatin1String("nothing new")))
+        if ((!ok || !text.contains(QLatin1String("nothing new"))) && m_notice->text().isEmpty())
             showNotice(text);
     });
     const QString server = m_services.historyServer.isEmpty() ? m_services.state.preferences.historyServer
