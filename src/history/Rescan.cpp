@@ -114,7 +114,8 @@ Status Rescan(LocalCatalogue& catalogue, const QString& station, const QStringLi
 
     // Files known from before that the walk did not reach (saved elsewhere, or gone).
     QStringList gone;
-    for (const auto& [path, state] : known) {
+    for (const auto& item : known) {
+        const QString& path = item.first;
         if (found.count(path))
             continue;
         const QFileInfo info(path);
