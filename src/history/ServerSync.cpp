@@ -77,6 +77,7 @@ void HistorySender::sendNow() {
     int sent = 0;
     if (s)
         s = SendQueued(*m_local, *m_server, m_station, sent);
+    emit serverReached(s.ok());
     int waiting = 0;
     if (Status counted = m_local->queuedCount(waiting); !counted) {
         setState(QStringLiteral("Lab history: %1").arg(counted.message()));

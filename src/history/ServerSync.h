@@ -67,6 +67,8 @@ public slots:
 signals:
     // "Lab history: up to date", "Lab history: 3 tests waiting for the server (why)", ...
     void stateChanged(const QString& text);
+    // After every send: whether the server could be used.
+    void serverReached(bool reached);
 
 private:
     void setState(const QString& text);

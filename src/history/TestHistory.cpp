@@ -48,6 +48,7 @@ Status TestHistory::useServer(const QString& address, Sending sending) {
         m_serverState = text;
         emit serverStateChanged(text);
     });
+    connect(m_sender, &HistorySender::serverReached, this, &TestHistory::noteServerReached);
     sendSoon(); // the first send may have spoken before the connection above was made
     return Status::success();
 }
@@ -58,6 +59,13 @@ Status TestHistory::sendQueuedNow(int& sent) {
         return Status::success();
     ServerCatalogue server(m_address);
     return SendQueued(m_local, server, m_station, sent);
+}
+
+void TestHistory::noteServerReached(bool reached) {
+    if (reached == !m_serverAway)
+        return;
+    m_serverAway = !reached;
+    emit serverReachChanged();
 }
 
 void TestHistory::sendSoon() {
@@ -121,6 +129,12 @@ Status TestHistory::entries(std::vector<TestEntry>& out, const RowQuery& query) 
     m_serverProblem.clear();
     if (!hasServer())
         return Status::success();
+    if (m_serverAway) {
+        m_serverProblem = QStringLiteral("the lab history at %1 could not be reached at the last try")
+                              .arg(m_address.shown());
+        sendSoon();
+        return Status::success();
+    }
     ServerCatalogue server(m_address);
     std::vector<TestEntry> everyone;
     if (Status s = server.entries(everyone, query); !s) {

@@ -59,6 +59,9 @@ public:
     const QString& serverState() const { return m_serverState; }
     // Asks the sender to send what waits (queued: it never holds up the caller).
     void sendSoon();
+    // What the sender found at its last send. While the server is out of its reach, the lists
+    // are this station's at once instead of after the connect time-out each time.
+    void noteServerReached(bool reached);
 
     // The tests `query` asks for, newest first: every station's from the server (this
     // station's own rows from the home, where the newest are even before they reach it), or
@@ -73,6 +76,8 @@ signals:
     // `text`: the rescan's summary, or why it failed.
     void rescanFinished(const QString& text, bool ok);
     void serverStateChanged(const QString& text);
+    // The server went out of reach or came back: whose tests there are to list changed.
+    void serverReachChanged();
 
 private:
     void rescanDone(const QString& text, bool ok);
@@ -86,6 +91,7 @@ private:
     QThread* m_sendThread = nullptr;
     class HistorySender* m_sender = nullptr;
     bool m_serverSet = false;
+    bool m_serverAway = false;
     QString m_serverState;
     QString m_serverProblem; // why the last read could not reach the server
 

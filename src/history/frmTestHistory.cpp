@@ -125,6 +125,7 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
         reload();
     });
     connect(&m_history, &TestHistory::serverStateChanged, this, &frmTestHistory::showFoot);
+    connect(&m_history, &TestHistory::serverReachChanged, this, &frmTestHistory::reload);
     reload();
 }
 

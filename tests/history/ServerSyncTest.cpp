@@ -149,11 +149,17 @@ TEST_F(LabServer, TheHistoryListsEveryStationsTestsAndOnlyItsOwnWithoutTheServer
     EXPECT_EQ(PathsOf(rows), (QStringList{"bench-9:/srv/theirs.DAT", mine + "/data/after.DAT", mine + "/data/before.DAT"}));
     EXPECT_TRUE(testHistory.serverProblem().isEmpty());
 
+    // The sender found the server away: the list is this station's at once, without trying it.
+    testHistory.noteServerReached(false);
+    ASSERT_TRUE(Ok(testHistory.entries(rows)));
+    EXPECT_EQ(PathsOf(rows), (QStringList{mine + "/data/after.DAT", mine + "/data/before.DAT"}));
+    EXPECT_TRUE(testHistory.sourceText().startsWith(QStringLiteral("this station's history only")));
+    testHistory.noteServerReached(true);
+
     ASSERT_TRUE(Ok(cluster.stop()));
     ASSERT_TRUE(Ok(testHistory.entries(rows)));
     EXPECT_EQ(PathsOf(rows), (QStringList{mine + "/data/after.DAT", mine + "/data/before.DAT"}));
     EXPECT_TRUE(testHistory.serverProblem().startsWith(QStringLiteral("Could not connect")));
-    EXPECT_TRUE(testHistory.sourceText().startsWith(QStringLiteral("this station's history only")));
 }
 
 } // namespace
