@@ -75,7 +75,8 @@ BENCHMARK(BM_RescanOfUnchangedTests)->Unit(benchmark::kMillisecond)->UseRealTime
 void BM_HistoryWindowOpens(benchmark::State& state) {
     CataloguedHome& h = Home();
     for (auto _ : state) {
-        history::frmTestHistory window(h.testHistory, h.desk.desktop, h.home.file("Probes"), [](const QString&) {});
+        history::frmTestHistory window(h.testHistory, h.desk.desktop, h.home.file("Probes"),
+                                       [](const QString&) {});
         window.resize(1280, 800);
         window.show();
         QApplication::processEvents();

@@ -9,11 +9,11 @@
 #include "datafiles/TestDataFile.h"
 #include "datafiles/TestRecord.h"
 #include "datafiles/Verdict.h"
+#include "history/ServerAddress.h"
 #include "instrument/SimulatorProfile.h"
 #include "probes/NewProbeCheck.h"
 #include "probes/ProbeFile.h"
 #include "probes/ProbeLimits.h"
-#include "history/ServerAddress.h"
 #include "settings/BarColourFile.h"
 
 #include <QByteArray>

@@ -59,10 +59,11 @@ CommandBar::CommandBar(QObject* parent) : QObject(parent) {
 
     QAction* history = command(tool::mTHistory, S("&History..."), S("Test"), S("Test History"),
                                S("Every saved test, by probe, date and verdict"));
-    m_bands.push_back({band::mnuTest,
-                       S("&Test"),
-                       {command(tool::mTStandard, S("Standard"), S("Test")), separator(tool::mSep),
-                        command(tool::mTIndependent, S("Group"), S("Test")), separator(tool::mSep), history}});
+    m_bands.push_back(
+        {band::mnuTest,
+         S("&Test"),
+         {command(tool::mTStandard, S("Standard"), S("Test")), separator(tool::mSep),
+          command(tool::mTIndependent, S("Group"), S("Test")), separator(tool::mSep), history}});
     m_bands.push_back({band::mnuOptions,
                        S("&Options"),
                        {command(tool::mOPreferences, S("Preferences"), S("Options")), separator(tool::mSep),
@@ -87,8 +88,8 @@ CommandBar::CommandBar(QObject* parent) : QObject(parent) {
     m_bands.push_back({band::ToolBar,
                        S("Tools"),
                        {command(tool::miTProbe, S("New Probe"), S("Tools"), S("Create Probe Spec")),
-                        command(tool::miTAuto, S("Auto"), S("Tools"), S("Default Test/Probe")),
-                        history, separator(tool::miSeparator), open, contents,
+                        command(tool::miTAuto, S("Auto"), S("Tools"), S("Default Test/Probe")), history,
+                        separator(tool::miSeparator), open, contents,
                         command(tool::miHSearch, S("&Search"), S("Help")), about}});
 }
 

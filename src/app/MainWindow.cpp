@@ -1,15 +1,15 @@
 #include "app/MainWindow.h"
 
+#include "app/EnablingRules.h"
 #include "app/Startup.h"
 #include "app/frmAbout.h"
-#include "app/EnablingRules.h"
 #include "common/Pictures.h"
 #include "common/TextTrim.h"
 #include "datafiles/RecoveryOffer.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestRecord.h"
-#include "history/TestHistory.h"
 #include "history/ServerAddress.h"
+#include "history/TestHistory.h"
 #include "history/frmTestHistory.h"
 #include "livetest/TestWindowLayout.h"
 #include "livetest/TrendStripPanel.h"
@@ -159,7 +159,8 @@ bool MainWindow::Form_Load() {
         desktop.dialogs.information(m_startupNotice);
 
     // Tests logged but never saved (a crash, a power cut) are offered for saving.
-    datafiles::RecoveryOffer recovery(state.folders.recoveryFolder(), state.folders.dataFolder(), desktop.dialogs);
+    datafiles::RecoveryOffer recovery(state.folders.recoveryFolder(), state.folders.dataFolder(),
+                                      desktop.dialogs);
     recovery.run();
     startHistory();
     for (const QString& saved : recovery.savedFiles())
@@ -292,7 +293,8 @@ void MainWindow::showGraph() {
     }
     auto* graph = new playback::frmPeriodicDataGraph(m_services.state, m_services.desktop, *this);
     graph->setStoredTestFile(m_openPath);
-    if (m_openRecord.state == datafiles::RecordState::Matches || m_openRecord.state == datafiles::RecordState::Changed)
+    if (m_openRecord.state == datafiles::RecordState::Matches ||
+        m_openRecord.state == datafiles::RecordState::Changed)
         graph->showTestRecord(RecordCaption(m_openRecord), datafiles::RecordLines(m_openRecord.record));
     addChild(graph);
     // File > Print Graph prints the open graph, and only while there is one.
@@ -458,11 +460,10 @@ void MainWindow::openTestWindow() {
     auto* window = new livetest::frmStdTestLogging(m_services.state, m_services.card, m_services.pauser,
                                                    m_services.desktop, *this);
     // The trend strip's toggle is remembered for the next test and the next run.
-    connect(&window->trendStrip(), &livetest::TrendStripPanel::toggled, this,
-            [this](bool on) {
-                if (Status s = settings::WriteTrendStrip(m_services.registry, on); !s)
-                    showNotice(QStringLiteral("The trend strip's setting could not be stored: ") + s.message());
-            });
+    connect(&window->trendStrip(), &livetest::TrendStripPanel::toggled, this, [this](bool on) {
+        if (Status s = settings::WriteTrendStrip(m_services.registry, on); !s)
+            showNotice(QStringLiteral("The trend strip's setting could not be stored: ") + s.message());
+    });
     addChild(window);
 }
 
@@ -493,21 +494,24 @@ void MainWindow::showStatus(const QString& pane, const QString& text) {
 }
 
 void MainWindow::startHistory() {
-    m_history = std::make_unique<history::TestHistory>(m_services.state.folders.Home, m_services.desktop.clock);
+    m_history =
+        std::make_unique<history::TestHistory>(m_services.state.folders.Home, m_services.desktop.clock);
     if (!m_history->notice().isEmpty())
         m_services.desktop.dialogs.information(m_history->notice());
     // What the rescan found is worth a word only when something changed or it failed, and never
     // over a note the user is reading (the rescan ends whenever it ends).
-    connect(m_history.get(), &history::TestHistory::rescanFinished, this, [this](const QString& text, bool ok) {
-        if ((!ok || !text.contains(QLatin1String("nothing new"))) && m_notice->text().isEmpty())
-            showNotice(text);
-    });
+    connect(m_history.get(), &history::TestHistory::rescanFinished, this,
+            [this](const QString& text, bool ok) {
+                if ((!ok || !text.contains(QLatin1String("nothing new"))) && m_notice->text().isEmpty())
+                    showNotice(text);
+            });
     const QString server = m_services.historyServer.isEmpty() ? m_services.state.preferences.historyServer
                                                               : m_services.historyServer;
     if (!server.isEmpty()) {
         if (Status s = m_history->useServer(server); !s)
             m_services.desktop.dialogs.information(
-                QStringLiteral("The lab history server is not used: %1. Tests are kept in this PC's own history.")
+                QStringLiteral(
+                    "The lab history server is not used: %1. Tests are kept in this PC's own history.")
                     .arg(s.message()));
     }
     // How far the lab's server is: said when it changes (a queue waiting, the server back).
@@ -523,8 +527,9 @@ void MainWindow::testSaved(const QString& path) {
     if (!m_history)
         return;
     if (Status s = m_history->noteSaved(path); !s)
-        showNotice(QStringLiteral("%1 is saved, but the test history could not note it (%2); the next rescan will.")
-                       .arg(path, s.message()));
+        showNotice(
+            QStringLiteral("%1 is saved, but the test history could not note it (%2); the next rescan will.")
+                .arg(path, s.message()));
 }
 
 void MainWindow::showHistory() {
@@ -535,8 +540,9 @@ void MainWindow::showHistory() {
         m_historyWindow->activateWindow();
         return;
     }
-    m_historyWindow = new history::frmTestHistory(*m_history, m_services.desktop, m_services.state.folders.ProbesFolder,
-                                                  [this](const QString& path) { openTestDataFile(path); }, this);
+    m_historyWindow = new history::frmTestHistory(
+        *m_history, m_services.desktop, m_services.state.folders.ProbesFolder,
+        [this](const QString& path) { openTestDataFile(path); }, this);
     matchTestWindowText(*m_historyWindow);
     m_historyWindow->show();
 }

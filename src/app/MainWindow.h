@@ -3,8 +3,8 @@
 // recent-files entries, and the client area that holds one child window at a time (probe
 // selection, the test window, the playback graph).
 
-#include "app/QtCommandBar.h"
 #include "app/CommandBar.h"
+#include "app/QtCommandBar.h"
 #include "common/MainFrame.h"
 #include "common/SharedState.h"
 #include "datafiles/TestRecord.h"

@@ -64,5 +64,4 @@ inline constexpr QLatin1String miSeparator("miSeparator");
 inline constexpr QLatin1String miSeperator("miSeperator");
 } // namespace tool
 
-
 } // namespace corvin::app

@@ -46,7 +46,11 @@ struct InstrumentState {
 
 // The full scale in µA of a ScreenScale (1..4), 0 for none.
 constexpr double FullScaleOf(int screenScale) {
-    return screenScale == 1 ? 1.0 : screenScale == 2 ? 10.0 : screenScale == 3 ? 100.0 : screenScale == 4 ? 1000.0 : 0.0;
+    return screenScale == 1   ? 1.0
+           : screenScale == 2 ? 10.0
+           : screenScale == 3 ? 100.0
+           : screenScale == 4 ? 1000.0
+                              : 0.0;
 }
 
 // What the bar chart shows, as other windows read it (the chart keeps its own drawing state).

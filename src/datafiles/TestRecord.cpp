@@ -261,7 +261,8 @@ Status WriteTestDataWithRecord(const QString& datPath, PeriodicDataSet& data, in
     const QByteArray dat = EncodeTestData(data, rows, intervalSeconds, channelNames);
     record.rows = rows;
     record.datSha256 = Sha256Hex(dat);
-    if (Status s = WriteFilesAtomically({{datPath, dat}, {RecordPathFor(datPath), EncodeTestRecord(record)}}, files);
+    if (Status s =
+            WriteFilesAtomically({{datPath, dat}, {RecordPathFor(datPath), EncodeTestRecord(record)}}, files);
         !s)
         return s;
     data.SampleCount = rows;
@@ -293,7 +294,7 @@ RecordReading ReadRecordBeside(const QString& datPath, const std::optional<QByte
         return reading;
     }
     reading.state = datBytes && Sha256Hex(*datBytes) == reading.record.datSha256 ? RecordState::Matches
-                                                                               : RecordState::Changed;
+                                                                                 : RecordState::Changed;
     if (reading.state == RecordState::Changed)
         reading.message = kRecordChangedText;
     return reading;
@@ -314,8 +315,9 @@ QStringList RecordLines(const TestRecord& r) {
     for (int k = 1; k <= kChannelCount; ++k)
         lines << QStringLiteral("channel %1 name: %2").arg(k).arg(orNot(r.channelNames[k - 1].trimmed()));
     line("range", orNot(r.range));
-    line("full scale", r.fullScaleMicroAmps > 0 ? QString::number(r.fullScaleMicroAmps) + QStringLiteral(" \u00B5A")
-                                                : kNotRecorded);
+    line("full scale", r.fullScaleMicroAmps > 0
+                           ? QString::number(r.fullScaleMicroAmps) + QStringLiteral(" \u00B5A")
+                           : kNotRecorded);
     QString on;
     if (r.channelsOn)
         for (int k = 1; k <= kChannelCount; ++k)
@@ -330,12 +332,16 @@ QStringList RecordLines(const TestRecord& r) {
     if (!r.cardBoard.isEmpty())
         card += QStringLiteral(" (") + r.cardBoard + QStringLiteral(")");
     line("card", orNot(card));
-    line("auto test", r.autoTest ? (*r.autoTest ? QStringLiteral("yes") : QStringLiteral("no")) : kNotRecorded);
-    line("note", r.note.isEmpty() ? QStringLiteral("none") : QString(r.note).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    line("auto test",
+         r.autoTest ? (*r.autoTest ? QStringLiteral("yes") : QStringLiteral("no")) : kNotRecorded);
+    line("note", r.note.isEmpty() ? QStringLiteral("none")
+                                  : QString(r.note).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     line("data file SHA-256", orNot(r.datSha256));
     if (r.verdicts) {
         for (int k = 1; k <= kChannelCount; ++k)
-            lines << QStringLiteral("channel %1 verdict: %2").arg(k).arg(VerdictName(r.verdicts->channels[k - 1]));
+            lines << QStringLiteral("channel %1 verdict: %2")
+                         .arg(k)
+                         .arg(VerdictName(r.verdicts->channels[k - 1]));
         line("verdict", VerdictName(r.verdicts->test));
     } else {
         line("verdict", kNotRecorded);

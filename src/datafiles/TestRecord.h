@@ -41,7 +41,7 @@ struct TestRecord {
     QString programVersion;
     QString probeName;
     std::array<QString, kChannelCount> channelNames;
-    QString range;            // "HIGH", "LOW", or empty
+    QString range;                 // "HIGH", "LOW", or empty
     double fullScaleMicroAmps = 0; // 1, 10, 100 or 1000; 0 when not recorded
     std::optional<std::array<bool, kChannelCount>> channelsOn;
     int intervalSeconds = 0;

@@ -33,14 +33,31 @@ struct Column {
     const char* name;
     bool listed;
 };
-constexpr Column kColumnList[] = {
-    {"station", true},        {"path", true},          {"size", true},           {"modified_ms", true},
-    {"sha256", false},        {"record_size", true},   {"record_modified_ms", true}, {"readable", true},
-    {"problem", true},        {"row_count", true},     {"interval_s", true},     {"channel_names", false},
-    {"channel_numbers", false}, {"record_state", true}, {"probe", true},         {"start_ms", true},
-    {"start_time", false},    {"end_time", false},     {"operator_name", true},  {"record_station", false},
-    {"range_name", false},    {"full_scale", true},    {"channel_verdicts", false}, {"verdict", true},
-    {"note", true}};
+constexpr Column kColumnList[] = {{"station", true},
+                                  {"path", true},
+                                  {"size", true},
+                                  {"modified_ms", true},
+                                  {"sha256", false},
+                                  {"record_size", true},
+                                  {"record_modified_ms", true},
+                                  {"readable", true},
+                                  {"problem", true},
+                                  {"row_count", true},
+                                  {"interval_s", true},
+                                  {"channel_names", false},
+                                  {"channel_numbers", false},
+                                  {"record_state", true},
+                                  {"probe", true},
+                                  {"start_ms", true},
+                                  {"start_time", false},
+                                  {"end_time", false},
+                                  {"operator_name", true},
+                                  {"record_station", false},
+                                  {"range_name", false},
+                                  {"full_scale", true},
+                                  {"channel_verdicts", false},
+                                  {"verdict", true},
+                                  {"note", true}};
 constexpr int kColumnCount = int(std::size(kColumnList));
 
 // The select's columns; for a listing, empty texts stand in for the others, so that every
@@ -123,11 +140,31 @@ QVariant Text(const QString& text) {
 }
 
 void Bind(QSqlQuery& q, const TestEntry& e) {
-    const QVariant values[kColumnCount] = {
-        Text(e.station), Text(e.path), e.size, e.modifiedMs, Text(e.sha256), e.recordSize, e.recordModifiedMs,
-        int(e.readable), Text(e.problem), e.rows, e.intervalSeconds, TextsField(e.channelNames), NumbersField(e.numbers),
-        Text(e.recordState), Text(e.probe), e.startMs, Text(e.start), Text(e.end), Text(e.operatorName),
-        Text(e.recordStation), Text(e.range), e.fullScale, TextsField(e.channelVerdicts), Text(e.verdict), Text(e.note)};
+    const QVariant values[kColumnCount] = {Text(e.station),
+                                           Text(e.path),
+                                           e.size,
+                                           e.modifiedMs,
+                                           Text(e.sha256),
+                                           e.recordSize,
+                                           e.recordModifiedMs,
+                                           int(e.readable),
+                                           Text(e.problem),
+                                           e.rows,
+                                           e.intervalSeconds,
+                                           TextsField(e.channelNames),
+                                           NumbersField(e.numbers),
+                                           Text(e.recordState),
+                                           Text(e.probe),
+                                           e.startMs,
+                                           Text(e.start),
+                                           Text(e.end),
+                                           Text(e.operatorName),
+                                           Text(e.recordStation),
+                                           Text(e.range),
+                                           e.fullScale,
+                                           TextsField(e.channelVerdicts),
+                                           Text(e.verdict),
+                                           Text(e.note)};
     for (int i = 0; i < kColumnCount; ++i)
         q.bindValue(i, values[i]);
 }
@@ -182,7 +219,9 @@ Status SqlFailure(const QString& doing, const QSqlError& error) {
 
 Status CreateTables(QSqlDatabase& db) {
     for (const char* statement : kCreateStatements) {
-        if (Status s = Exec(db, QString::fromLatin1(statement), QStringLiteral("The history tables could not be made")); !s)
+        if (Status s = Exec(db, QString::fromLatin1(statement),
+                            QStringLiteral("The history tables could not be made"));
+            !s)
             return s;
     }
     QSqlQuery q(db);
@@ -214,9 +253,11 @@ Status PutRows(QSqlDatabase& db, const std::vector<TestEntry>& entries) {
         for (const QString& c : columns) {
             placeholders += placeholders.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?");
             if (c != QLatin1String("station") && c != QLatin1String("path"))
-                updates += (updates.isEmpty() ? QString() : QStringLiteral(", ")) + c + QStringLiteral(" = excluded.") + c;
+                updates += (updates.isEmpty() ? QString() : QStringLiteral(", ")) + c +
+                           QStringLiteral(" = excluded.") + c;
         }
-        return QStringLiteral("INSERT INTO tests (%1) VALUES (%2) ON CONFLICT (station, path) DO UPDATE SET %3")
+        return QStringLiteral(
+                   "INSERT INTO tests (%1) VALUES (%2) ON CONFLICT (station, path) DO UPDATE SET %3")
             .arg(Columns(), placeholders, updates);
     }();
     QSqlQuery q(db);
@@ -243,7 +284,8 @@ Status RemoveRows(QSqlDatabase& db, const QString& station, const QStringList& p
     return Status::success();
 }
 
-Status ReadRows(QSqlDatabase& db, const QString& station, const RowQuery& query, std::vector<TestEntry>& out) {
+Status ReadRows(QSqlDatabase& db, const QString& station, const RowQuery& query,
+                std::vector<TestEntry>& out) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     const QString columns = Columns(query.listing);
@@ -254,7 +296,9 @@ Status ReadRows(QSqlDatabase& db, const QString& station, const RowQuery& query,
         conditions << QStringLiteral("probe = ?");
     const QString statement =
         QStringLiteral("SELECT %1 FROM tests %2 ORDER BY start_ms DESC, path")
-            .arg(columns, conditions.isEmpty() ? QString() : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")));
+            .arg(columns, conditions.isEmpty()
+                              ? QString()
+                              : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")));
     if (!q.prepare(statement))
         return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
     if (!station.isEmpty())
@@ -275,8 +319,7 @@ Status ReadRows(QSqlDatabase& db, const QString& station, const RowQuery& query,
 Status ReadRow(QSqlDatabase& db, const QString& station, const QString& path, std::optional<TestEntry>& out) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM tests WHERE station = ? AND path = ?")
-                       .arg(Columns())))
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM tests WHERE station = ? AND path = ?").arg(Columns())))
         return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
     q.addBindValue(station);
     q.addBindValue(path);

@@ -24,7 +24,7 @@ namespace corvin::history {
 [[nodiscard]] Status RemoveRows(QSqlDatabase& db, const QString& station, const QStringList& paths);
 // `station` empty: every station's rows.
 [[nodiscard]] Status ReadRows(QSqlDatabase& db, const QString& station, const RowQuery& query,
-                            std::vector<TestEntry>& out);
+                              std::vector<TestEntry>& out);
 
 // The row of `station` at `path`, or nothing when there is none.
 [[nodiscard]] Status ReadRow(QSqlDatabase& db, const QString& station, const QString& path,

@@ -43,7 +43,8 @@ QStringList ProbesIn(const std::vector<TestEntry>& entries) {
 }
 
 QString VerdictText(const TestEntry& e) {
-    return e.recordState == QLatin1String("changed") ? e.verdict + QStringLiteral(" (data changed)") : e.verdict;
+    return e.recordState == QLatin1String("changed") ? e.verdict + QStringLiteral(" (data changed)")
+                                                     : e.verdict;
 }
 
 QString IsoLocalTime(qint64 msSinceEpoch) {

@@ -89,7 +89,7 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     static const char* const names[ColumnCount] = {"Probe",    "Start",   "Rows", "Interval", "Verdict",
-                                                    "Operator", "Station", "Note", "File"};
+                                                   "Operator", "Station", "Note", "File"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
 }
 

@@ -76,22 +76,25 @@ LocalCatalogue::LocalCatalogue(QString path, const Clock& clock)
     close();
     QString aside;
     if (Status moved = settings::SetStoreAside(m_path, clock.now(), aside); !moved) {
-        m_notice = QStringLiteral("The test history \"%1\" could not be used (%2) and could not be moved aside "
-                                  "(%3). Tests saved during this session are not kept in it.")
-                       .arg(m_path, problem, moved.message());
+        m_notice =
+            QStringLiteral("The test history \"%1\" could not be used (%2) and could not be moved aside "
+                           "(%3). Tests saved during this session are not kept in it.")
+                .arg(m_path, problem, moved.message());
         openInMemory();
         return;
     }
     if (const QString error = createFresh(); !error.isEmpty()) {
-        m_notice = QStringLiteral("The test history \"%1\" could not be used (%2). It was moved to \"%3\", but "
-                                  "a new one could not be created (%4).")
-                       .arg(m_path, problem, aside, error);
+        m_notice =
+            QStringLiteral("The test history \"%1\" could not be used (%2). It was moved to \"%3\", but "
+                           "a new one could not be created (%4).")
+                .arg(m_path, problem, aside, error);
         openInMemory();
         return;
     }
-    m_notice = QStringLiteral("The test history \"%1\" could not be used (%2). It was moved to \"%3\" and a new "
-                              "one was started; the rescan fills it again from the test data files.")
-                   .arg(m_path, problem, aside);
+    m_notice =
+        QStringLiteral("The test history \"%1\" could not be used (%2). It was moved to \"%3\" and a new "
+                       "one was started; the rescan fills it again from the test data files.")
+            .arg(m_path, problem, aside);
 }
 
 LocalCatalogue::~LocalCatalogue() {
@@ -123,7 +126,8 @@ QString LocalCatalogue::tryOpen(const QString& file) {
         return problem;
     if (check != QLatin1String("ok"))
         return QStringLiteral("it is damaged: %1").arg(check);
-    if (Pragma(m_db, QStringLiteral("application_id"), problem).toInt() != kApplicationId || !problem.isEmpty())
+    if (Pragma(m_db, QStringLiteral("application_id"), problem).toInt() != kApplicationId ||
+        !problem.isEmpty())
         return QStringLiteral("it is not a Corvin test history");
     int version = 0;
     if (Status s = SchemaVersionOf(m_db, version); !s)
@@ -239,16 +243,16 @@ Status LocalCatalogue::entriesOf(const QString& station, std::vector<TestEntry>&
 Status LocalCatalogue::fileStates(const QString& station, std::map<QString, FileState>& out) {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT path, size, modified_ms, record_size, record_modified_ms, sha256 FROM tests WHERE station = ?"));
+    q.prepare(QStringLiteral("SELECT path, size, modified_ms, record_size, record_modified_ms, sha256 FROM "
+                             "tests WHERE station = ?"));
     q.addBindValue(station);
     if (!q.exec())
         return SqlFailure(QStringLiteral("The history could not be read"), q.lastError());
     out.clear();
     while (q.next()) {
-        out.emplace(q.value(0).toString(), FileState{q.value(1).toLongLong(), q.value(2).toLongLong(),
-                                                     q.value(3).toLongLong(), q.value(4).toLongLong(),
-                                                     q.value(5).toString()});
+        out.emplace(q.value(0).toString(),
+                    FileState{q.value(1).toLongLong(), q.value(2).toLongLong(), q.value(3).toLongLong(),
+                              q.value(4).toLongLong(), q.value(5).toString()});
     }
     return Status::success();
 }
@@ -294,7 +298,8 @@ Status LocalCatalogue::queueAllFor(const QString& station, const QString& server
         all.prepare(QStringLiteral("INSERT INTO outbox (path) SELECT path FROM tests WHERE station = ?"));
         all.addBindValue(station);
         if (!all.exec())
-            return SqlFailure(QStringLiteral("The tests could not be queued for the server"), all.lastError());
+            return SqlFailure(QStringLiteral("The tests could not be queued for the server"),
+                              all.lastError());
         QSqlQuery mark(m_db);
         mark.prepare(QStringLiteral("INSERT INTO meta (name, value) VALUES ('server', ?) "
                                     "ON CONFLICT (name) DO UPDATE SET value = excluded.value"));

@@ -48,7 +48,8 @@ bool ChannelHasValues(const ProbeTrend& trend, int k) {
 QByteArray TrendCsv(const ProbeTrend& trend) {
     QByteArray csv = "start,file,verdict";
     for (int k = 1; k <= kChannelCount; ++k)
-        csv += ',' + CsvBytes(QStringLiteral("%1 %2").arg(k).arg(trend.channelNames[k - 1].trimmed()).trimmed());
+        csv +=
+            ',' + CsvBytes(QStringLiteral("%1 %2").arg(k).arg(trend.channelNames[k - 1].trimmed()).trimmed());
     csv += '\n';
     for (const TrendPoint& p : trend.points) {
         csv += IsoLocalTime(p.startMs).toUtf8();

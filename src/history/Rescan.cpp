@@ -96,7 +96,8 @@ QString RescanSummary(const RescanCounts& c) {
 }
 
 QStringList RescanFolders(const QString& home, const QStringList& extraFolders) {
-    QStringList folders{QDir(home).filePath(QStringLiteral("Data")), QDir(home).filePath(QStringLiteral("TESTS"))};
+    QStringList folders{QDir(home).filePath(QStringLiteral("Data")),
+                        QDir(home).filePath(QStringLiteral("TESTS"))};
     for (const QString& f : extraFolders) {
         if (!folders.contains(f))
             folders << f;
@@ -104,8 +105,8 @@ QStringList RescanFolders(const QString& home, const QStringList& extraFolders) 
     return folders;
 }
 
-Status Rescan(LocalCatalogue& catalogue, const QString& station, const QStringList& folders, RescanCounts& counts,
-              const std::atomic<bool>* stop) {
+Status Rescan(LocalCatalogue& catalogue, const QString& station, const QStringList& folders,
+              RescanCounts& counts, const std::atomic<bool>* stop) {
     counts = {};
     std::map<QString, FileState> known;
     if (Status s = catalogue.fileStates(station, known); !s)
@@ -153,8 +154,7 @@ Status Rescan(LocalCatalogue& catalogue, const QString& station, const QStringLi
         else if (!entry.sha256.isEmpty() && goneHashes.value(entry.sha256) > 0) {
             --goneHashes[entry.sha256];
             ++counts.moved;
-        }
-        else
+        } else
             ++counts.added;
         if (!entry.readable)
             ++counts.unreadable;

@@ -89,7 +89,8 @@ void TakeRecord(const datafiles::TestRecord& r, TestEntry& entry) {
     if (r.verdicts) {
         for (int k = 0; k < kChannelCount; ++k) {
             const datafiles::Verdict v = r.verdicts->channels[k];
-            entry.channelVerdicts[k] = v == datafiles::Verdict::NotJudged ? QString() : datafiles::VerdictName(v);
+            entry.channelVerdicts[k] =
+                v == datafiles::Verdict::NotJudged ? QString() : datafiles::VerdictName(v);
         }
         entry.verdict = datafiles::VerdictName(r.verdicts->test);
     }

@@ -14,7 +14,8 @@ QString ThisStation() {
 }
 
 TestHistory::TestHistory(QString home, const Clock& clock, QObject* parent)
-    : QObject(parent), m_home(std::move(home)), m_station(ThisStation()), m_local(CatalogueFileIn(m_home), clock) {}
+    : QObject(parent), m_home(std::move(home)), m_station(ThisStation()),
+      m_local(CatalogueFileIn(m_home), clock) {}
 
 TestHistory::~TestHistory() {
     if (m_rescan) {
@@ -108,7 +109,8 @@ void TestHistory::startRescan() {
         RescanCounts counts;
         const Status s = Rescan(catalogue, station, walk, counts, &m_stop);
         const QString text = s ? RescanSummary(counts) : s.message();
-        QMetaObject::invokeMethod(this, [this, text, ok = s.ok()] { rescanDone(text, ok); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, text, ok = s.ok()] { rescanDone(text, ok); }, Qt::QueuedConnection);
     });
     m_rescan->start(QThread::LowPriority);
 }
@@ -146,7 +148,8 @@ Status TestHistory::entries(std::vector<TestEntry>& out, const RowQuery& query) 
         if (e.station != m_station)
             out.push_back(std::move(e));
     }
-    std::stable_sort(out.begin(), out.end(), [](const TestEntry& a, const TestEntry& b) { return a.startMs > b.startMs; });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const TestEntry& a, const TestEntry& b) { return a.startMs > b.startMs; });
     return Status::success();
 }
 

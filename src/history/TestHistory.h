@@ -94,7 +94,6 @@ private:
     bool m_serverAway = false;
     QString m_serverState;
     QString m_serverProblem; // why the last read could not reach the server
-
 };
 
 } // namespace corvin::history

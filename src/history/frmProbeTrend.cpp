@@ -19,8 +19,10 @@ struct StatisticChoice {
     Statistic statistic;
     const char* text;
 };
-constexpr StatisticChoice kStatistics[] = {
-    {Statistic::Mean, "Mean"}, {Statistic::Min, "Minimum"}, {Statistic::Max, "Maximum"}, {Statistic::End, "At the end of the test"}};
+constexpr StatisticChoice kStatistics[] = {{Statistic::Mean, "Mean"},
+                                           {Statistic::Min, "Minimum"},
+                                           {Statistic::Max, "Maximum"},
+                                           {Statistic::End, "At the end of the test"}};
 
 QString ChannelLabel(const ProbeTrend& trend, int k) {
     return QStringLiteral("%1 %2").arg(k).arg(trend.channelNames[k - 1].trimmed()).trimmed();
@@ -33,9 +35,10 @@ QColor Faded(QColor c, int alpha) {
 
 } // namespace
 
-frmProbeTrend::frmProbeTrend(const QStringList& probes, const QString& probe, TestsOf testsOf, QString probesFolder,
-                             platform::Desktop& desktop, QWidget* parent)
-    : QDialog(parent), m_testsOf(std::move(testsOf)), m_probesFolder(std::move(probesFolder)), m_desktop(desktop) {
+frmProbeTrend::frmProbeTrend(const QStringList& probes, const QString& probe, TestsOf testsOf,
+                             QString probesFolder, platform::Desktop& desktop, QWidget* parent)
+    : QDialog(parent), m_testsOf(std::move(testsOf)), m_probesFolder(std::move(probesFolder)),
+      m_desktop(desktop) {
     setWindowTitle(QStringLiteral("Trend Across Tests"));
     setObjectName(QStringLiteral("frmProbeTrend"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -178,12 +181,13 @@ void frmProbeTrend::redraw() {
     m_plot->yAxis->setRange(values.lower - pad, values.upper + pad);
     m_plot->replot();
 
-    m_foot->setText(drawn == 0 ? QStringLiteral("No test of %1 has readings to show.").arg(m_trend.probe)
-                               : QStringLiteral("%1 of %2 in %3 test%4 of %5; the shaded band is the probe's limits.")
-                                     .arg(m_statistic->currentText(),
-                                          only == 0 ? QStringLiteral("each channel") : ChannelLabel(m_trend, only),
-                                          QString::number(m_trend.points.size()),
-                                          m_trend.points.size() == 1 ? QString() : QStringLiteral("s"), m_trend.probe));
+    m_foot->setText(
+        drawn == 0 ? QStringLiteral("No test of %1 has readings to show.").arg(m_trend.probe)
+                   : QStringLiteral("%1 of %2 in %3 test%4 of %5; the shaded band is the probe's limits.")
+                         .arg(m_statistic->currentText(),
+                              only == 0 ? QStringLiteral("each channel") : ChannelLabel(m_trend, only),
+                              QString::number(m_trend.points.size()),
+                              m_trend.points.size() == 1 ? QString() : QStringLiteral("s"), m_trend.probe));
 }
 
 void frmProbeTrend::exportCsv() {
@@ -196,10 +200,13 @@ void frmProbeTrend::exportCsv() {
     if (!path || path->isEmpty())
         return;
     if (Status s = WriteFileAtomically(*path, TrendCsv(m_trend)); !s) {
-        m_desktop.dialogs.critical(QStringLiteral("The trend could not be written to %1: %2").arg(*path, s.message()));
+        m_desktop.dialogs.critical(
+            QStringLiteral("The trend could not be written to %1: %2").arg(*path, s.message()));
         return;
     }
-    m_foot->setText(QStringLiteral("Trend of %1 tests written to %2").arg(m_trend.points.size()).arg(QDir::toNativeSeparators(*path)));
+    m_foot->setText(QStringLiteral("Trend of %1 tests written to %2")
+                        .arg(m_trend.points.size())
+                        .arg(QDir::toNativeSeparators(*path)));
 }
 
 } // namespace corvin::history

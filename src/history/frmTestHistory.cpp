@@ -60,7 +60,8 @@ frmTestHistory::frmTestHistory(TestHistory& history, platform::Desktop& desktop,
     for (QWidget* w : std::initializer_list<QWidget*>{m_fromOn, m_from, m_toOn, m_to, m_verdict})
         filters->addWidget(w);
     auto* rescanButton = new QPushButton(QStringLiteral("&Rescan"), this);
-    rescanButton->setToolTip(QStringLiteral("Look through the test folders again for new, changed and deleted files"));
+    rescanButton->setToolTip(
+        QStringLiteral("Look through the test folders again for new, changed and deleted files"));
     filters->addWidget(rescanButton);
 
     m_sorted = new QSortFilterProxyModel(this);
@@ -134,11 +135,13 @@ void frmTestHistory::fitColumns() {
     // would take longer than reading it), in the font the window has now.
     const QFontMetrics metrics = m_table->fontMetrics();
     const char* const widest[HistoryTableModel::ColumnCount] = {
-        "DEMO PROBE 1234", "2026-12-31 23:59", "Rows 99", "Interval", "FAIL (data changed)", "Operator",
-        "bench-12", "a note of a few words here", "a-test-file-name.DAT"};
+        "DEMO PROBE 1234", "2026-12-31 23:59",           "Rows 99",
+        "Interval",        "FAIL (data changed)",        "Operator",
+        "bench-12",        "a note of a few words here", "a-test-file-name.DAT"};
     QHeaderView* header = m_table->horizontalHeader();
     for (int c = 0; c < HistoryTableModel::ColumnCount; ++c)
-        header->resizeSection(c, metrics.horizontalAdvance(QString::fromLatin1(widest[c])) + 3 * metrics.averageCharWidth());
+        header->resizeSection(c, metrics.horizontalAdvance(QString::fromLatin1(widest[c])) +
+                                     3 * metrics.averageCharWidth());
     m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     // Room for every column at once where the screen allows.
     const int wanted = header->length() + 6 * metrics.averageCharWidth();
@@ -172,7 +175,10 @@ void frmTestHistory::applyFilter() {
 }
 
 void frmTestHistory::showFoot() {
-    QString text = QStringLiteral("%1 of %2 tests, from %3.").arg(m_model.rowCount()).arg(m_all.size()).arg(m_history.sourceText());
+    QString text = QStringLiteral("%1 of %2 tests, from %3.")
+                       .arg(m_model.rowCount())
+                       .arg(m_all.size())
+                       .arg(m_history.sourceText());
     if (!m_history.serverState().isEmpty())
         text += QLatin1Char(' ') + m_history.serverState() + QLatin1Char('.');
     if (m_history.rescanRunning())
@@ -200,7 +206,8 @@ const TestEntry* frmTestHistory::selectedHere() const {
     }
     if (e->station != m_history.station()) {
         m_desktop.dialogs.information(
-            QStringLiteral("This test was saved on the station %1, which holds its file:\n%2").arg(e->station, e->path));
+            QStringLiteral("This test was saved on the station %1, which holds its file:\n%2")
+                .arg(e->station, e->path));
         return nullptr;
     }
     return e;
@@ -212,7 +219,8 @@ void frmTestHistory::openSelected() {
         return;
     if (!QFileInfo::exists(e->path)) {
         m_desktop.dialogs.information(
-            QStringLiteral("The file %1 is no longer there. Rescan to bring the history up to date.").arg(e->path));
+            QStringLiteral("The file %1 is no longer there. Rescan to bring the history up to date.")
+                .arg(e->path));
         return;
     }
     m_openTest(e->path);
@@ -227,7 +235,8 @@ void frmTestHistory::showTrend() {
     const TestEntry* e = selectedEntry();
     const QStringList probes = ProbesIn(m_all);
     if (probes.isEmpty()) {
-        m_desktop.dialogs.information(QStringLiteral("No test in the history names its probe: there is no trend to show."));
+        m_desktop.dialogs.information(
+            QStringLiteral("No test in the history names its probe: there is no trend to show."));
         return;
     }
     const QString probe = e && !e->probe.isEmpty() ? e->probe : probes.first();
@@ -251,7 +260,8 @@ void frmTestHistory::addFolder() {
         m_desktop.dialogs.critical(s.message());
         return;
     }
-    m_lastNews = QStringLiteral("%1 added to the folders the rescan looks through").arg(QDir::toNativeSeparators(*folder));
+    m_lastNews = QStringLiteral("%1 added to the folders the rescan looks through")
+                     .arg(QDir::toNativeSeparators(*folder));
     rescan();
 }
 

@@ -4,11 +4,11 @@
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
 #include "datafiles/TestRecord.h"
-#include "playback/TestReport.h"
-#include "probes/ProbeFile.h"
 #include "instrument/RangeRelays.h"
 #include "instrument/Sampling.h"
 #include "livetest/SessionRules.h"
+#include "playback/TestReport.h"
+#include "probes/ProbeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -329,17 +329,16 @@ void TestSession::Timer1_Timer() {
     if (fullScreen)
         m_frame.showStatus(pane::miTimeElapsed, m_controls.elapsedText);
 
-    instrument::LiveSweep(m_card, m_pauser, m_state.instrument,
-                          [this](int16_t channel, const QString& text, double reading) {
-                              const auto slot = std::size_t(ChannelOfIndex(channel) - 1);
-                              m_controls.readingTexts[slot] = text;
-                              // A channel that is off reads 0 and is not marked.
-                              m_controls.readingStates[slot] =
-                                  m_state.display.ChannelEnabled[slot]
-                                      ? datafiles::StateOfReading(reading, m_limits[slot])
-                                      : datafiles::ReadingState::Inside;
-                              m_chart.DrawBar(channel, reading, m_chart.liveBarWidth());
-                          });
+    instrument::LiveSweep(
+        m_card, m_pauser, m_state.instrument, [this](int16_t channel, const QString& text, double reading) {
+            const auto slot = std::size_t(ChannelOfIndex(channel) - 1);
+            m_controls.readingTexts[slot] = text;
+            // A channel that is off reads 0 and is not marked.
+            m_controls.readingStates[slot] = m_state.display.ChannelEnabled[slot]
+                                                 ? datafiles::StateOfReading(reading, m_limits[slot])
+                                                 : datafiles::ReadingState::Inside;
+            m_chart.DrawBar(channel, reading, m_chart.liveBarWidth());
+        });
     if (fullScreen) {
         m_chart.EraseValueTexts();
         m_chart.PrintValueTexts(m_controls.readingTexts);
@@ -431,7 +430,8 @@ void TestSession::judgeTest() {
     for (int k = 1; k <= kChannelCount; ++k)
         if (m_judgement->channels[k - 1].verdict == m_judgement->verdict &&
             m_judgement->verdict != datafiles::Verdict::Pass) {
-            summary += QStringLiteral(" \u2014 ") + datafiles::DescribeChannel(k, m_judgement->channels[k - 1]);
+            summary +=
+                QStringLiteral(" \u2014 ") + datafiles::DescribeChannel(k, m_judgement->channels[k - 1]);
             break;
         }
     m_frame.showNotice(summary);
@@ -531,15 +531,15 @@ SaveOutcome TestSession::SaveToDataFile(bool endOfLogging) {
         names[k - 1] = m_state.testProbe().Ch(k);
     if (!m_endTime.isValid())
         m_endTime = m_desktop.clock.now();
-    const Status status = datafiles::WriteTestDataWithRecord(*path, m_state.periodic,
-                                                             m_state.periodic.ReadingIntervalSeconds, names,
-                                                             recordOfTest(note), *m_files);
+    const Status status =
+        datafiles::WriteTestDataWithRecord(*path, m_state.periodic, m_state.periodic.ReadingIntervalSeconds,
+                                           names, recordOfTest(note), *m_files);
     if (!status) {
         // The samples stay in memory and the journal on disc, so the user can free some space
         // and save them again (STOP asks once more). The system's reason says what went wrong.
-        m_desktop.dialogs.information(endOfLogging
-                                          ? kEndOfLoggingSaveFailed + QStringLiteral(" (%1)").arg(status.message())
-                                          : kStopSaveFailed + kErrorRaised + status.message());
+        m_desktop.dialogs.information(endOfLogging ? kEndOfLoggingSaveFailed +
+                                                         QStringLiteral(" (%1)").arg(status.message())
+                                                   : kStopSaveFailed + kErrorRaised + status.message());
         setWindowEnabled(true);
         return SaveOutcome::Failed;
     }

@@ -342,8 +342,7 @@ void RegistryStore::openInMemory() {
 
 // ---- Keys ----------------------------------------------------------------------------------
 
-template <class Query>
-int32_t RegistryStore::stepToRow(Query& s, const RegKey& key, uint32_t index) {
+template <class Query> int32_t RegistryStore::stepToRow(Query& s, const RegKey& key, uint32_t index) {
     s.bind(1, key.id());
     s.bind(2, static_cast<int64_t>(index));
     const int rc = s.step();

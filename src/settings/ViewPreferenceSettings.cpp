@@ -12,7 +12,8 @@ QVariant Read(RegistryStore& store, const QString& valueName) {
 }
 
 Status Write(RegistryStore& store, const QString& valueName, const QVariant& value, uint32_t type) {
-    return WriteSetting(store, kHkeyCurrentUser, kPreferencesKey, valueName, value, static_cast<int32_t>(type));
+    return WriteSetting(store, kHkeyCurrentUser, kPreferencesKey, valueName, value,
+                        static_cast<int32_t>(type));
 }
 
 } // namespace

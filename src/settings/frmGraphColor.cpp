@@ -116,7 +116,8 @@ frmGraphColor::frmGraphColor(SharedState& state, platform::Dialogs& dialogs, QWi
     m_historyServer = new QLineEdit(m_state.preferences.historyServer, historyFrame);
     m_historyServer->setObjectName(QStringLiteral("txtHistoryServer"));
     m_historyServer->setPlaceholderText(QStringLiteral("postgresql://host/database"));
-    m_historyServer->setToolTip(QStringLiteral("A lab's shared history on a PostgreSQL server; empty: this PC's own"));
+    m_historyServer->setToolTip(
+        QStringLiteral("A lab's shared history on a PostgreSQL server; empty: this PC's own"));
     auto* historyLayout = new QVBoxLayout(historyFrame);
     historyLayout->addWidget(new QLabel(QStringLiteral("Lab history server (empty: this PC's own history; "
                                                        "used from the next start):"),

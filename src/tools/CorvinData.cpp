@@ -124,7 +124,6 @@ int UsageError(QTextStream& err, const QString& message) {
     return kExitUsage;
 }
 
-
 // Appends the shortest text that reads back as the same single-precision value.
 void AppendFloat(std::string& line, float value) {
     char buffer[32];
@@ -207,7 +206,8 @@ int ProbeDefault(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (!registry.persistent())
         return Fail(err, QStringLiteral("cannot write the settings store %1").arg(store));
     if (const Status stored = settings::WriteDefaultProbeName(registry, name); !stored)
-        return Fail(err, QStringLiteral("cannot write the default probe to %1: %2").arg(store, stored.message()));
+        return Fail(err,
+                    QStringLiteral("cannot write the default probe to %1: %2").arg(store, stored.message()));
     return kExitOk;
 }
 
@@ -296,7 +296,8 @@ bool SplitLimitsOption(const QStringList& args, QStringList& files, QString& lim
 }
 
 // Reads a test, its record and its limits for verdict and report; warnings go to `err`.
-bool PrepareTest(const QString& dat, const QString& limitsPath, playback::ReportInput& input, QTextStream& err) {
+bool PrepareTest(const QString& dat, const QString& limitsPath, playback::ReportInput& input,
+                 QTextStream& err) {
     QStringList notes;
     if (Status s = playback::PrepareReport(dat, limitsPath, input, notes); !s) {
         Fail(err, s.message());
@@ -334,9 +335,11 @@ int VerdictOf(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (!PrepareTest(files[0], limitsPath, input, err))
         return kExitFailed;
     if (probes::HasNoLimits(input.limits))
-        return Fail(err, limitsPath.isEmpty()
-                             ? QStringLiteral("%1 has no limits in a test record: give them with --limits").arg(files[0])
-                             : QStringLiteral("%1 holds no limits").arg(limitsPath));
+        return Fail(
+            err,
+            limitsPath.isEmpty()
+                ? QStringLiteral("%1 has no limits in a test record: give them with --limits").arg(files[0])
+                : QStringLiteral("%1 holds no limits").arg(limitsPath));
     // The channels that were on, as the record says; all seven without one.
     std::array<bool, kChannelCount> on;
     on.fill(true);
@@ -566,7 +569,8 @@ int RecoverList(const QString& home, QTextStream& out, QTextStream& err) {
     for (const QString& path : datafiles::ListJournals(state.folders.recoveryFolder())) {
         datafiles::RecoveredTest test;
         if (datafiles::JournalIsEmpty(path)) {
-            out << Printable(path) << ": empty, holds no readings (a test that could not start its journal)\n";
+            out << Printable(path)
+                << ": empty, holds no readings (a test that could not start its journal)\n";
             continue;
         }
         if (Status s = datafiles::ReadJournalFile(path, test); !s) {
@@ -661,10 +665,14 @@ QString ParseHistory(const QStringList& args, HistoryRequest& request) {
                 return QStringLiteral("--verdict needs PASS, MARGINAL, FAIL, \"NOT JUDGED\" or UNREADABLE");
             datafiles::Verdict v;
             if (!datafiles::VerdictOfName(text.toUpper(), v) && text.toUpper() != history::kUnreadableVerdict)
-                return QStringLiteral("--verdict needs PASS, MARGINAL, FAIL, \"NOT JUDGED\" or UNREADABLE, not \"%1\"").arg(text);
+                return QStringLiteral(
+                           "--verdict needs PASS, MARGINAL, FAIL, \"NOT JUDGED\" or UNREADABLE, not \"%1\"")
+                    .arg(text);
             request.filter.verdict = text.toUpper();
         } else if (a == QLatin1String("--format")) {
-            if (!value(request.format) || !QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(request.format))
+            if (!value(request.format) ||
+                !QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(
+                    request.format))
                 return QStringLiteral("--format needs text, csv or json");
         } else if (a.startsWith(QLatin1String("--")) || !request.home.isEmpty()) {
             return QStringLiteral("history does not know \"%1\"").arg(a);
@@ -683,7 +691,8 @@ QJsonObject HistoryJson(const history::TestEntry& e) {
     QJsonArray channels;
     for (int k = 0; k < kChannelCount; ++k) {
         QJsonObject c{{QStringLiteral("name"), e.channelNames[k].trimmed()},
-                      {QStringLiteral("verdict"), e.channelVerdicts[k].isEmpty() ? QJsonValue() : QJsonValue(e.channelVerdicts[k])}};
+                      {QStringLiteral("verdict"),
+                       e.channelVerdicts[k].isEmpty() ? QJsonValue() : QJsonValue(e.channelVerdicts[k])}};
         if (const auto& n = e.numbers[k]) {
             c.insert(QStringLiteral("mean"), n->mean);
             c.insert(QStringLiteral("min"), n->min);
@@ -728,8 +737,8 @@ void WriteHistory(const std::vector<history::TestEntry>& entries, const QString&
                 << CsvField(e.verdict) << ',' << CsvField(e.operatorName) << ',' << CsvField(e.station) << ','
                 << CsvField(e.note) << ',' << CsvField(e.path) << '\n';
         } else {
-            out << start << '\t' << Printable(e.probe.isEmpty() ? QStringLiteral("-") : e.probe) << '\t' << e.rows
-                << '\t' << history::VerdictText(e) << '\t' << Printable(e.path) << '\n';
+            out << start << '\t' << Printable(e.probe.isEmpty() ? QStringLiteral("-") : e.probe) << '\t'
+                << e.rows << '\t' << history::VerdictText(e) << '\t' << Printable(e.path) << '\n';
         }
     }
 }
@@ -759,7 +768,9 @@ int History(const QStringList& args, QTextStream& out, QTextStream& err) {
         int waiting = 0;
         static_cast<void>(testHistory.local().queuedCount(waiting));
         status = Fail(err, QStringLiteral("%1 (%2 test%3 wait for the server)")
-                               .arg(s.message()).arg(waiting).arg(waiting == 1 ? "" : "s"));
+                               .arg(s.message())
+                               .arg(waiting)
+                               .arg(waiting == 1 ? "" : "s"));
     }
     if (request.rescanOnly) {
         out << history::RescanSummary(counts);
@@ -772,7 +783,8 @@ int History(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (Status s = testHistory.entries(entries); !s)
         return Fail(err, s.message());
     if (!testHistory.serverProblem().isEmpty())
-        status = Fail(err, testHistory.serverProblem() + QStringLiteral(": listing this station's tests only"));
+        status =
+            Fail(err, testHistory.serverProblem() + QStringLiteral(": listing this station's tests only"));
     WriteHistory(history::Filtered(entries, request.filter), request.format, out);
     return status;
 }

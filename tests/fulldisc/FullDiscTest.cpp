@@ -10,6 +10,7 @@
 #include "datafiles/RecoveryJournal.h"
 #include "datafiles/SpreadsheetExport.h"
 #include "datafiles/TestDataFile.h"
+#include "history/LocalCatalogue.h"
 #include "platform/QtPrinters.h"
 #include "playback/TestReport.h"
 #include "probes/ProbeFile.h"
@@ -20,7 +21,6 @@
 #include "support/FailingFiles.h"
 #include "support/TempHome.h"
 #include "support/TinyDisc.h"
-#include "history/LocalCatalogue.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -183,7 +183,8 @@ qint64 OutputSize(const Writer& writer) {
     EXPECT_TRUE(writer.write(home.path(), disc)) << writer.name;
     // What the writer wrote: its file, and the record beside a test data file it saves with one.
     const QString record = home.file(writer.target + QStringLiteral(".json"));
-    EXPECT_EQ(QFileInfo(home.file(writer.target)).size() + (QFileInfo::exists(record) ? QFileInfo(record).size() : 0),
+    EXPECT_EQ(QFileInfo(home.file(writer.target)).size() +
+                  (QFileInfo::exists(record) ? QFileInfo(record).size() : 0),
               disc.bytesUsed())
         << writer.name;
     return disc.bytesUsed();

@@ -29,12 +29,14 @@ using testing::TempHome;
 const SystemClock kClock;
 
 std::array<QString, kChannelCount> Names() {
-    return {QStringLiteral("Anode"), QStringLiteral("Cathode"), QStringLiteral("Grid"), QStringLiteral("Ring"),
-            QStringLiteral("Guard"), QStringLiteral("Shield"), QStringLiteral("Tip")};
+    return {QStringLiteral("Anode"), QStringLiteral("Cathode"), QStringLiteral("Grid"),
+            QStringLiteral("Ring"),  QStringLiteral("Guard"),   QStringLiteral("Shield"),
+            QStringLiteral("Tip")};
 }
 
 // A test of `rows` rows whose channel k reads k + offset, saved with a record of `probe`.
-void SaveTest(const QString& path, int16_t rows, float offset, const QString& probe, const QString& note = {}) {
+void SaveTest(const QString& path, int16_t rows, float offset, const QString& probe,
+              const QString& note = {}) {
     PeriodicDataSet data;
     data.resize(rows);
     for (int k = 0; k < kChannelCount; ++k) {
@@ -127,7 +129,8 @@ TEST(HistoryCatalogue, AnUnusableFileIsMovedAsideAndANewCatalogueStarted) {
         {"another program's database",
          [](const QString& p) {
              {
-                 QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+                 QSqlDatabase db =
+                     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
                  db.setDatabaseName(p);
                  ASSERT_TRUE(db.open());
                  QSqlQuery(db).exec(QStringLiteral("CREATE TABLE t (x)"));
@@ -139,10 +142,12 @@ TEST(HistoryCatalogue, AnUnusableFileIsMovedAsideAndANewCatalogueStarted) {
          [](const QString& p) {
              { LocalCatalogue made(p, kClock); }
              {
-                 QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+                 QSqlDatabase db =
+                     QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
                  db.setDatabaseName(p);
                  ASSERT_TRUE(db.open());
-                 QSqlQuery(db).exec(QStringLiteral("UPDATE meta SET value = '0' WHERE name = 'schema_version'"));
+                 QSqlQuery(db).exec(
+                     QStringLiteral("UPDATE meta SET value = '0' WHERE name = 'schema_version'"));
                  db.close();
              }
              QSqlDatabase::removeDatabase(QStringLiteral("older"));
@@ -155,14 +160,19 @@ TEST(HistoryCatalogue, AnUnusableFileIsMovedAsideAndANewCatalogueStarted) {
         LocalCatalogue catalogue(path, kClock);
         EXPECT_TRUE(catalogue.notice().contains(QStringLiteral("could not be used"))) << c.name;
         EXPECT_TRUE(catalogue.persistent()) << c.name;
-        EXPECT_EQ(QDir(home.path()).entryList({QStringLiteral("history.sqlite.damaged-*")}).size(), 1) << c.name;
-        EXPECT_TRUE(catalogue.put({history::CatalogueFile(home.file("none.DAT"), QStringLiteral("s"))})) << c.name;
+        EXPECT_EQ(QDir(home.path()).entryList({QStringLiteral("history.sqlite.damaged-*")}).size(), 1)
+            << c.name;
+        EXPECT_TRUE(catalogue.put({history::CatalogueFile(home.file("none.DAT"), QStringLiteral("s"))}))
+            << c.name;
         EXPECT_EQ(Rows(catalogue).size(), 1u) << c.name;
     }
     // A good catalogue opens without a word and keeps its rows.
     TempHome home;
     const QString path = history::CatalogueFileIn(home.path());
-    { LocalCatalogue first(path, kClock); ASSERT_TRUE(first.put({history::CatalogueFile("x.DAT", "s")})); }
+    {
+        LocalCatalogue first(path, kClock);
+        ASSERT_TRUE(first.put({history::CatalogueFile("x.DAT", "s")}));
+    }
     LocalCatalogue again(path, kClock);
     EXPECT_TRUE(again.notice().isEmpty()) << again.notice().toStdString();
     EXPECT_EQ(Rows(again).size(), 1u);
@@ -226,7 +236,9 @@ TEST_F(Rescanning, KeepsFilesSavedElsewhereAndTheRowsOfAFolderThatIsNotThere) {
 TEST_F(Rescanning, CorvinDataRescansThenListsWhatTheFilterKeeps) {
     SaveTest(home.file("Data/a.DAT"), 3, 0, "PX-7", "first");
     SaveTest(home.file("Data/b.DAT"), 4, 2, "OTHER");
-    const auto run = [this](QStringList args) { return testing::RunCorvinData(QStringList{"history", home.path()} + args); };
+    const auto run = [this](QStringList args) {
+        return testing::RunCorvinData(QStringList{"history", home.path()} + args);
+    };
 
     testing::CorvinDataRun cron = run({"--rescan-only"});
     EXPECT_EQ(cron.status, 0) << cron.err.toStdString();
@@ -235,15 +247,18 @@ TEST_F(Rescanning, CorvinDataRescansThenListsWhatTheFilterKeeps) {
     const testing::CorvinDataRun text = run({});
     EXPECT_EQ(text.out.count('\n'), 2);
     EXPECT_TRUE(text.out.contains(QStringLiteral("\tOTHER\t4\tFAIL\t") + home.file("Data/b.DAT") + "\n"));
-    EXPECT_TRUE(text.out.endsWith(QStringLiteral("\tPX-7\t3\tFAIL\t") + home.file("Data/a.DAT") + "\n")) << "newest first";
+    EXPECT_TRUE(text.out.endsWith(QStringLiteral("\tPX-7\t3\tFAIL\t") + home.file("Data/a.DAT") + "\n"))
+        << "newest first";
 
     const testing::CorvinDataRun csv = run({"--probe", "px-7", "--since", "2026-12-01", "--format", "csv"});
     const QStringList lines = csv.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << csv.out.toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("start,probe,rows,interval_s,verdict,operator,station,note,path"));
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(",PX-7,3,5,FAIL,ana,") + history::ThisStation() + ",first," + home.file("Data/a.DAT")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(",PX-7,3,5,FAIL,ana,") + history::ThisStation() + ",first," +
+                                  home.file("Data/a.DAT")));
 
-    const testing::CorvinDataRun json = run({"--verdict", "FAIL", "--until", "2026-12-02", "--format", "json"});
+    const testing::CorvinDataRun json =
+        run({"--verdict", "FAIL", "--until", "2026-12-02", "--format", "json"});
     const QJsonArray tests = QJsonDocument::fromJson(json.out.toUtf8()).array();
     ASSERT_EQ(tests.size(), 1) << json.out.toStdString();
     EXPECT_DOUBLE_EQ(tests[0]["channels"][1]["mean"].toDouble(), 13.0 / 6);
@@ -255,9 +270,13 @@ TEST_F(Rescanning, CorvinDataRescansThenListsWhatTheFilterKeeps) {
 }
 
 TEST(RescanSummary, SaysWhatChanged) {
-    EXPECT_EQ(history::RescanSummary({.unchanged = 40}), QStringLiteral("Test history: nothing new (40 tests)"));
-    EXPECT_EQ(history::RescanSummary({.added = 2, .changed = 1, .moved = 1, .removed = 1, .unreadable = 1, .unchanged = 40}),
-              QStringLiteral("Test history: 2 new tests, 1 changed, 1 moved, 1 gone (40 unchanged); 1 could not be read"));
+    EXPECT_EQ(history::RescanSummary({.unchanged = 40}),
+              QStringLiteral("Test history: nothing new (40 tests)"));
+    EXPECT_EQ(
+        history::RescanSummary(
+            {.added = 2, .changed = 1, .moved = 1, .removed = 1, .unreadable = 1, .unchanged = 40}),
+        QStringLiteral(
+            "Test history: 2 new tests, 1 changed, 1 moved, 1 gone (40 unchanged); 1 could not be read"));
 }
 
 } // namespace

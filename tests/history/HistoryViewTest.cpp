@@ -57,31 +57,33 @@ TEST(HistoryFilter, NarrowsByProbeTextDatesAndVerdict) {
     };
     const Case cases[] = {
         {"", "", {}, {}, "", {"a.DAT", "b.DAT", "c.DAT", "heater-c.DAT"}},
-        {"PX-7", "", {}, {}, "", {"a.DAT", "b.DAT"}},           // the whole name, any case
-        {"", "heater", {}, {}, "", {"b.DAT", "heater-c.DAT"}},  // a note or a file name
-        {"", "px-7", {}, {}, "", {"a.DAT", "b.DAT", "c.DAT"}},  // part of a probe's name
+        {"PX-7", "", {}, {}, "", {"a.DAT", "b.DAT"}},                             // the whole name, any case
+        {"", "heater", {}, {}, "", {"b.DAT", "heater-c.DAT"}},                    // a note or a file name
+        {"", "px-7", {}, {}, "", {"a.DAT", "b.DAT", "c.DAT"}},                    // part of a probe's name
         {"", "", QDate(2026, 11, 5), QDate(2026, 11, 7), "", {"b.DAT", "c.DAT"}}, // inclusive days
         {"", "", {}, {}, "fail", {"b.DAT"}},
         {"", "", {}, {}, "UNREADABLE", {"heater-c.DAT"}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
-        const history::HistoryFilter filter{QString::fromUtf8(c.probe), QString::fromUtf8(c.text), c.from, c.to,
-                                            QString::fromUtf8(c.verdict)};
+        const history::HistoryFilter filter{QString::fromUtf8(c.probe), QString::fromUtf8(c.text), c.from,
+                                            c.to, QString::fromUtf8(c.verdict)};
         EXPECT_EQ(Files(history::Filtered(kEntries, filter)), c.files) << "case " << i;
     }
     EXPECT_EQ(history::ProbesIn(kEntries), (QStringList{"PX-7", "px-7", "PX-70"}));
 }
 
 TEST(ProbeTrend, TakesOneStatisticPerTestOldestFirstAndWritesItAsCsv) {
-    std::vector<TestEntry> entries{Entry("PX-7", "/d/late, \"b\".DAT", 3, "FAIL"), Entry("PX-7", "/d/a.DAT", 0, "PASS"),
+    std::vector<TestEntry> entries{Entry("PX-7", "/d/late, \"b\".DAT", 3, "FAIL"),
+                                   Entry("PX-7", "/d/a.DAT", 0, "PASS"),
                                    Entry("OTHER", "/d/o.DAT", 1, "PASS")};
     entries[0].numbers[0] = history::ChannelNumbers{5.0, 4.0, 6.5, 6.25};
     entries[1].numbers[0] = history::ChannelNumbers{4.5, 4.0, 5.0, 4.75};
     entries[1].numbers[4] = history::ChannelNumbers{450, 440, 460, 455};
     entries[0].channelNames[0] = QStringLiteral("Anode               ");
 
-    const history::ProbeTrend trend = history::TrendOf(entries, QStringLiteral("PX-7"), history::Statistic::End);
+    const history::ProbeTrend trend =
+        history::TrendOf(entries, QStringLiteral("PX-7"), history::Statistic::End);
     ASSERT_EQ(trend.points.size(), 2u);
     EXPECT_EQ(trend.points[0].path, QStringLiteral("/d/a.DAT"));
     EXPECT_TRUE(history::ChannelHasValues(trend, 5));

@@ -135,18 +135,22 @@ TEST_F(LabServer, TheHistoryListsEveryStationsTestsAndOnlyItsOwnWithoutTheServer
     TempHome home;
     ManualClock clock;
     history::TestHistory testHistory(home.path(), clock);
-    ASSERT_TRUE(Ok(testHistory.local().put({Entry(testHistory.station(), QStringLiteral("/data/before.DAT"), 1)})));
-    ASSERT_TRUE(Ok(ServerCatalogue(Address(cluster.socketAddress())).put({Entry(QStringLiteral("bench-9"), QStringLiteral("/srv/theirs.DAT"), 3)})));
+    ASSERT_TRUE(
+        Ok(testHistory.local().put({Entry(testHistory.station(), QStringLiteral("/data/before.DAT"), 1)})));
+    ASSERT_TRUE(Ok(ServerCatalogue(Address(cluster.socketAddress()))
+                       .put({Entry(QStringLiteral("bench-9"), QStringLiteral("/srv/theirs.DAT"), 3)})));
 
     ASSERT_TRUE(Ok(testHistory.useServer(cluster.socketAddress(), history::TestHistory::Sending::Caller)));
-    ASSERT_TRUE(Ok(testHistory.local().put({Entry(testHistory.station(), QStringLiteral("/data/after.DAT"), 2)})));
+    ASSERT_TRUE(
+        Ok(testHistory.local().put({Entry(testHistory.station(), QStringLiteral("/data/after.DAT"), 2)})));
     int sent = 0;
     ASSERT_TRUE(Ok(testHistory.sendQueuedNow(sent)));
     EXPECT_EQ(sent, 2);
     std::vector<history::TestEntry> rows;
     ASSERT_TRUE(Ok(testHistory.entries(rows, {.probe = {}, .listing = true})));
     const QString mine = testHistory.station() + QLatin1Char(':');
-    EXPECT_EQ(PathsOf(rows), (QStringList{"bench-9:/srv/theirs.DAT", mine + "/data/after.DAT", mine + "/data/before.DAT"}));
+    EXPECT_EQ(PathsOf(rows),
+              (QStringList{"bench-9:/srv/theirs.DAT", mine + "/data/after.DAT", mine + "/data/before.DAT"}));
     EXPECT_TRUE(testHistory.serverProblem().isEmpty());
 
     // The sender found the server away: the list is this station's at once, without trying it.

@@ -7,8 +7,8 @@
 #include <QColor>
 #include <QImage>
 #include <QStringList>
-#include <functional>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
