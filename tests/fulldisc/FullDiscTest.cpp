@@ -90,6 +90,14 @@ datafiles::SheetCells Sheet(int16_t rows) {
     return sheet;
 }
 
+// A workbook's creation time, fixed: the time of writing would change the compressed size of an
+// .xlsx between measuring it and filling the disc at each of its bytes.
+datafiles::WorkbookProperties FixedTime() {
+    datafiles::WorkbookProperties properties;
+    properties.created = QDateTime(QDate(2026, 12, 8), QTime(9, 30), Qt::UTC);
+    return properties;
+}
+
 // One writer of the program: writes its file (named `target` in `folder`) through `files`.
 struct Writer {
     const char* name;
@@ -124,12 +132,12 @@ std::vector<Writer> Writers(int16_t rows) {
         {".xls workbook", QStringLiteral("W.xls"),
          [rows](const QString& folder, const AtomicFileFactory& files) {
              return datafiles::WriteWorkbook(folder + QStringLiteral("/W.xls"),
-                                             datafiles::WorkbookFormat::Xls, Sheet(rows), files);
+                                             datafiles::WorkbookFormat::Xls, Sheet(rows), files, FixedTime());
          }},
         {".xlsx workbook", QStringLiteral("W.xlsx"),
          [rows](const QString& folder, const AtomicFileFactory& files) {
              return datafiles::WriteWorkbook(folder + QStringLiteral("/W.xlsx"),
-                                             datafiles::WorkbookFormat::Xlsx, Sheet(rows), files);
+                                             datafiles::WorkbookFormat::Xlsx, Sheet(rows), files, FixedTime());
          }},
         {"probe file", QStringLiteral("FULL DISC.prb"),
          [](const QString& folder, const AtomicFileFactory& files) {
